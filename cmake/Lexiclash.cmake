@@ -1,0 +1,45 @@
+# Core libraries (QtCore only) are collected into lexiclash_core, the windows
+# into lexiclash_ui. Each folder of src/ builds its own static library so that
+# a folder compiles and is tested on its own.
+add_library(lexiclash_core INTERFACE)
+add_library(lexiclash_ui INTERFACE)
+
+# lexiclash_core_library(NAME SOURCES... [DEPENDS targets...])
+function(lexiclash_core_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC Qt6::Core ${ARG_DEPENDS})
+  target_link_libraries(lexiclash_core INTERFACE ${name})
+endfunction()
+
+# lexiclash_ui_library(NAME SOURCES... [DEPENDS targets...])
+function(lexiclash_ui_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC Qt6::Widgets lexiclash_core ${ARG_DEPENDS})
+  target_link_libraries(lexiclash_ui INTERFACE ${name})
+endfunction()
+
+# lexiclash_test(NAME SOURCES... [LIBS targets...] [LOCK_PORTS] [TIMEOUT s])
+# Each test runs in a fresh temporary working directory on the offscreen
+# platform; tests that use the game's fixed ports take the ports lock.
+function(lexiclash_test name)
+  cmake_parse_arguments(ARG "LOCK_PORTS" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+  set(workdir ${CMAKE_BINARY_DIR}/testrun/${name})
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+      LEXICLASH_HOME=${workdir}/home
+      ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DDIR=${workdir}
+      -P ${PROJECT_SOURCE_DIR}/cmake/RunInFreshDir.cmake)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LOCK_PORTS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK game_ports)
+  endif()
+endfunction()

@@ -1,0 +1,7 @@
+# Runs EXE in an emptied directory DIR, so every test starts from clean files.
+file(REMOVE_RECURSE ${DIR})
+file(MAKE_DIRECTORY ${DIR}/home)
+execute_process(COMMAND ${EXE} WORKING_DIRECTORY ${DIR} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${EXE} failed: ${rc}")
+endif()

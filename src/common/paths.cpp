@@ -1,0 +1,29 @@
+#include "common/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString programFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QDir::currentPath();
+}
+
+QString dataFolder()
+{
+    const QString home = qEnvironmentVariable("LEXICLASH_HOME");
+    if (!home.isEmpty()) {
+        QDir().mkpath(home);
+        return QDir(home).absolutePath();
+    }
+    const QString program = programFolder();
+    if (QFileInfo(program).isWritable())
+        return program;
+    const QString config =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/lexiclash";
+    QDir().mkpath(config);
+    return config;
+}
