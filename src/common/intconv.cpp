@@ -43,7 +43,8 @@ int strToInt(QByteArrayView text)
 int strToInt(const QString &text)
 {
     int value = 0;
-    if (!tryStrToInt(text.toLatin1(), value) || text.toLatin1() != text.toUtf8())
+    const QByteArray utf8 = text.toUtf8();
+    if (!tryStrToInt(utf8, value))
         throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;
 }

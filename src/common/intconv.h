@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -7,6 +8,8 @@
 // one or more digits, nothing else, within the range of int. Anything else
 // raises EConvertError "'<text>' is not a valid integer value".
 int strToInt(QByteArrayView text);
+// The same for a byte array (message fields).
+inline int strToInt(const QByteArray &text) { return strToInt(QByteArrayView(text)); }
 // The same for a QString.
 int strToInt(const QString &text);
 // Non-throwing form: returns false and leaves value untouched on failure.

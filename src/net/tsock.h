@@ -116,6 +116,9 @@ public:
     qsizetype pendingSendBytes() const;
     // The native descriptor, or -1 (tests and diagnostics only).
     int handle() const;
+    // The local port of an open or listening socket (0 when none); lets tests
+    // listen on port "0" and learn the port the system chose.
+    quint16 localPort() const;
 
 private:
     enum class Event { Readable, Writable, Pending, Connected, Closed };

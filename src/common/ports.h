@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The game's TCP port, "7772"; LEXICLASH_PORT overrides it so that tests and
+// several hosts can share one machine.
+inline QString gamePortName()
+{
+    const QString port = qEnvironmentVariable("LEXICLASH_PORT");
+    return port.isEmpty() ? QStringLiteral("7772") : port;
+}
+
+// The lobby's presence port on 127.0.0.1, "9001"; LEXICLASH_LOBBY_PORT overrides it.
+inline QString lobbyPortName()
+{
+    const QString port = qEnvironmentVariable("LEXICLASH_LOBBY_PORT");
+    return port.isEmpty() ? QStringLiteral("9001") : port;
+}
