@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""Generates Lexiclash's two built-in word lists from SCOWL.
+
+Outputs (both committed; a build never runs this script):
+
+  resources/server/starterwords.txt
+      The server's list of starter words (also the computer player's words):
+      one lower-case word per line, alphabetical (byte order), no repeats.
+      Recipe: every entry of SCOWL's english-words and american-words lists of
+      sizes 10 and 20 that consists of 1 to 7 letters a to z.
+
+  resources/dict/English.dat
+      The dictionary's word list, copied to the file "English" at run time.
+      Records of 15 bytes: the byte 0x1E, then the word in capitals padded on
+      the right with blanks to 14 bytes. No header, no separators. Records are
+      in ascending byte order of their 14-byte field; a word longer than 14
+      letters is cut to its first 14, so equal records can occur and then
+      stand next to each other (one record per distinct source word).
+      Recipe: every entry of SCOWL's english-words and american-words lists of
+      sizes 10 up to and including 70 that consists of 2 or more letters a to z.
+      The starter words of 2 letters or more are added as well (they come from
+      the same lists, so this only guards the rule that every starter word of 2
+      letters or more is a dictionary word).
+
+Source: the Debian package "scowl" (2020.12.07), lists in /usr/share/dict/scowl/.
+Install it with "apt-get install -y scowl"; it is needed only to run this script.
+
+Licence of the SCOWL source (from /usr/share/doc/scowl/copyright):
+
+  The collective work is Copyright 2000-2011 by Kevin Atkinson as well
+  as any of the copyrights mentioned below:
+
+    Copyright 2000-2011 by Kevin Atkinson
+
+    Permission to use, copy, modify, distribute and sell these word
+    lists, the associated scripts, the output created from the scripts,
+    and its documentation for any purpose is hereby granted without fee,
+    provided that the above copyright notice appears in all copies and
+    that both that copyright notice and this permission notice appear in
+    supporting documentation. Kevin Atkinson makes no representations
+    about the suitability of this array for any purpose. It is provided
+    "as is" without express or implied warranty.
+
+  SCOWL also includes material from 12Dicts, ENABLE, Moby, the UK
+  Advanced Cryptics Dictionary, WordNet, Ispell and other sources under
+  similar permissive terms; the full list of notices is in
+  /usr/share/doc/scowl/copyright and applies to the generated lists.
+
+Usage: tools/gen_wordlists.py [--scowl DIR] [--out REPO_ROOT]
+Prints the make-up of both lists (counts by length).
+"""
+
+import argparse
+import collections
+import pathlib
+import re
+
+STARTER_SIZES = (10, 20)
+DICT_MAX_SIZE = 70
+VARIANTS = ("english", "american")
+FIELD = 14
+MARK = b"\x1e"
+
+LOWER_WORD = re.compile(r"[a-z]+")
+
+
+def scowl_words(scowl_dir, sizes):
+    """All a-z entries of the english and american lists of the given sizes."""
+    words = set()
+    for variant in VARIANTS:
+        for size in sizes:
+            path = scowl_dir / f"{variant}-words.{size}"
+            if not path.exists():
+                continue
+            for line in path.read_bytes().splitlines():
+                text = line.strip().decode("ascii", errors="replace")
+                if LOWER_WORD.fullmatch(text):
+                    words.add(text)
+    return words
+
+
+def available_sizes(scowl_dir, top):
+    sizes = set()
+    for variant in VARIANTS:
+        for path in scowl_dir.glob(f"{variant}-words.*"):
+            size = int(path.suffix[1:])
+            if size <= top:
+                sizes.add(size)
+    return sorted(sizes)
+
+
+def record(word):
+    field = word.upper()[:FIELD].ljust(FIELD).encode("ascii")
+    return MARK + field
+
+
+def length_table(lengths, cap):
+    counts = collections.Counter(min(n, cap) for n in lengths)
+    return ", ".join(f"{n}: {counts[n]}" for n in sorted(counts))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scowl", default="/usr/share/dict/scowl", type=pathlib.Path)
+    parser.add_argument("--out", default=pathlib.Path(__file__).resolve().parent.parent,
+                        type=pathlib.Path)
+    args = parser.parse_args()
+
+    for size in STARTER_SIZES:
+        if not (args.scowl / f"english-words.{size}").exists():
+            raise SystemExit(f"SCOWL lists not found in {args.scowl} (apt-get install -y scowl)")
+
+    starters = sorted(w for w in scowl_words(args.scowl, STARTER_SIZES) if len(w) <= 7)
+    dict_words = {w for w in scowl_words(args.scowl, available_sizes(args.scowl, DICT_MAX_SIZE))
+                  if len(w) >= 2}
+    dict_words.update(w for w in starters if len(w) >= 2)
+    records = sorted(record(w) for w in dict_words)
+
+    starter_path = args.out / "resources/server/starterwords.txt"
+    starter_path.parent.mkdir(parents=True, exist_ok=True)
+    starter_path.write_text("".join(w + "\n" for w in starters), encoding="ascii")
+
+    dict_path = args.out / "resources/dict/English.dat"
+    dict_path.parent.mkdir(parents=True, exist_ok=True)
+    dict_path.write_bytes(b"".join(records))
+
+    repeats = sum(1 for a, b in zip(records, records[1:]) if a == b)
+    print(f"{starter_path}: {len(starters)} words; by length "
+          f"{length_table((len(w) for w in starters), 99)}")
+    print(f"{dict_path}: {len(records)} records ({len(records) * 15} bytes), "
+          f"first {records[0][1:].decode().strip()}, last {records[-1][1:].decode().strip()}; "
+          f"by length {length_table((len(w) for w in dict_words), FIELD)} "
+          f"(14 includes cut words); {repeats} records repeat the record before them")
+
+
+if __name__ == "__main__":
+    main()
