@@ -7,4 +7,4 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target lexiclash -j"$(nproc)"
 mkdir -p build/play
 cd build/play
-exec ../src/shell/lexiclash "$@"
+exec ../bin/lexiclash "$@"
