@@ -26,9 +26,15 @@ QList<QByteArray> Framer::feed(const QByteArray &bytes)
     return messages;
 }
 
-bool Framer::overflowed() const { return overflowed_; }
+bool Framer::overflowed() const
+{
+    return overflowed_;
+}
 
-qsizetype Framer::tailSize() const { return tail_.size(); }
+qsizetype Framer::tailSize() const
+{
+    return tail_.size();
+}
 
 void ReceiveQueue::push(QByteArray text, int origin)
 {
@@ -44,8 +50,17 @@ QueuedMessage ReceiveQueue::take()
     return oldest;
 }
 
-bool ReceiveQueue::isEmpty() const { return items_.empty(); }
+bool ReceiveQueue::isEmpty() const
+{
+    return items_.empty();
+}
 
-qsizetype ReceiveQueue::size() const { return static_cast<qsizetype>(items_.size()); }
+qsizetype ReceiveQueue::size() const
+{
+    return static_cast<qsizetype>(items_.size());
+}
 
-void ReceiveQueue::clear() { items_.clear(); }
+void ReceiveQueue::clear()
+{
+    items_.clear();
+}

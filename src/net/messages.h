@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 #include <array>
+#include <utility>
 
 // The game's text messages: command word, "+", fields separated by "+", then
 // the terminator 0xFF. Every layout is written here once: one builder (which
@@ -41,7 +43,8 @@ struct SplitMessage {
 SplitMessage splitMessage(const QByteArray &text);
 
 // Takes the fields of a body from the left: a field is everything before the
-// next "+", removed together with that "+"; a missing field is empty.
+// next "+", removed together with that "+" (a last field without a closing
+// "+" runs to the end of the body); a missing field is empty.
 class FieldReader {
 public:
     explicit FieldReader(QByteArray body);
@@ -142,9 +145,11 @@ struct Kick {
 Kick readKickhim(const QByteArray &body);
 
 // Client to server: "CMD_startgame+" name "+" rounds "+" seconds "+" type "+" show "+".
-QByteArray startgameRequest(const QByteArray &name, int rounds, int seconds, int gameType, bool show);
+QByteArray startgameRequest(const QByteArray &name, int rounds, int seconds, int gameType,
+                            bool show);
 // Fields as text: the server reads rounds and seconds leniently (5 and 60
-// when not numbers) and the game type strictly.
+// when not numbers) and the game type strictly. A name holding "+" is read
+// whole when the body has its closing "+".
 struct StartGameRequest {
     QByteArray name;
     QByteArray rounds;
@@ -155,6 +160,7 @@ struct StartGameRequest {
 StartGameRequest readStartgameRequest(const QByteArray &body);
 // Server to clients: "CMD_startgame+" name "+" rounds "+" seconds "+" length code "+".
 QByteArray startgame(const QByteArray &name, int rounds, int seconds, int lengthCode);
+// Reads the name like readStartgameRequest; the numbers strictly.
 struct StartGame {
     QByteArray name;
     int rounds = 0;
@@ -183,6 +189,7 @@ struct Word {
     int seat = 0;
     QByteArray word;
 };
+// The word is the rest of the body less its closing "+", so a typed "+" stays in it.
 Word readSendword(const QByteArray &body);
 
 // "CMD_gotword+" seat "+" word "+" length "+".
@@ -207,7 +214,8 @@ QByteArray giveup(int seat);
 int readGiveup(const QByteArray &body);
 
 // "CMD_endround" then "+" seat "+" total "+" game words "+" round words "+"
-// round points for seats 1 to 6 (30 fields).
+// round points for seats 1 to 6 (30 fields); the seat fields are written
+// from the array position, 1 to 6, whatever the members' seat holds.
 QByteArray endround(const std::array<SeatScore, 6> &scores);
 // Reads groups of five fields until the body is used up.
 QList<SeatScore> readEndround(const QByteArray &body);
