@@ -1,0 +1,48 @@
+#pragma once
+
+#include "dict/wordlistfile.h"
+
+#include <QObject>
+#include <QString>
+
+// The word dictionary: decides whether a word is in the game's English word
+// list. At creation it makes sure the list file exists in the working
+// directory (writing it out of the program's resources when it does not),
+// keeps it open for the whole run and answers each query with a binary search
+// over the file's 15-byte records.
+class TDictn : public QObject {
+    Q_OBJECT
+public:
+    // Resource holding the word list that ships with the program.
+    static const QString kDefaultResource;
+    // Name of the list file in the working directory.
+    static const QString kDefaultFileName;
+
+    // Opens the shipped list as the file "English"; shows a message once when that fails.
+    explicit TDictn(QObject *parent = nullptr);
+    // Opens fileName, writing it from resourceName first when it does not exist.
+    TDictn(const QString &resourceName, const QString &fileName, QObject *parent = nullptr);
+    // Closes the file and deletes it when this dictionary wrote it.
+    ~TDictn() override;
+
+    // Number (from 0) of the first record equal to the query, or -1: none, or no list.
+    qint64 FindWord(const QString &word) const;
+    // True when the word, blanks around it removed and in capitals, is in the list.
+    bool IsWord(const QString &word) const { return FindWord(word) >= 0; }
+    // True when the list file was opened at creation.
+    bool isOpen() const { return opened_; }
+    // Number of records in the list file (0 when it is not open).
+    qint64 recordCount() const { return file_.recordCount(); }
+
+private:
+    void OpenWordList();
+    void writeFromResource();
+    qint64 firstOfEqual(qint64 match, const unsigned char *key) const;
+
+    QString resourceName_;
+    QString fileName_;
+    WordListFile file_;
+    bool opened_ = false;
+    bool wroteFile_ = false;
+    qint64 lastRecord_ = -1;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The word-list file, opened once read-only and mapped into memory: records
+// are compared where they lie in the file, nothing of the list is copied into
+// the process.
+class WordListFile {
+public:
+    static constexpr qint64 kRecordSize = 15;
+
+    WordListFile() = default;
+    ~WordListFile();
+    WordListFile(const WordListFile &) = delete;
+    WordListFile &operator=(const WordListFile &) = delete;
+
+    // Opens and maps a regular file; false when it cannot be opened or mapped.
+    bool open(const QString &fileName);
+    // Unmaps and closes; does nothing when not open.
+    void close();
+    // True between a successful open() and close().
+    bool isOpen() const { return fd_ >= 0; }
+    // Whole records the file held when it was opened (0 when not open).
+    qint64 recordCount() const { return recordCount_; }
+    // Whole records a read can still return now (the file may have been cut
+    // short by another program); throws Error when the file cannot be examined.
+    qint64 readableRecords() const;
+    // The 15 bytes of record index; index must be below both counts above.
+    const unsigned char *record(qint64 index) const { return data_ + index * kRecordSize; }
+
+private:
+    int fd_ = -1;
+    const unsigned char *data_ = nullptr;
+    qint64 mappedBytes_ = 0;
+    qint64 recordCount_ = 0;
+    QString fileName_;
+};

@@ -1,0 +1,329 @@
+#include "common/errors.h"
+#include "common/messagebox.h"
+#include "dict/tdictn.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kNoResource = QStringLiteral(":/dict/no-such-list");
+const QString kListFile = QStringLiteral("words.dat");
+const QString kNotFound = QStringLiteral("English.dic dictionary not found!");
+
+// Writes a hand-made list: each field padded with blanks (or cut) to 14 bytes
+// behind the record mark, in the order given.
+void writeList(const QString &fileName, const QByteArrayList &fields)
+{
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    for (const QByteArray &field : fields)
+        QCOMPARE(file.write('\x1e' + field.leftJustified(14, ' ', true)), 15);
+}
+
+QByteArray fileContent(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDict : public QObject {
+    Q_OBJECT
+
+private:
+    QStringList messages;
+
+private slots:
+    void init()
+    {
+        messages.clear();
+        setMessageBoxHandler([this](const QString &text) { messages << text; });
+    }
+
+    void cleanup()
+    {
+        setMessageBoxHandler(nullptr);
+        QFile::remove(kListFile);
+        QFile::remove(TDictn::kDefaultFileName);
+        QDir().rmdir(TDictn::kDefaultFileName);
+    }
+
+    void lookup_data()
+    {
+        QTest::addColumn<QByteArrayList>("list");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<qint64>("expected");
+
+        const QByteArrayList animals{"ANT", "BAT", "BATS", "CAT", "CATERPILLAR", "DOG", "ZEBRA"};
+        QTest::newRow("first record") << animals << "ANT" << qint64(0);
+        QTest::newRow("last record") << animals << "ZEBRA" << qint64(6);
+        QTest::newRow("middle record") << animals << "CAT" << qint64(3);
+        QTest::newRow("small letters") << animals << "ant" << qint64(0);
+        QTest::newRow("mixed case") << animals << "zEbRa" << qint64(6);
+        QTest::newRow("blanks around") << animals << "   ant  " << qint64(0);
+        QTest::newRow("NULs count as blanks")
+            << animals << QString::fromLatin1("\0bat\0", 5) << qint64(1);
+        QTest::newRow("blank inside") << animals << "AN T" << qint64(-1);
+        QTest::newRow("prefix of a word") << animals << "CATER" << qint64(-1);
+        QTest::newRow("longer than a word") << animals << "BATSS" << qint64(-1);
+        QTest::newRow("below the first") << animals << "AA" << qint64(-1);
+        QTest::newRow("above the last") << animals << "ZZZ" << qint64(-1);
+        QTest::newRow("tab is not a blank") << animals << "\tANT" << qint64(-1);
+        QTest::newRow("accented letter") << animals << QString::fromUtf8("CÄT") << qint64(-1);
+        QTest::newRow("character beyond one byte")
+            << animals << QString::fromUtf8("C\u0100T") << qint64(-1);
+
+        const QByteArrayList longWords{"ABSTRACTION", "ABSTRACTIONIST", "ABSTRACTIONISTS",
+                                       "ABSTRACTIONS"};
+        QTest::newRow("stored 14 letters") << longWords << "abstractionist" << qint64(1);
+        QTest::newRow("15 letters, first 14 stored")
+            << longWords << "ABSTRACTIONISTS" << qint64(-1);
+        QTest::newRow("15 letters, nothing like it")
+            << longWords << "QQQQQQQQQQQQQQQ" << qint64(-1);
+        QTest::newRow("20 letters") << longWords << "ABSTRACTIONISTSABSTR" << qint64(-1);
+
+        const QByteArrayList repeats{"AND",
+                                     "AND",
+                                     "AND",
+                                     "BEE",
+                                     "CHARACTERISTIC",
+                                     "CHARACTERISTIC",
+                                     "CHARACTERISTIC",
+                                     "CHARACTERISTIC",
+                                     "DOT",
+                                     "YAK",
+                                     "ZOO",
+                                     "ZOO"};
+        QTest::newRow("repeated at the start") << repeats << "and" << qint64(0);
+        QTest::newRow("repeated in the middle") << repeats << "Characteristic" << qint64(4);
+        QTest::newRow("repeated at the end") << repeats << "ZOO" << qint64(10);
+        QTest::newRow("between repeats") << repeats << "DOT" << qint64(8);
+
+        const QByteArrayList blankRecord{"", "CAT", "DOG"};
+        QTest::newRow("empty query") << blankRecord << "" << qint64(-1);
+        QTest::newRow("all-blank query") << blankRecord << "     " << qint64(-1);
+        QTest::newRow("only NULs") << blankRecord << QString(3, QChar(0)) << qint64(-1);
+        QTest::newRow("word beside a blank record") << blankRecord << "cat" << qint64(1);
+
+        const QByteArrayList smallRecords{"apple", "Bread", "cherry"};
+        QTest::newRow("records in small letters") << smallRecords << "APPLE" << qint64(0);
+        QTest::newRow("record in mixed case") << smallRecords << "bread" << qint64(1);
+
+        // The list that shipped with the game had BUSHBABY before BUSHBABIES; a
+        // binary search steps past the misplaced record and never finds it.
+        const QByteArrayList outOfOrder{"BUSH",   "BUSHBABY", "BUSHBABIES", "BUSHED",
+                                        "BUSHEL", "BUSHES",   "BUSHIER"};
+        QTest::newRow("record before its place is missed")
+            << outOfOrder << "BUSHBABIES" << qint64(-1);
+        QTest::newRow("record after its place is found") << outOfOrder << "BUSHBABY" << qint64(1);
+        QTest::newRow("neighbours still found") << outOfOrder << "BUSHEL" << qint64(4);
+
+        QTest::newRow("single record") << QByteArrayList{"ONLY"} << "only" << qint64(0);
+        QTest::newRow("single record, other word") << QByteArrayList{"ONLY"} << "one" << qint64(-1);
+        QTest::newRow("zero-length file") << QByteArrayList{} << "ANY" << qint64(-1);
+    }
+
+    void lookup()
+    {
+        QFETCH(QByteArrayList, list);
+        QFETCH(QString, query);
+        QFETCH(qint64, expected);
+        writeList(kListFile, list);
+
+        const TDictn dictionary(kNoResource, kListFile);
+        QVERIFY(dictionary.isOpen());
+        QCOMPARE(dictionary.recordCount(), list.size());
+        QCOMPARE(dictionary.FindWord(query), expected);
+        QCOMPARE(dictionary.IsWord(query), expected >= 0);
+        QVERIFY(messages.isEmpty());
+    }
+
+    void trailingPartialRecordIsIgnored()
+    {
+        writeList(kListFile, {"CAT", "DOG"});
+        QFile file(kListFile);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("\x1e"
+                   "EMU");
+        file.close();
+
+        const TDictn dictionary(kNoResource, kListFile);
+        QCOMPARE(dictionary.recordCount(), 2);
+        QCOMPARE(dictionary.FindWord("DOG"), 1);
+        QCOMPARE(dictionary.FindWord("EMU"), -1);
+    }
+
+    void fileCutShortWhileOpen()
+    {
+        writeList(kListFile, {"ANT", "BAT", "CAT", "DOG", "EMU", "FOX", "GNU", "HEN"});
+        const TDictn dictionary(kNoResource, kListFile);
+        QCOMPARE(dictionary.FindWord("GNU"), 6);
+
+        // Another program shortens the file: the records it lost read short
+        // and are not found, the others still are, and nothing crashes.
+        QVERIFY(QFile::resize(kListFile, 4 * 15));
+        QCOMPARE(dictionary.FindWord("GNU"), -1);
+        QCOMPARE(dictionary.FindWord("BAT"), 1);
+        QVERIFY(QFile::resize(kListFile, 0));
+        QCOMPARE(dictionary.FindWord("BAT"), -1);
+        QCOMPARE(dictionary.FindWord("ANT"), -1);
+    }
+
+    void missingFileAndResource()
+    {
+        {
+            const TDictn dictionary(kNoResource, TDictn::kDefaultFileName);
+            QCOMPARE(messages, QStringList{kNotFound});
+            QVERIFY(!dictionary.isOpen());
+            for (const char *word : {"AAH", "CAT", "zymurgy", ""})
+                QVERIFY(!dictionary.IsWord(word));
+            QCOMPARE(dictionary.FindWord("CAT"), -1);
+            QVERIFY(!QFile::exists(TDictn::kDefaultFileName));
+        }
+        QCOMPARE(messages.size(), 1);
+    }
+
+    void listFileThatIsNotAFile()
+    {
+        QVERIFY(QDir().mkdir(TDictn::kDefaultFileName));
+        {
+            const TDictn dictionary;
+            QCOMPARE(messages, QStringList{kNotFound});
+            QVERIFY(!dictionary.IsWord("CAT"));
+        }
+        QVERIFY(QFileInfo(TDictn::kDefaultFileName).isDir());
+    }
+
+    void failedWriteRaisesAndLeavesNoFile()
+    {
+        const QString target = QStringLiteral("no-such-folder/English");
+        QVERIFY_THROWS_EXCEPTION(Error, TDictn(TDictn::kDefaultResource, target));
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(QDir().entryList(QDir::Files).isEmpty());
+        QVERIFY(messages.isEmpty());
+    }
+
+    void writesEnglishAndRemovesItAtTheEnd()
+    {
+        QVERIFY(!QFile::exists(TDictn::kDefaultFileName));
+        {
+            const TDictn dictionary;
+            QVERIFY(messages.isEmpty());
+            QVERIFY(dictionary.isOpen());
+            QFile resource(TDictn::kDefaultResource);
+            QVERIFY(resource.open(QIODevice::ReadOnly));
+            QCOMPARE(fileContent(TDictn::kDefaultFileName), resource.readAll());
+            QCOMPARE(dictionary.recordCount(), QFileInfo(TDictn::kDefaultFileName).size() / 15);
+            QVERIFY(dictionary.IsWord("CAT"));
+        }
+        QVERIFY(!QFile::exists(TDictn::kDefaultFileName));
+    }
+
+    void keepsAnEnglishThatExistedBefore()
+    {
+        writeList(TDictn::kDefaultFileName, {"QWERTY", "XYZZY"});
+        const QByteArray before = fileContent(TDictn::kDefaultFileName);
+        {
+            const TDictn dictionary;
+            QVERIFY(messages.isEmpty());
+            QCOMPARE(dictionary.recordCount(), 2);
+            QCOMPARE(dictionary.FindWord("xyzzy"), 1);
+            QVERIFY(!dictionary.IsWord("CAT"));
+        }
+        QCOMPARE(fileContent(TDictn::kDefaultFileName), before);
+    }
+
+    void secondDictionaryKeepsTheFirstOnesFile()
+    {
+        const auto first = std::make_unique<TDictn>();
+        {
+            const TDictn second;
+            QVERIFY(second.IsWord("CAT"));
+        }
+        QVERIFY(QFile::exists(TDictn::kDefaultFileName));
+        QVERIFY(first->IsWord("DOG"));
+    }
+
+    void shippedList_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("first record") << "AAH" << true;
+        QTest::newRow("last record") << "zymurgy" << true;
+        QTest::newRow("common word") << "house" << true;
+        QTest::newRow("plural") << "HOUSES" << true;
+        QTest::newRow("two letters") << "AT" << true;
+        QTest::newRow("stored 14 letters") << "ABSTRACTIONIST" << true;
+        QTest::newRow("cut to 14 letters") << "CHARACTERISTIC" << true;
+        QTest::newRow("15 letters") << "ABSTRACTIONISTS" << false;
+        QTest::newRow("18 letters") << "CHARACTERISTICALLY" << false;
+        QTest::newRow("one letter") << "A" << false;
+        QTest::newRow("not a word") << "QXZJV" << false;
+        QTest::newRow("blank inside") << "HOU SE" << false;
+        QTest::newRow("apostrophe") << "DON'T" << false;
+    }
+
+    void shippedList()
+    {
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        const TDictn dictionary;
+        QCOMPARE(dictionary.IsWord(query), found);
+    }
+
+    void shippedListIsSortedRecords()
+    {
+        QFile resource(TDictn::kDefaultResource);
+        QVERIFY(resource.open(QIODevice::ReadOnly));
+        const QByteArray data = resource.readAll();
+        QCOMPARE(data.size() % 15, 0);
+        QVERIFY(data.size() / 15 > 100000);
+        QByteArray previous;
+        for (qsizetype at = 0; at < data.size(); at += 15) {
+            QCOMPARE(data[at], '\x1e');
+            const QByteArray field = data.mid(at + 1, 14);
+            const QByteArray word = field.trimmed();
+            QVERIFY2(word.size() >= 2 && field.startsWith(word), field.constData());
+            for (const char c : word)
+                QVERIFY2(c >= 'A' && c <= 'Z', field.constData());
+            QVERIFY2(previous <= field, field.constData());
+            previous = field;
+        }
+        const TDictn dictionary;
+        QCOMPARE(dictionary.FindWord("AAH"), 0);
+        QCOMPARE(dictionary.FindWord(QString::fromLatin1(previous).trimmed()),
+                 dictionary.recordCount() - 1);
+    }
+
+    void everyStarterWordIsADictionaryWord()
+    {
+        QFile starters(QStringLiteral(LEXICLASH_STARTER_WORDS));
+        QVERIFY(starters.open(QIODevice::ReadOnly | QIODevice::Text));
+        const TDictn dictionary;
+        QStringList missing;
+        int count = 0;
+        QByteArray previous;
+        while (!starters.atEnd()) {
+            const QByteArray word = starters.readLine().chopped(1);
+            QVERIFY2(word.size() >= 1 && word.size() <= 7, word.constData());
+            for (const char c : word)
+                QVERIFY2(c >= 'a' && c <= 'z', word.constData());
+            QVERIFY2(previous < word, word.constData());
+            previous = word;
+            ++count;
+            if (word.size() >= 2 && !dictionary.IsWord(QString::fromLatin1(word).toUpper()))
+                missing << QString::fromLatin1(word);
+        }
+        QVERIFY(count >= 6000 && count <= 8000);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDict)
+#include "test_dict.moc"
