@@ -1,0 +1,147 @@
+#include "tally/tallyfile.h"
+
+#include "common/errors.h"
+#include "common/paths.h"
+#include "tally/tlzrw1.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kTextFile = QStringLiteral("temp.txt");
+
+// The settings section name followed by "tally.tld".
+const QString kTallyFileName = QStringLiteral("Lexiclash") + QStringLiteral("tally.tld");
+
+// Offset and size of the container's uncompressed-size field.
+constexpr qint64 kStoredSizeOffset = 4;
+constexpr qint64 kStoredSizeBytes = 4;
+
+void writeText(const QString &name, const QByteArray &text)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw Error(QStringLiteral("Cannot create %1: %2").arg(name, file.errorString()));
+    if (file.write(text) != text.size() || !file.flush())
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(name, file.errorString()));
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(name, file.errorString()));
+}
+
+QByteArray readText(const QString &name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot open %1: %2").arg(name, file.errorString()));
+    if (file.size() > TallyFile::kMaxTextSize)
+        throw Error(QStringLiteral("The tally text is too large"));
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("Cannot read %1: %2").arg(name, file.errorString()));
+    return text;
+}
+
+// The new file must be on disk before it takes the old one's name, or a crash
+// right after the rename could leave an empty tally behind.
+void syncToDisk(const QString &name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly) || ::fsync(file.handle()) != 0)
+        throw Error(QStringLiteral("Cannot write %1 to disk").arg(name));
+}
+
+void replaceFile(const QString &from, const QString &to)
+{
+    std::error_code error;
+    std::filesystem::rename(from.toStdString(), to.toStdString(), error);
+    if (error)
+        throw Error(QStringLiteral("Cannot rename %1 to %2: %3")
+                        .arg(from, to, QString::fromStdString(error.message())));
+}
+
+} // namespace
+
+TallyFile::TallyFile(QString path) : m_path(std::move(path)) {}
+
+QString TallyFile::defaultPath() { return dataFolder() + QLatin1Char('/') + kTallyFileName; }
+
+TallyTable TallyFile::load()
+{
+    if (!QFileInfo::exists(m_path))
+        return {};
+    try {
+        TallyTable table = read();
+        table.clearSession();
+        return table;
+    } catch (...) {
+        QFile::remove(kTextFile);
+        keepDamaged();
+        throw;
+    }
+}
+
+TallyTable TallyFile::read()
+{
+    checkStoredSize();
+    Tlzrw1 doit;
+    doit.CompressMode = TCompressMode::Fast;
+    doit.InputFile = m_path;
+    doit.OutputFile = kTextFile;
+    doit.Decompress();
+    const QByteArray text = readText(kTextFile);
+    QFile::remove(kTextFile);
+    return TallyTable::fromText(text);
+}
+
+// Looked at before decompressing, so that a damaged size field cannot make us
+// write gigabytes into the working directory.
+void TallyFile::checkStoredSize() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(kStoredSizeOffset))
+        return;
+    const QByteArray field = file.read(kStoredSizeBytes);
+    if (field.size() != kStoredSizeBytes)
+        return;
+    if (qFromLittleEndian<quint32>(field.constData()) > kMaxTextSize)
+        throw Error(QStringLiteral("%1 : the tally text is too large").arg(m_path));
+}
+
+void TallyFile::keepDamaged()
+{
+    QFile::remove(damagedPath());
+    if (!QFile::rename(m_path, damagedPath()))
+        m_mayReplace = false;
+}
+
+void TallyFile::save(const TallyTable &table)
+{
+    if (!m_mayReplace)
+        throw Error(QStringLiteral("%1 is damaged and could not be moved aside; it is left as it is")
+                        .arg(m_path));
+    const QString pending = m_path + QStringLiteral(".tmp");
+    try {
+        writeText(kTextFile, table.toText());
+        Tlzrw1 doit;
+        doit.CompressMode = TCompressMode::Fast;
+        doit.InputFile = kTextFile;
+        doit.OutputFile = pending;
+        doit.Compress();
+        QFile::remove(kTextFile);
+        syncToDisk(pending);
+        replaceFile(pending, m_path);
+    } catch (...) {
+        QFile::remove(kTextFile);
+        QFile::remove(pending);
+        throw;
+    }
+}
