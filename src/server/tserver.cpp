@@ -1,0 +1,610 @@
+#include "server/tserver.h"
+
+#include "common/errors.h"
+#include "common/guard.h"
+#include "common/intconv.h"
+#include "common/ports.h"
+#include "common/random.h"
+#include "common/version.h"
+#include "dict/tdictn.h"
+#include "net/messages.h"
+#include "server/hostoptions.h"
+
+#include <QDebug>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+namespace {
+constexpr int kDefaultPause = 12;
+constexpr int kDefaultBotInterval = 1200;
+constexpr int kRefusedSeat = TServer::kMaxSeats + 1;
+
+bool isSeat(int seat)
+{
+    return seat >= 1 && seat <= TServer::kMaxSeats;
+}
+
+// Game type of the start window to the length code sent to the clients.
+int lengthcodeforgametype(int gametype)
+{
+    switch (gametype) {
+    case 1:
+        return 3;
+    case 2:
+        return 4;
+    case 3:
+        return 5;
+    case 4:
+        return 6;
+    case 5:
+        return 7;
+    case 6:
+        return 8;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+TServer::TServer(QObject *parent)
+    : QObject(parent)
+{
+    setObjectName(QStringLiteral("Server"));
+    Random::seedFromClock();
+
+    sock1_ = new TSock(this);
+    sock1_->setObjectName(QStringLiteral("Sock1"));
+    sock1_->setPortName(gamePortName());
+    sock1_->OnAccept = [this](TSock *sender) { guarded([&] { Sock1Accept(sender); }); };
+    sock1_->OnRead = [this](TSock *sender, int count) {
+        guarded([&] { Sock1Read(sender, count); });
+    };
+
+    tempsock = new TSock(this);
+    tempsock->setObjectName(QStringLiteral("tempsock"));
+    tempsock->OnDisconnect = [this](TSock *sender) {
+        guarded([&] { tempsockDisconnect(sender); });
+    };
+    tempsock->OnInfo = [this](TSock *sender, TSocketInfo info, const QString &msg) {
+        guarded([&] { tempsockInfo(sender, info, msg); });
+    };
+
+    socktimer = new QTimer(this);
+    socktimer->setObjectName(QStringLiteral("socktimer"));
+    socktimer->setInterval(10);
+    connect(socktimer, &QTimer::timeout, this, [this] { guarded([this] { socktimerTimer(); }); });
+    socktimer->start();
+
+    roundtimer = new QTimer(this);
+    roundtimer->setObjectName(QStringLiteral("roundtimer"));
+    roundtimer->setInterval(1000);
+    connect(roundtimer, &QTimer::timeout, this, [this] { guarded([this] { roundtimerTimer(); }); });
+
+    computertimer = new QTimer(this);
+    computertimer->setObjectName(QStringLiteral("computertimer"));
+    computertimer->setInterval(1000);
+    connect(computertimer, &QTimer::timeout, this,
+            [this] { guarded([this] { computertimerTimer(); }); });
+    computertimer->start();
+
+    logintimer = new QTimer(this);
+    logintimer->setObjectName(QStringLiteral("logintimer"));
+    logintimer->setInterval(1000);
+    connect(logintimer, &QTimer::timeout, this,
+            [this] { guarded([this] { checklogins(clockms()); }); });
+    logintimer->start();
+
+    spell = std::make_unique<TDictn>();
+    listbox_words.loadBuiltIn();
+}
+
+TServer::~TServer()
+{
+    // The connections close as Sock1 goes; their reports must not reach a
+    // server that is half destroyed.
+    for (QObject *child : sock1_->children()) {
+        if (auto *conn = dynamic_cast<TSock *>(child)) {
+            conn->OnInfo = nullptr;
+            conn->OnDisconnect = nullptr;
+            conn->OnRead = nullptr;
+        }
+    }
+    sock1_->OnAccept = nullptr;
+    sock1_->OnRead = nullptr;
+}
+
+void TServer::setHostOptions(const HostOptions *options)
+{
+    options_ = options;
+}
+
+qint64 TServer::clockms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// --- connections ---
+
+void TServer::Sock1Accept(TSock *)
+{
+    int seat = 0;
+    for (int s = 1; s <= seatcount; ++s) {
+        if (!seats[s].connected) {
+            seat = s;
+            break;
+        }
+    }
+    if (seat == 0 && seatcount < kMaxSeats)
+        seat = seatcount + 1;
+
+    if (seat == 0) {
+        // All nine seats are held: tell the tenth and close it at once.
+        TSeat &refused = seats[kRefusedSeat];
+        if (!sock1_->Accept(refused.sock) || !refused.sock)
+            return;
+        std::unique_ptr<TSock> conn(refused.sock);
+        refused.sock = nullptr;
+        conn->Send(Msg::full());
+        return;
+    }
+
+    TSock *conn = nullptr;
+    if (!sock1_->Accept(conn) || !conn)
+        return;
+    seatcount = std::max(seatcount, seat);
+
+    TSeat &s = seats[seat];
+    s.sock = conn;
+    s.connected = true;
+    s.loggedin = false;
+    s.seatedat = clockms();
+    s.framer = Framer();
+    conn->Tag = seat;
+    conn->OnDisconnect = tempsock->OnDisconnect;
+    conn->OnInfo = tempsock->OnInfo;
+    conn->OnRead = sock1_->OnRead;
+    conn->Send(Msg::sendlogininfo(seat));
+}
+
+void TServer::Sock1Read(TSock *sender, int)
+{
+    const int seat = sender->Tag;
+    const QByteArray bytes = sender->Receive();
+    if (!isSeat(seat) || seats[seat].sock != sender)
+        return;
+    TSeat &s = seats[seat];
+    for (QByteArray &text : s.framer.feed(bytes))
+        receivedlist.push(std::move(text), seat);
+    if (s.framer.overflowed()) {
+        qWarning().noquote() << "Lexiclash server: seat" << seat
+                             << "sent an unterminated message over the size limit; closing it";
+        sender->Close();
+    }
+}
+
+void TServer::tempsockDisconnect(TSock *sender)
+{
+    const int seat = sender->Tag;
+    if (isSeat(seat) && seats[seat].connected && seats[seat].sock == sender)
+        sender->Close();
+}
+
+void TServer::tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg)
+{
+    const int seat = sender->Tag;
+    if (!isSeat(seat) || seats[seat].sock != sender)
+        return;
+    if (msg == QLatin1String("Socket Closed")) {
+        freeseat(seat);
+        return;
+    }
+    // A connection that broke without a close would otherwise hold its seat
+    // for ever; closing it takes the same road as a graceful close.
+    if (info == TSocketInfo::siError && isbrokenconnection(msg))
+        sender->Close();
+}
+
+bool TServer::isbrokenconnection(const QString &msg) const
+{
+    const int codes[] = {wsaErrorFromErrno(ECONNRESET),
+                         wsaErrorFromErrno(EPIPE),
+                         wsaErrorFromErrno(ECONNABORTED),
+                         wsaErrorFromErrno(ETIMEDOUT),
+                         10053,
+                         10054,
+                         10060};
+    for (const int code : codes) {
+        if (code > 0 && msg.startsWith(QStringLiteral("Error #%1 (").arg(code)))
+            return true;
+    }
+    return false;
+}
+
+void TServer::freeseat(int seat)
+{
+    TSeat &s = seats[seat];
+    TSock *conn = s.sock;
+    const bool wasconnected = s.connected;
+    const QByteArray name = s.name;
+    s.connected = false;
+    s.name.clear();
+    s.sock = nullptr;
+    s.loggedin = false;
+    s.framer = Framer();
+    if (conn)
+        conn->deleteLater();
+    if (!wasconnected)
+        return;
+    const QByteArray message = Msg::playerdisconnected(seat, name);
+    for (int other = 1; other <= seatcount; ++other) {
+        if (other != seat)
+            sendto(other, message);
+    }
+}
+
+void TServer::checklogins(qint64 nowms)
+{
+    for (int seat = 1; seat <= seatcount; ++seat) {
+        const TSeat &s = seats[seat];
+        if (s.connected && !s.loggedin && s.sock &&
+            nowms - s.seatedat >= qint64(kLoginTimeoutSecs) * 1000) {
+            qWarning().noquote() << "Lexiclash server: seat" << seat
+                                 << "did not log in in time; closing it";
+            s.sock->Close();
+        }
+    }
+}
+
+void TServer::socktimerTimer()
+{
+    const QueuedMessage message = receivedlist.take();
+    try {
+        dispatch(message);
+    } catch (const EConvertError &e) {
+        // A remote client's bad number is its own problem, not the host's.
+        qWarning().noquote() << "Lexiclash server: dropped a message of seat" << message.origin
+                             << "-" << e.message();
+    }
+}
+
+void TServer::dispatch(const QueuedMessage &message)
+{
+    const SplitMessage m = splitMessage(message.text);
+    if (m.command.isEmpty())
+        return;
+    const int origin = message.origin;
+    // A message speaks only for the connection it came from.
+    const auto ownseat = [&] { return FieldReader(m.body).nextInt() == origin; };
+
+    if (m.command == Cmd::logininfo) {
+        if (ownseat())
+            receivedlogininfo(m.body);
+    } else if (m.command == Cmd::kickhim) {
+        if (origin == 1 && ownseat())
+            kickhim(m.body);
+    } else if (m.command == Cmd::chat) {
+        if (ownseat())
+            chat(m.body);
+    } else if (m.command == Cmd::action) {
+        if (ownseat())
+            action(m.body);
+    } else if (m.command == Cmd::startgame) {
+        if (origin == 1)
+            startgame(m.body);
+    } else if (m.command == Cmd::sendword) {
+        if (ownseat())
+            sendword(m.body);
+    } else if (m.command == Cmd::giveup) {
+        if (ownseat())
+            giveup(m.body);
+    }
+}
+
+void TServer::sendto(int seat, const QByteArray &message)
+{
+    const TSeat &s = seats[seat];
+    if (s.connected && s.sock)
+        s.sock->Send(message);
+}
+
+void TServer::sendtoall(const QByteArray &message)
+{
+    for (int seat = 1; seat <= seatcount; ++seat)
+        sendto(seat, message);
+}
+
+// --- login, chat, removal ---
+
+void TServer::receivedlogininfo(const QByteArray &body)
+{
+    const Msg::LoginInfo login = Msg::readLogininfo(body);
+    const int seat = login.seat;
+    if (!isSeat(seat) || !seats[seat].connected)
+        return;
+    TSeat &s = seats[seat];
+    s.name = login.name;
+    s.loggedin = true;
+
+    sendtoall(Msg::newplayerinfo(seat, s.name));
+    for (int other = 1; other <= seatcount; ++other) {
+        if (other != seat && seats[other].connected)
+            sendto(seat, Msg::existingplayers(other, seats[other].name));
+    }
+    if (login.version != QByteArray(kVersionText)) {
+        sendto(1, Msg::havewrongversion(s.name));
+        sendto(seat, Msg::wrongversion());
+    }
+    if (gameon) {
+        Msg::LoadStats stats;
+        stats.seat = seat;
+        stats.rounds = rounds;
+        stats.seconds = roundtime;
+        stats.lengthCode = lengthcode;
+        stats.round = round;
+        stats.length = wordlength;
+        stats.prefix = prefix;
+        stats.remaining = countdown - 5;
+        for (int p = 1; p <= numplayers; ++p)
+            stats.totals.append({p, seats[p].score});
+        sendto(seat, Msg::loadstats(stats));
+    }
+}
+
+void TServer::chat(const QByteArray &body)
+{
+    const Msg::ChatLine line = Msg::readChat(body);
+    if (isSeat(line.seat))
+        sendtoall(Msg::chatRelay(seats[line.seat].name, line.rest));
+}
+
+void TServer::action(const QByteArray &body)
+{
+    const Msg::ChatLine line = Msg::readChat(body);
+    if (isSeat(line.seat))
+        sendtoall(Msg::actionRelay(seats[line.seat].name, line.rest));
+}
+
+void TServer::kickhim(const QByteArray &body)
+{
+    const Msg::Kick kick = Msg::readKickhim(body);
+    if (kick.sender != 1 || !isSeat(kick.target))
+        return;
+    disconnectsock(kick.target);
+}
+
+void TServer::disconnectsock(int seat)
+{
+    if (isSeat(seat) && seats[seat].connected && seats[seat].sock)
+        seats[seat].sock->Close();
+}
+
+// --- game flow ---
+
+void TServer::startgame(const QByteArray &body)
+{
+    computertimer->stop();
+    if (listbox_prefix.size() > 26)
+        listbox_prefix.clear();
+    roundtimer->stop();
+    gameon = true;
+
+    const Msg::StartGameRequest request = Msg::readStartgameRequest(body);
+    const int gametype = strToInt(request.gameType);
+    int value = 0;
+    rounds = tryStrToInt(request.rounds, value) ? value : 5;
+    roundtime = tryStrToInt(request.seconds, value) ? value : 60;
+    showwords = request.show != "0";
+    lengthcode = lengthcodeforgametype(gametype);
+
+    sendtoall(Msg::startgame(request.name, rounds, roundtime, lengthcode));
+    for (int seat = 1; seat <= numplayers; ++seat) {
+        TSeat &s = seats[seat];
+        s.score = 0;
+        s.roundwords = 0;
+        s.roundletters = 0;
+        s.gamewords = 0;
+    }
+    wordlength = 0;
+    round = 0;
+    starttheround();
+}
+
+void TServer::starttheround()
+{
+    computertimer->stop();
+    ++round;
+    if (round > rounds && checkforwin())
+        return;
+
+    listbox_gotten.clear();
+    for (int seat = 1; seat <= numplayers; ++seat) {
+        TSeat &s = seats[seat];
+        s.roundwords = 0;
+        s.roundletters = 0;
+        s.gaveup = false;
+    }
+    drawround();
+    listbox_prefix.append(prefix);
+    roundon = true;
+
+    for (int seat = 1; seat <= seatcount; ++seat) {
+        Msg::StartRound start;
+        start.round = round;
+        start.seconds = roundtime;
+        start.length = wordlength;
+        start.prefix = prefix;
+        start.seat = seat <= numplayers ? seat : 1;
+        start.starter = starterword;
+        sendto(seat, Msg::startround(start));
+    }
+
+    if (!seats[2].connected) {
+        computertimer->setInterval(botspeed());
+        computertimer->start();
+    }
+    roundtimer->stop();
+    countdown = roundtime > INT_MAX - 4 ? INT_MAX : roundtime + 4;
+    phase = 1;
+    roundtimer->start();
+}
+
+void TServer::drawround()
+{
+    for (int draw = 0;; ++draw) {
+        // Every prefix possible for the lengths drawn may have been used;
+        // forgetting them lets the game go on.
+        if (draw == kMaxPrefixDraws)
+            listbox_prefix.clear();
+        if (lengthcode == 8) {
+            const int r = Random::below(10);
+            wordlength = r >= 3 && r <= 7 ? r : 0;
+        } else {
+            wordlength = lengthcode;
+        }
+        const QByteArray word = listbox_words.drawStarter(wordlength);
+        int length = 1;
+        if (wordlength == 4)
+            length = 1 + Random::below(2);
+        else if (wordlength != 3)
+            length = 1 + Random::below(3);
+        const QByteArray candidate = word.left(length);
+        if (!listbox_prefix.contains(candidate)) {
+            prefix = candidate;
+            starterword = word;
+            return;
+        }
+    }
+}
+
+void TServer::sendword(const QByteArray &body)
+{
+    const Msg::Word submitted = Msg::readSendword(body);
+    const int seat = submitted.seat;
+    if (!roundon || seat < 1 || seat > numplayers)
+        return;
+    const QByteArray word = upperLetters(submitted.word);
+    const int n = static_cast<int>(word.size());
+
+    int reason = -1;
+    if (wordlength != 0 && n != wordlength)
+        reason = 0;
+    else if (!spell->IsWord(QString::fromLatin1(word)))
+        reason = 1;
+    else if (listbox_gotten.contains(word))
+        reason = 2;
+    else if (word.left(prefix.size()) != prefix)
+        reason = 3;
+    if (reason >= 0) {
+        sendto(seat, Msg::notvalid(seat, reason));
+        return;
+    }
+
+    listbox_gotten.append(word);
+    TSeat &s = seats[seat];
+    ++s.roundwords;
+    ++s.gamewords;
+    s.roundletters += n;
+
+    const QByteArray message = Msg::gotword(seat, word, n);
+    if (showwords)
+        sendtoall(message);
+    else
+        sendto(seat, message);
+}
+
+void TServer::giveup(const QByteArray &body)
+{
+    const int seat = Msg::readGiveup(body);
+    if (!isSeat(seat))
+        return;
+    seats[seat].gaveup = true;
+    if (!roundon || countdown < 5)
+        return;
+    for (int player = 1; player <= numplayers; ++player) {
+        if (seats[player].connected && !seats[player].gaveup)
+            return;
+    }
+    endtheround();
+}
+
+void TServer::endtheround()
+{
+    roundon = false;
+    computertimer->stop();
+    std::array<Msg::SeatScore, numplayers> report;
+    for (int seat = 1; seat <= numplayers; ++seat) {
+        TSeat &s = seats[seat];
+        s.score += s.roundletters;
+        report[seat - 1] = {seat, s.score, s.gamewords, s.roundwords, s.roundletters};
+    }
+    sendtoall(Msg::endround(report));
+    roundtimer->stop();
+    phase = 2;
+    countdown = pausebetweenrounds();
+    roundtimer->start();
+}
+
+bool TServer::checkforwin()
+{
+    int best = 1;
+    for (int seat = 2; seat <= numplayers; ++seat) {
+        if (seats[seat].score > seats[best].score)
+            best = seat;
+    }
+    for (int seat = 1; seat <= numplayers; ++seat) {
+        if (seat != best && seats[seat].score == seats[best].score)
+            return false;
+    }
+    sendtoall(Msg::winner(best));
+    gameon = false;
+    return true;
+}
+
+void TServer::roundtimerTimer()
+{
+    --countdown;
+    if (countdown >= 1)
+        return;
+    roundtimer->stop();
+    if (phase == 1)
+        endtheround();
+    else if (phase == 2)
+        starttheround();
+}
+
+int TServer::pausebetweenrounds() const
+{
+    const int pause = options_ ? options_->pauseBetweenRounds() : kDefaultPause;
+    return pause >= 20 ? 12 : pause;
+}
+
+int TServer::botspeed() const
+{
+    const int interval = options_ ? options_->botInterval() : kDefaultBotInterval;
+    return std::max(1, interval);
+}
+
+// --- computer player ---
+
+void TServer::computertimerTimer()
+{
+    if (seats[2].connected || !roundon)
+        return;
+    if (Random::below(10) <= 3)
+        return;
+    if (countdown <= 4)
+        return;
+    computerfindword();
+}
+
+void TServer::computerfindword()
+{
+    const QByteArray word = listbox_words.findFitting(wordlength, prefix, kComputerAttempts);
+    if (!word.isEmpty())
+        sendword(Msg::sendwordBody(2, word));
+}
