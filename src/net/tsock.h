@@ -30,7 +30,8 @@ enum class TSocketInfo {
 QString socketInfoName(TSocketInfo kind);
 // The Windows Sockets symbolic name of an error code, or "UNKNOWN ERROR".
 QString socketErrorName(int code);
-// Maps a POSIX errno value to its Windows Sockets error code (0 for 0).
+// Maps a POSIX errno value to its Windows Sockets error code (0 for 0); an
+// errno without a counterpart gives 20000 + errno, named "UNKNOWN ERROR".
 int wsaErrorFromErrno(int err);
 
 // A failure of a socket operation, with one of the component's fixed texts.
@@ -49,6 +50,20 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 // arrive through Qt's event loop as callbacks on the main thread. It adds no
 // framing: Send transmits exactly the bytes given, Receive returns exactly what
 // has arrived.
+//
+// Every readiness event becomes one queued notification, handled in order:
+// readable (one read of up to 32,768 bytes, "Non-Blocking Incoming Data",
+// OnRead), writable (flush, "Non-Blocking Outgoing Data", OnWrite), connection
+// pending (OnAccept), connected ("Non-Blocking Socket Connected", OnConnect,
+// then one writable notification) and closed by peer (OnDisconnect, then
+// Close). A failed connect, a failed read and a send that fails for good
+// (broken pipe, reset) give only the Error report "Error #<code> (<name>)";
+// the object keeps its handle and stops watching it, so owners that care
+// about a broken connection act on that report. Callbacks may Close or
+// delete the object that is being notified.
+//
+// Destruction closes first and reports "Socket Closed" to OnInfo: an owner
+// whose OnInfo touches itself clears OnInfo in its own destructor.
 class TSock : public QObject {
 public:
     // owner: the Qt parent that destroys this object (a window, or the
@@ -99,16 +114,18 @@ public:
     // this object); returns true when one was accepted.
     bool Accept(TSock *&newSock);
     // Queues data and makes one attempt to hand the whole send buffer to the
-    // network; what is not taken goes out on the next writable event.
+    // network (none while still connecting); what is not taken goes out on the
+    // next writable event. Raises without a handle or on a listener.
     bool Send(const QByteArray &data);
-    // Returns and empties the receive buffer.
+    // Returns and empties the receive buffer; raises without a handle when the
+    // buffer is empty, and on a listener.
     QByteArray Receive();
     // Returns and removes at most n bytes of the receive buffer (all for n < 0).
     QByteArray ReceiveCount(int n);
     // Closes the handle and reports "Socket Closed" (when not listening);
     // never raises. Returns true when the platform close succeeded.
     bool Close();
-    // Datagram calls: not supported on stream sockets.
+    // Datagram calls: raise on stream sockets and without a handle.
     bool SendDatagram(const QByteArray &data, const QString &host);
     QByteArray ReceiveDatagram(QString &host);
 
@@ -121,32 +138,48 @@ public:
     quint16 localPort() const;
 
 private:
-    enum class Event { Readable, Writable, Pending, Connected, Closed };
+    // What a queued notification asks the object to look at.
+    enum class Event { ReadReady, WriteReady, Writable, ConnectFailed };
 
-    void report(TSocketInfo kind, const QString &msg);
-    void notify(Event event, int error);
+    void attach(int fd);
+    void detach();
+    void updateNotifiers();
     void postNotify(Event event, int error);
-    void watch();
-    void unwatch();
-    void onReadReady();
-    void onWriteReady();
-    bool resolve(quint32 &address, quint16 &port, bool forListen);
+    void dispatch(Event event, int error);
+    void handleReadReady();
+    void handleWriteReady();
+    void handleWritable();
+    void handleClosedByPeer();
+    void flushSendBuffer();
+    void report(TSocketInfo kind, const QString &msg);
+    void reportErrorCode(int code);
     quint16 resolvePort();
     quint32 resolveHost(const QString &name);
     void adoptAccepted(int fd, const TSock &listener, quint32 peerAddress);
 
     int fd_ = -1;
+    // Counts the handles this object has had, so that a notification queued
+    // for an earlier handle is dropped.
+    quint64 epoch_ = 0;
     TSocketType type_ = TSocketType::stStream;
     QString host_;
     QString port_;
     bool blocking_ = false;
     bool autoAccept_ = false;
     bool listening_ = false;
-    bool listenRequested_ = false;
-    bool connecting_ = false;
     TLineBreak lineBreak_ = TLineBreak::lbSmart;
     int blockingTimeout_ = 0;
     bool connected_ = false;
+    // A connect is under way and its outcome has not been seen yet.
+    bool connecting_ = false;
+    // A notification is queued for the readiness the notifier saw.
+    bool readQueued_ = false;
+    bool writeQueued_ = false;
+    // The listener told its owner about a pending connection and waits for Accept.
+    bool acceptAwaited_ = false;
+    // A read or send failed for good: stop watching so a dead handle never spins.
+    bool readFailed_ = false;
+    bool sendFailed_ = false;
     QByteArray receiveBuffer_;
     QByteArray sendBuffer_;
     quint32 remoteAddress_ = 0;

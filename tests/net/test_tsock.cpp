@@ -1,0 +1,728 @@
+#include "common/errors.h"
+#include "net/tsock.h"
+
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kWait = 15000;
+
+using SockAction = std::function<void(TSock &sock, quint16 listenPort)>;
+
+// Records what a TSock tells its owner, one line per report or callback.
+struct Log {
+    QStringList lines;
+
+    void watch(TSock &sock, const QString &who = QString())
+    {
+        sock.OnInfo = infoSink(who);
+        sock.OnDisconnect = [this, who](TSock *) { lines << who + "disconnect"; };
+        sock.OnConnect = [this, who](TSock *) { lines << who + "connect"; };
+    }
+    TNotifyInfoEvent infoSink(const QString &who = QString())
+    {
+        return [this, who](TSock *, TSocketInfo kind, const QString &msg) {
+            lines << who + socketInfoName(kind) + ": " + msg;
+        };
+    }
+    bool has(const QString &line) const { return lines.contains(line); }
+};
+
+// A TSock listening on a port the system chose, accepting every connection.
+struct Server {
+    TSock listener;
+    QList<QPointer<TSock>> accepted;
+    std::function<void(TSock *)> onAccepted;
+
+    Server()
+    {
+        listener.setPortName("0");
+        listener.OnAccept = [this](TSock *sender) {
+            TSock *sock = nullptr;
+            if (!sender->Accept(sock))
+                return;
+            accepted << sock;
+            if (onAccepted)
+                onAccepted(sock);
+        };
+        listener.setListen(true);
+    }
+    quint16 port() const { return listener.localPort(); }
+    TSock *waitAccepted(int index = 0)
+    {
+        if (!QTest::qWaitFor([&] { return accepted.size() > index; }, kWait))
+            return nullptr;
+        return accepted.at(index);
+    }
+};
+
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return sa;
+}
+
+// A plain blocking socket for the far end, so the test controls exactly what
+// goes on the wire.
+int rawConnect(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in sa = loopback(port);
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int rawListen(quint16 &port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa = loopback(0);
+    socklen_t length = sizeof sa;
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0 ||
+        ::listen(fd, 5) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = ntohs(sa.sin_port);
+    return fd;
+}
+
+bool rawSend(int fd, const QByteArray &data)
+{
+    return ::send(fd, data.constData(), size_t(data.size()), MSG_NOSIGNAL) == data.size();
+}
+
+// Everything the peer sends until it closes, with the event loop running so
+// that the TSock on the other end can make progress.
+QByteArray rawReadUntilClosed(int fd)
+{
+    QByteArray all;
+    bool closed = false;
+    const bool done = QTest::qWaitFor(
+        [&] {
+            char chunk[4096];
+            for (;;) {
+                const ssize_t got = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+                if (got > 0) {
+                    all.append(chunk, got);
+                    continue;
+                }
+                closed = got == 0;
+                return closed;
+            }
+        },
+        kWait);
+    return done ? all : QByteArray("<peer did not close>");
+}
+
+// A port on which nothing listens: the system chose it a moment ago.
+quint16 closedPort()
+{
+    quint16 port = 0;
+    const int fd = rawListen(port);
+    ::close(fd);
+    return port;
+}
+
+QString failureOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Error &e) {
+        return e.message();
+    }
+    return QStringLiteral("<no exception>");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(SockAction)
+
+class TestTSock : public QObject {
+    Q_OBJECT
+private slots:
+    void twoMessagesInOneReadComeOutOfOneReceive();
+    void messageSplitAcrossReadsArrivesInTwoReceives();
+    void sendTransmitsExactlyTheBytesGiven_data();
+    void sendTransmitsExactlyTheBytesGiven();
+    void peerCloseGivesDisconnectThenSocketClosed_data();
+    void peerCloseGivesDisconnectThenSocketClosed();
+    void resetConnectionGivesOnlyTheErrorReport();
+    void refusedConnectionReportsErrorAndSecondOpenDoesNothing();
+    void receiveAfterCloseReturnsBufferedBytesThenRaises();
+    void closeReportsOnEveryCallAndNeverRaises();
+    void listenFalseReportsClosedThenStopped();
+    void listenTrueTwiceReportsAlreadyRunning();
+    void listenOnPortInUseRaises();
+    void acceptedObjectReportsSettingsBeforeAcceptReturns();
+    void deletingTheSockInsideItsCallbackIsSafe_data();
+    void deletingTheSockInsideItsCallbackIsSafe();
+    void failuresRaiseTheirMessages_data();
+    void failuresRaiseTheirMessages();
+    void hostNamesResolveWithoutRegardToCase();
+    void errorNames_data();
+    void errorNames();
+    void errnoValuesMapToWindowsCodes_data();
+    void errnoValuesMapToWindowsCodes();
+    void largeSendArrivesCompleteAndInOrder();
+};
+
+void TestTSock::twoMessagesInOneReadComeOutOfOneReceive()
+{
+    QList<QByteArray> receives;
+    Server server;
+    server.onAccepted = [&](TSock *sock) {
+        sock->OnRead = [&](TSock *sender, int) { receives << sender->Receive(); };
+    };
+    const int peer = rawConnect(server.port());
+    QVERIFY(peer >= 0);
+    QVERIFY(server.waitAccepted());
+    QVERIFY(rawSend(peer, "CMD_a+1\xff"
+                          "CMD_b+2\xff"));
+    QTRY_VERIFY_WITH_TIMEOUT(!receives.isEmpty(), kWait);
+    QCOMPARE(receives, QList<QByteArray>{QByteArray("CMD_a+1\xff"
+                                                    "CMD_b+2\xff")});
+    ::close(peer);
+}
+
+void TestTSock::messageSplitAcrossReadsArrivesInTwoReceives()
+{
+    QList<QByteArray> receives;
+    Server server;
+    server.onAccepted = [&](TSock *sock) {
+        sock->OnRead = [&](TSock *sender, int) { receives << sender->Receive(); };
+    };
+    const int peer = rawConnect(server.port());
+    QVERIFY(peer >= 0);
+    QVERIFY(server.waitAccepted());
+    QVERIFY(rawSend(peer, "CMD_chat+1+he"));
+    QTRY_COMPARE_WITH_TIMEOUT(receives.size(), 1, kWait);
+    QVERIFY(rawSend(peer, "llo\xff"));
+    QTRY_COMPARE_WITH_TIMEOUT(receives.size(), 2, kWait);
+    QCOMPARE(receives, (QList<QByteArray>{"CMD_chat+1+he", "llo\xff"}));
+    ::close(peer);
+}
+
+void TestTSock::sendTransmitsExactlyTheBytesGiven_data()
+{
+    QTest::addColumn<bool>("beforeConnect");
+    QTest::newRow("connected") << false;
+    QTest::newRow("still connecting: queued") << true;
+}
+
+void TestTSock::sendTransmitsExactlyTheBytesGiven()
+{
+    QFETCH(bool, beforeConnect);
+    quint16 port = 0;
+    const int listenFd = rawListen(port);
+    QVERIFY(listenFd >= 0);
+    const QByteArray message("CMD_full+\xff");
+    QCOMPARE(message.size(), 10);
+
+    Log log;
+    TSock client;
+    log.watch(client);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(port));
+    QCOMPARE(client.Open(), false);
+    QCOMPARE(log.lines, (QStringList{"Lookup: Lookup Of Port " + QString::number(port),
+                                     "Lookup: Lookup Of Host 127.0.0.1"}));
+    if (beforeConnect) {
+        QVERIFY(client.Send(message));
+        QCOMPARE(client.pendingSendBytes(), qsizetype(10));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(client.Connected(), kWait);
+    if (!beforeConnect)
+        QVERIFY(client.Send(message));
+    QTRY_COMPARE_WITH_TIMEOUT(client.pendingSendBytes(), qsizetype(0), kWait);
+    // The connect report comes first; the first writable notification after
+    // it reports the outgoing data.
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines.count("Send: Non-Blocking Outgoing Data") >= 2, kWait);
+    const qsizetype connected = log.lines.indexOf("Connect: Non-Blocking Socket Connected");
+    QVERIFY(connected > 0);
+    QCOMPARE(log.lines.at(connected + 1), QString("connect"));
+    QVERIFY(log.lines.indexOf("Send: Non-Blocking Outgoing Data", connected) > connected);
+
+    const int peer = ::accept(listenFd, nullptr, nullptr);
+    QVERIFY(peer >= 0);
+    client.Close();
+    QCOMPARE(rawReadUntilClosed(peer), message);
+    ::close(peer);
+    ::close(listenFd);
+}
+
+void TestTSock::peerCloseGivesDisconnectThenSocketClosed_data()
+{
+    QTest::addColumn<bool>("closeInOnDisconnect");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("owner leaves it open")
+        << false << QStringList{"disconnect", "Close: Socket Closed"};
+    QTest::newRow("owner closes it in OnDisconnect")
+        << true << QStringList{"disconnect", "Close: Socket Closed", "Close: Socket Closed"};
+}
+
+void TestTSock::peerCloseGivesDisconnectThenSocketClosed()
+{
+    QFETCH(bool, closeInOnDisconnect);
+    QFETCH(QStringList, expected);
+    Log log;
+    Server server;
+    server.onAccepted = [&](TSock *sock) {
+        log.watch(*sock);
+        sock->OnDisconnect = [&](TSock *sender) {
+            log.lines << "disconnect";
+            if (closeInOnDisconnect)
+                sender->Close();
+        };
+    };
+    TSock client;
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(server.port()));
+    client.Open();
+    TSock *accepted = server.waitAccepted();
+    QVERIFY(accepted);
+    QTRY_VERIFY_WITH_TIMEOUT(client.Connected(), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(log.has("Send: Non-Blocking Outgoing Data"), kWait);
+    QVERIFY(!log.has("disconnect"));
+
+    client.Close();
+    QTRY_VERIFY_WITH_TIMEOUT(log.has("disconnect"), kWait);
+    QCOMPARE(log.lines.mid(log.lines.indexOf("disconnect")), expected);
+    QVERIFY(!accepted->Connected());
+    QCOMPARE(accepted->handle(), -1);
+}
+
+void TestTSock::resetConnectionGivesOnlyTheErrorReport()
+{
+    Log log;
+    Server server;
+    server.onAccepted = [&](TSock *sock) { log.watch(*sock); };
+    const int peer = rawConnect(server.port());
+    QVERIFY(peer >= 0);
+    TSock *accepted = server.waitAccepted();
+    QVERIFY(accepted);
+    QTRY_VERIFY_WITH_TIMEOUT(log.has("Send: Non-Blocking Outgoing Data"), kWait);
+    log.lines.clear();
+
+    const linger abort{1, 0};
+    QCOMPARE(::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort), 0);
+    ::close(peer);
+    QTRY_VERIFY_WITH_TIMEOUT(!log.lines.isEmpty(), kWait);
+    // Nothing else follows: no disconnect, no close, and a dead handle that
+    // is no longer watched gives no further notifications.
+    QTest::qWait(200);
+    QCOMPARE(log.lines, QStringList{"Error: Error #10054 (WSAECONNRESET)"});
+    QVERIFY(accepted->Connected());
+    QVERIFY(accepted->handle() >= 0);
+}
+
+void TestTSock::refusedConnectionReportsErrorAndSecondOpenDoesNothing()
+{
+    const quint16 port = closedPort();
+    Log log;
+    TSock client;
+    log.watch(client);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(port));
+    QCOMPARE(client.Open(), false);
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines.size() > 2, kWait);
+    QTest::qWait(200);
+    QCOMPARE(log.lines, (QStringList{"Lookup: Lookup Of Port " + QString::number(port),
+                                     "Lookup: Lookup Of Host 127.0.0.1",
+                                     "Error: Error #10061 (WSAECONNREFUSED)"}));
+    QVERIFY(!client.Connected());
+    const int handle = client.handle();
+    QVERIFY(handle >= 0);
+
+    QCOMPARE(client.Open(), false);
+    QTest::qWait(200);
+    QCOMPARE(log.lines.size(), 3);
+    QCOMPARE(client.handle(), handle);
+}
+
+void TestTSock::receiveAfterCloseReturnsBufferedBytesThenRaises()
+{
+    int reads = 0;
+    Server server;
+    server.onAccepted = [&](TSock *sock) { sock->OnRead = [&](TSock *, int) { ++reads; }; };
+    const int peer = rawConnect(server.port());
+    QVERIFY(peer >= 0);
+    TSock *accepted = server.waitAccepted();
+    QVERIFY(accepted);
+    QVERIFY(rawSend(peer, "CMD_kick+\xff"));
+    QTRY_VERIFY_WITH_TIMEOUT(reads > 0, kWait);
+
+    QVERIFY(accepted->Close());
+    QCOMPARE(accepted->Receive(), QByteArray("CMD_kick+\xff"));
+    QCOMPARE(failureOf([&] { accepted->Receive(); }), QString("Receive - Socket Not Connected"));
+    ::close(peer);
+}
+
+void TestTSock::closeReportsOnEveryCallAndNeverRaises()
+{
+    Log log;
+    TSock sock;
+    log.watch(sock);
+    QCOMPARE(sock.Close(), false);
+    QCOMPARE(sock.Close(), false);
+    QCOMPARE(log.lines, (QStringList{"Close: Socket Closed", "Close: Socket Closed"}));
+
+    sock.OnInfo = [](TSock *, TSocketInfo, const QString &) { throw Error("owner failed"); };
+    QCOMPARE(failureOf([&] { sock.Close(); }), QString("<no exception>"));
+}
+
+void TestTSock::listenFalseReportsClosedThenStopped()
+{
+    Log log;
+    Server server;
+    server.listener.OnInfo = log.infoSink();
+    QVERIFY(server.port() != 0);
+    server.listener.setListen(false);
+    QCOMPARE(log.lines, (QStringList{"Close: Socket Closed", "Listen: Listening Stopped"}));
+    QVERIFY(!server.listener.Listen());
+    QCOMPARE(server.listener.handle(), -1);
+}
+
+void TestTSock::listenTrueTwiceReportsAlreadyRunning()
+{
+    Log log;
+    TSock listener;
+    listener.OnInfo = log.infoSink();
+    listener.setPortName("0");
+    listener.setListen(true);
+    const int handle = listener.handle();
+    listener.setListen(true);
+    QCOMPARE(log.lines, (QStringList{"Lookup: Lookup Of Port 0", "Listen: Listening Started",
+                                     "Listen: Listening Already Running"}));
+    QVERIFY(listener.Listen());
+    QCOMPARE(listener.handle(), handle);
+}
+
+void TestTSock::listenOnPortInUseRaises()
+{
+    Server server;
+    TSock second;
+    second.setPortName(QString::number(server.port()));
+    QCOMPARE(failureOf([&] { second.setListen(true); }), QString("Listen - Error Binding Socket"));
+    QVERIFY(!second.Listen());
+    QCOMPARE(second.handle(), -1);
+}
+
+void TestTSock::acceptedObjectReportsSettingsBeforeAcceptReturns()
+{
+    QStringList reports;
+    TSock listener;
+    listener.OnInfo = [&](TSock *sender, TSocketInfo kind, const QString &msg) {
+        reports << (sender == &listener ? "listener " : "accepted ") + socketInfoName(kind) + ": " +
+                       msg;
+    };
+    listener.setPortName("0");
+    listener.setListen(true);
+    reports.clear();
+    QStringList seenWhenAcceptReturned;
+    TSock *accepted = nullptr;
+    listener.OnAccept = [&](TSock *sender) {
+        QVERIFY(sender->Accept(accepted));
+        seenWhenAcceptReturned = reports;
+    };
+    const int peer = rawConnect(listener.localPort());
+    QVERIFY(peer >= 0);
+    QTRY_VERIFY_WITH_TIMEOUT(accepted, kWait);
+    QCOMPARE(seenWhenAcceptReturned,
+             (QStringList{"accepted Lookup: Setting PortName While Connected Has No Effect",
+                          "accepted Lookup: Setting HostName While Connected Has No Effect",
+                          "listener Accept: Created New TSock Structure"}));
+    QCOMPARE(accepted->parent(), &listener);
+    QVERIFY(accepted->Connected());
+    QCOMPARE(accepted->PortName(), QString("0"));
+    QCOMPARE(accepted->HostName(), QString("127.0.0.1"));
+    ::close(peer);
+}
+
+void TestTSock::deletingTheSockInsideItsCallbackIsSafe_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("OnConnect") << "OnConnect";
+    QTest::newRow("OnWrite") << "OnWrite";
+    QTest::newRow("OnRead") << "OnRead";
+    QTest::newRow("OnDisconnect") << "OnDisconnect";
+    QTest::newRow("Socket Closed report") << "Socket Closed";
+    QTest::newRow("Outgoing Data report") << "Non-Blocking Outgoing Data";
+}
+
+void TestTSock::deletingTheSockInsideItsCallbackIsSafe()
+{
+    QFETCH(QString, where);
+    Server server;
+    server.onAccepted = [](TSock *sock) { sock->Send("CMD_hello+\xff"); };
+    QPointer<TSock> client = new TSock;
+    bool armed = true;
+    auto deleteOnce = [&](TSock *sender) {
+        if (!armed)
+            return;
+        armed = false;
+        delete sender;
+    };
+    client->OnConnect = [&](TSock *sender) {
+        if (where == "OnConnect")
+            deleteOnce(sender);
+    };
+    client->OnWrite = [&](TSock *sender) {
+        if (where == "OnWrite")
+            deleteOnce(sender);
+    };
+    client->OnRead = [&](TSock *sender, int) {
+        sender->Receive();
+        if (where == "OnRead")
+            deleteOnce(sender);
+    };
+    client->OnDisconnect = [&](TSock *sender) {
+        if (where == "OnDisconnect")
+            deleteOnce(sender);
+    };
+    client->OnInfo = [&](TSock *sender, TSocketInfo, const QString &msg) {
+        if (msg == where)
+            deleteOnce(sender);
+    };
+    client->setHostName("127.0.0.1");
+    client->setPortName(QString::number(server.port()));
+    client->Open();
+    TSock *accepted = server.waitAccepted();
+    QVERIFY(accepted);
+    if (where == "OnDisconnect" || where == "Socket Closed")
+        QTRY_VERIFY_WITH_TIMEOUT(client && client->Connected(), kWait);
+    if (client && where == "Non-Blocking Outgoing Data")
+        client->Send("CMD_x+\xff");
+    if (where == "OnDisconnect" || where == "Socket Closed")
+        accepted->Close();
+    QTRY_VERIFY_WITH_TIMEOUT(client.isNull(), kWait);
+    // Notifications queued for the deleted object are dropped.
+    QTest::qWait(100);
+    delete client.data();
+}
+
+void TestTSock::failuresRaiseTheirMessages_data()
+{
+    QTest::addColumn<SockAction>("action");
+    QTest::addColumn<QString>("message");
+    auto listen = [](TSock &sock) {
+        sock.setPortName("0");
+        sock.setListen(true);
+    };
+    auto connectTo = [](TSock &sock, quint16 port) {
+        sock.setHostName("127.0.0.1");
+        sock.setPortName(QString::number(port));
+        sock.Open();
+    };
+    QTest::newRow("send without handle")
+        << SockAction([](TSock &s, quint16) { s.Send("x"); }) << "Send - Socket Not Connected";
+    QTest::newRow("send on listener") << SockAction([=](TSock &s, quint16) {
+        listen(s);
+        s.Send("x");
+    }) << "Send - Cannot Send On A Listener Socket";
+    QTest::newRow("receive without handle")
+        << SockAction([](TSock &s, quint16) { s.Receive(); }) << "Receive - Socket Not Connected";
+    QTest::newRow("receive count on listener") << SockAction([=](TSock &s, quint16) {
+        listen(s);
+        s.ReceiveCount(3);
+    }) << "Receive - Cannot Receive On A Listener Socket";
+    QTest::newRow("accept when not listening") << SockAction([](TSock &s, quint16) {
+        TSock *n = nullptr;
+        s.Accept(n);
+    }) << "Accept - Socket Not In Listening Mode";
+    QTest::newRow("send datagram without handle")
+        << SockAction([](TSock &s, quint16) { s.SendDatagram("x", "127.0.0.1"); })
+        << "SendDatagram - Socket Not Connected";
+    QTest::newRow("send datagram on stream") << SockAction([=](TSock &s, quint16 port) {
+        connectTo(s, port);
+        s.SendDatagram("x", "127.0.0.1");
+    }) << "SendDatagram - Datagram Send Not Supported On Stream Sockets";
+    QTest::newRow("receive datagram without handle") << SockAction([](TSock &s, quint16) {
+        QString host;
+        s.ReceiveDatagram(host);
+    }) << "ReceiveDatagram - Socket Not Connected";
+    QTest::newRow("receive datagram on stream") << SockAction([=](TSock &s, quint16 port) {
+        connectTo(s, port);
+        QString host;
+        s.ReceiveDatagram(host);
+    }) << "ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets";
+    QTest::newRow("listen on a connection") << SockAction([=](TSock &s, quint16 port) {
+        connectTo(s, port);
+        s.setListen(true);
+    }) << "Listen - Socket Already In Use";
+    QTest::newRow("listen on datagram") << SockAction([](TSock &s, quint16) {
+        s.setSocketType(TSocketType::stDatagram);
+        s.setListen(true);
+    }) << "Listen - Cannot Listen On A Datagram Socket";
+    QTest::newRow("socket type while listening") << SockAction([=](TSock &s, quint16) {
+        listen(s);
+        s.setSocketType(TSocketType::stDatagram);
+    }) << "SocketType - Can't Assign Socket Type While Listening";
+    QTest::newRow("invalid dotted host is not looked up by name")
+        << SockAction([](TSock &s, quint16 port) {
+               s.setHostName("1.2.3.4.5");
+               s.setPortName(QString::number(port));
+               s.Open();
+           })
+        << "Host Lookup - Could Not Find Host Entry";
+    QTest::newRow("dotted host with trailing text") << SockAction([](TSock &s, quint16 port) {
+        s.setHostName("127.0.0.1 x");
+        s.setPortName(QString::number(port));
+        s.Open();
+    }) << "Host Lookup - Could Not Find Host Entry";
+    QTest::newRow("unknown service") << SockAction([](TSock &s, quint16) {
+        s.setHostName("127.0.0.1");
+        s.setPortName("nosuchlexiclashservice");
+        s.Open();
+    }) << "Port Lookup - Could Not Find Service Entry";
+    QTest::newRow("port beyond range") << SockAction([](TSock &s, quint16) {
+        s.setPortName("70000");
+        s.setListen(true);
+    }) << "Port Lookup - Could Not Find Service Entry";
+    QTest::newRow("port with digits then letters") << SockAction([](TSock &s, quint16) {
+        s.setPortName("77x2");
+        s.setListen(true);
+    }) << "'77x2' is not a valid integer value";
+    QTest::newRow("OnInfo raises") << SockAction([=](TSock &s, quint16) {
+        s.OnInfo = [](TSock *, TSocketInfo, const QString &) { throw Error("boom"); };
+        listen(s);
+    }) << "Error here";
+}
+
+void TestTSock::failuresRaiseTheirMessages()
+{
+    QFETCH(SockAction, action);
+    QFETCH(QString, message);
+    Server server;
+    TSock sock;
+    QCOMPARE(failureOf([&] { action(sock, server.port()); }), message);
+}
+
+void TestTSock::hostNamesResolveWithoutRegardToCase()
+{
+    Server server;
+    for (const QString name : {"localhost", "LocalHost"}) {
+        Log log;
+        TSock client;
+        log.watch(client);
+        client.setHostName(name);
+        client.setPortName(QString::number(server.port()));
+        client.Open();
+        QVERIFY(log.has("Lookup: Lookup Of Host " + name));
+        QTRY_VERIFY_WITH_TIMEOUT(client.Connected(), kWait);
+    }
+    Log log;
+    TSock byService;
+    log.watch(byService);
+    byService.setHostName("127.0.0.1");
+    byService.setPortName("discard");
+    byService.Open();
+    QCOMPARE(log.lines.first(), QString("Lookup: Lookup Of Port discard"));
+}
+
+void TestTSock::errorNames_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("10004") << 10004 << "WSAEINTR";
+    QTest::newRow("10009") << 10009 << "WSAEBADF";
+    QTest::newRow("10013") << 10013 << "WSAEACCES";
+    QTest::newRow("10014") << 10014 << "WSAEFAULT";
+    QTest::newRow("10022") << 10022 << "WSAEINVAL";
+    QTest::newRow("10024") << 10024 << "WSAEMFILE";
+    QTest::newRow("10035") << 10035 << "WSAEWOULDBLOCK";
+    QTest::newRow("10036") << 10036 << "WSAEINPROGRESS";
+    QTest::newRow("10048") << 10048 << "WSAEADDRINUSE";
+    QTest::newRow("10053") << 10053 << "WSAECONNABORTED";
+    QTest::newRow("10054") << 10054 << "WSAECONNRESET";
+    QTest::newRow("10060") << 10060 << "WSAETIMEDOUT";
+    QTest::newRow("10061") << 10061 << "WSAECONNREFUSED";
+    QTest::newRow("10067") << 10067 << "WSAEPROCLIM";
+    QTest::newRow("10071") << 10071 << "WSAEREMOTE";
+    QTest::newRow("10091") << 10091 << "WSASYSNOTREADY";
+    QTest::newRow("10092") << 10092 << "WSAVERNOTSUPPORTED";
+    QTest::newRow("10093") << 10093 << "WSANOTINITIALISED";
+    QTest::newRow("10101") << 10101 << "WSAEDISCON";
+    QTest::newRow("11001") << 11001 << "WSAHOST_NOT_FOUND";
+    QTest::newRow("11002") << 11002 << "WSATRY_AGAIN";
+    QTest::newRow("11003") << 11003 << "WSANO_RECOVERY";
+    QTest::newRow("11004") << 11004 << "WSANO_DATA";
+    QTest::newRow("0") << 0 << "UNKNOWN ERROR";
+    QTest::newRow("10034 below the range") << 10034 << "UNKNOWN ERROR";
+    QTest::newRow("10072 above the range") << 10072 << "UNKNOWN ERROR";
+    QTest::newRow("10100") << 10100 << "UNKNOWN ERROR";
+    QTest::newRow("11005") << 11005 << "UNKNOWN ERROR";
+}
+
+void TestTSock::errorNames()
+{
+    QFETCH(int, code);
+    QFETCH(QString, name);
+    QCOMPARE(socketErrorName(code), name);
+}
+
+void TestTSock::errnoValuesMapToWindowsCodes_data()
+{
+    QTest::addColumn<int>("err");
+    QTest::addColumn<int>("code");
+    QTest::newRow("none") << 0 << 0;
+    QTest::newRow("EWOULDBLOCK") << int(EWOULDBLOCK) << 10035;
+    QTest::newRow("EINPROGRESS") << int(EINPROGRESS) << 10036;
+    QTest::newRow("EADDRINUSE") << int(EADDRINUSE) << 10048;
+    QTest::newRow("ECONNABORTED") << int(ECONNABORTED) << 10053;
+    QTest::newRow("ECONNRESET") << int(ECONNRESET) << 10054;
+    QTest::newRow("ETIMEDOUT") << int(ETIMEDOUT) << 10060;
+    QTest::newRow("ECONNREFUSED") << int(ECONNREFUSED) << 10061;
+    QTest::newRow("EHOSTUNREACH") << int(EHOSTUNREACH) << 10065;
+    QTest::newRow("EPIPE") << int(EPIPE) << 10053;
+    QTest::newRow("EINTR") << int(EINTR) << 10004;
+    QTest::newRow("no counterpart") << int(EIO) << 20000 + int(EIO);
+}
+
+void TestTSock::errnoValuesMapToWindowsCodes()
+{
+    QFETCH(int, err);
+    QFETCH(int, code);
+    QCOMPARE(wsaErrorFromErrno(err), code);
+}
+
+void TestTSock::largeSendArrivesCompleteAndInOrder()
+{
+    QByteArray received;
+    Server server;
+    server.onAccepted = [&](TSock *sock) {
+        sock->OnRead = [&](TSock *sender, int) { received += sender->Receive(); };
+    };
+    TSock client;
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(server.port()));
+    client.Open();
+    QTRY_VERIFY_WITH_TIMEOUT(client.Connected(), kWait);
+
+    QByteArray data(16 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char((i * 7 + i / 65536) & 0xFF);
+    QVERIFY(client.Send(data));
+    QVERIFY(client.pendingSendBytes() > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(received.size(), data.size(), 120000);
+    QVERIFY(received == data);
+    QCOMPARE(client.pendingSendBytes(), qsizetype(0));
+}
+
+QTEST_GUILESS_MAIN(TestTSock)
+#include "test_tsock.moc"
