@@ -660,7 +660,16 @@ void TSock::postNotify(Event event, int error)
         [this, event, error, epoch] {
             if (epoch != epoch_ || fd_ < 0)
                 return;
+            if (event == Event::ReadReady)
+                readQueued_ = false;
+            if (event == Event::WriteReady)
+                writeQueued_ = false;
+            const QPointer<TSock> self(this);
             guarded([&] { dispatch(event, error); });
+            // Re-armed also when a callback raised, so that one failing
+            // handler never leaves the connection deaf.
+            if (self && epoch == epoch_)
+                updateNotifiers();
         },
         Qt::QueuedConnection);
 }
@@ -673,11 +682,9 @@ void TSock::dispatch(Event event, int error)
     }
     switch (event) {
     case Event::ReadReady:
-        readQueued_ = false;
         handleReadReady();
         return;
     case Event::WriteReady:
-        writeQueued_ = false;
         handleWriteReady();
         return;
     case Event::Writable:
@@ -690,17 +697,14 @@ void TSock::dispatch(Event event, int error)
 
 void TSock::handleReadReady()
 {
-    const QPointer<TSock> self(this);
-    const quint64 epoch = epoch_;
     if (listening_) {
-        acceptAwaited_ = true;
-        runCallback(OnAccept, this);
+        handlePending();
         return;
     }
     if (type_ == TSocketType::stDatagram) {
         // The next readable notification waits until a datagram is taken.
         readFailed_ = true;
-        runCallback(OnRead, this, int(receiveBuffer_.size()));
+        runCallback(OnRead, this, int(qMin<qsizetype>(receiveBuffer_.size(), INT_MAX)));
         return;
     }
     const qsizetype before = receiveBuffer_.size();
@@ -714,16 +718,28 @@ void TSock::handleReadReady()
     }
     if (got < 0 && !isTransient(err)) {
         readFailed_ = true;
-        updateNotifiers();
         reportErrorCode(wsaErrorFromErrno(err));
         return;
     }
+    const QPointer<TSock> self(this);
     report(TSocketInfo::siReceive, QStringLiteral("Non-Blocking Incoming Data"));
     if (!self)
         return;
     runCallback(OnRead, this, int(qMin<qsizetype>(receiveBuffer_.size(), INT_MAX)));
-    if (self && epoch == epoch_)
-        updateNotifiers();
+}
+
+void TSock::handlePending()
+{
+    // The listener waits for Accept before it looks for the next connection,
+    // so an owner that takes its time is not flooded.
+    acceptAwaited_ = true;
+    if (!autoAccept_ || !OnAutoAccept) {
+        runCallback(OnAccept, this);
+        return;
+    }
+    TSock *accepted = nullptr;
+    if (Accept(accepted))
+        runCallback(OnAutoAccept, this, accepted);
 }
 
 void TSock::handleClosedByPeer()
@@ -749,14 +765,12 @@ void TSock::handleWriteReady()
         err = errno;
     connecting_ = false;
     if (err != 0) {
-        // The object stays with its handle; a further Open does nothing until
+        // The object keeps its handle; a further Open does nothing until
         // Close, as the owner expects from a failed attempt.
-        updateNotifiers();
         reportErrorCode(wsaErrorFromErrno(err));
         return;
     }
     connected_ = true;
-    updateNotifiers();
     postNotify(Event::Writable, 0);
     const QPointer<TSock> self(this);
     report(TSocketInfo::siConnect, QStringLiteral("Non-Blocking Socket Connected"));
@@ -778,8 +792,6 @@ void TSock::handleWritable()
     if (!self)
         return;
     runCallback(OnWrite, this);
-    if (self && epoch == epoch_)
-        updateNotifiers();
 }
 
 void TSock::report(TSocketInfo kind, const QString &msg)

@@ -147,6 +147,7 @@ private:
     void postNotify(Event event, int error);
     void dispatch(Event event, int error);
     void handleReadReady();
+    void handlePending();
     void handleWriteReady();
     void handleWritable();
     void handleClosedByPeer();

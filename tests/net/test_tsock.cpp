@@ -1,4 +1,5 @@
 #include "common/errors.h"
+#include "common/guard.h"
 #include "net/tsock.h"
 
 #include <QtTest>
@@ -180,6 +181,11 @@ private slots:
     void errnoValuesMapToWindowsCodes_data();
     void errnoValuesMapToWindowsCodes();
     void largeSendArrivesCompleteAndInOrder();
+    void idleConnectionIsQuiet();
+    void failedSendReportsAndKeepsTheBuffer();
+    void raisingCallbackLeavesTheConnectionReading();
+    void autoAcceptHandsTheConnectionOver();
+    void datagramsTravelBetweenTwoObjects();
 };
 
 void TestTSock::twoMessagesInOneReadComeOutOfOneReceive()
@@ -722,6 +728,123 @@ void TestTSock::largeSendArrivesCompleteAndInOrder()
     QTRY_COMPARE_WITH_TIMEOUT(received.size(), data.size(), 120000);
     QVERIFY(received == data);
     QCOMPARE(client.pendingSendBytes(), qsizetype(0));
+}
+
+void TestTSock::idleConnectionIsQuiet()
+{
+    Log log;
+    Server server;
+    TSock client;
+    log.watch(client);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(server.port()));
+    client.Open();
+    QTRY_VERIFY_WITH_TIMEOUT(log.has("Send: Non-Blocking Outgoing Data"), kWait);
+    // A writable socket stays writable: watching it without pending bytes
+    // would bring a stream of writable notifications.
+    QTest::qWait(200);
+    QCOMPARE(log.lines.count("Send: Non-Blocking Outgoing Data"), 1);
+    QCOMPARE(log.lines.last(), QString("Send: Non-Blocking Outgoing Data"));
+}
+
+void TestTSock::failedSendReportsAndKeepsTheBuffer()
+{
+    Log log;
+    Server server;
+    server.onAccepted = [&](TSock *sock) { log.watch(*sock); };
+    const int peer = rawConnect(server.port());
+    QVERIFY(peer >= 0);
+    TSock *accepted = server.waitAccepted();
+    QVERIFY(accepted);
+    const linger abort{1, 0};
+    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(peer);
+    QTRY_VERIFY_WITH_TIMEOUT(log.has("Error: Error #10054 (WSAECONNRESET)"), kWait);
+    log.lines.clear();
+
+    QVERIFY(accepted->Send("CMD_chat+1+still there?\xff"));
+    QCOMPARE(log.lines, (QStringList{"Send: Non-Blocking Outgoing Data",
+                                     "Error: Error #10053 (WSAECONNABORTED)"}));
+    QCOMPARE(accepted->pendingSendBytes(), qsizetype(24));
+}
+
+void TestTSock::raisingCallbackLeavesTheConnectionReading()
+{
+    QStringList errors;
+    setErrorHandler([&](const QString &message) { errors << message; });
+    QByteArray received;
+    Server server;
+    server.onAccepted = [&](TSock *sock) {
+        sock->OnRead = [&](TSock *sender, int) {
+            received += sender->Receive();
+            if (errors.isEmpty())
+                throw Error("handler failed");
+        };
+    };
+    const int peer = rawConnect(server.port());
+    QVERIFY(peer >= 0);
+    QVERIFY(server.waitAccepted());
+    QVERIFY(rawSend(peer, "one\xff"));
+    QTRY_COMPARE_WITH_TIMEOUT(errors, QStringList{"handler failed"}, kWait);
+    QVERIFY(rawSend(peer, "two\xff"));
+    QTRY_COMPARE_WITH_TIMEOUT(received, QByteArray("one\xfftwo\xff"), kWait);
+    setErrorHandler(nullptr);
+    ::close(peer);
+}
+
+void TestTSock::autoAcceptHandsTheConnectionOver()
+{
+    TSock listener;
+    int asked = 0;
+    QPointer<TSock> handed;
+    listener.OnAccept = [&](TSock *) { ++asked; };
+    listener.OnAutoAccept = [&](TSock *sender, TSock *newSock) {
+        QCOMPARE(sender, &listener);
+        handed = newSock;
+    };
+    listener.setAutoAccept(true);
+    listener.setPortName("0");
+    listener.setListen(true);
+    const int peer = rawConnect(listener.localPort());
+    QVERIFY(peer >= 0);
+    QTRY_VERIFY_WITH_TIMEOUT(handed, kWait);
+    QCOMPARE(asked, 0);
+    QCOMPARE(handed->parent(), &listener);
+    QVERIFY(handed->Connected());
+    ::close(peer);
+}
+
+void TestTSock::datagramsTravelBetweenTwoObjects()
+{
+    Log log;
+    TSock first;
+    log.watch(first, "first ");
+    first.setSocketType(TSocketType::stDatagram);
+    first.setHostName("127.0.0.1");
+    first.setPortName("0");
+    QVERIFY(first.Open());
+    QVERIFY(log.has("first Connect: Datagram Socket Connected"));
+    QVERIFY(log.has("first connect"));
+    QString from;
+    QByteArray got;
+    first.OnRead = [&](TSock *sender, int) { got = sender->ReceiveDatagram(from); };
+
+    // Both ends use the same port number, so the second one binds to another
+    // loopback address.
+    TSock second;
+    second.setSocketType(TSocketType::stDatagram);
+    second.setHostName("127.0.0.2");
+    second.setPortName(QString::number(first.localPort()));
+    QVERIFY(second.Open());
+    QVERIFY(second.SendDatagram("CMD_ping+\xff", "127.0.0.1"));
+    QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("CMD_ping+\xff"), kWait);
+    QCOMPARE(from, QString("127.0.0.2"));
+
+    second.setHostName("127.0.0.1");
+    QVERIFY(second.Send("again"));
+    QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("again"), kWait);
+    QCOMPARE(failureOf([&] { first.setSocketType(TSocketType::stStream); }),
+             QString("SocketType - Can't Assign Socket Type While Connected"));
 }
 
 QTEST_GUILESS_MAIN(TestTSock)
