@@ -125,17 +125,25 @@ qint64 TDictn::FindWord(const QString &word) const
     Key key;
     if (!normaliseKey(word, key) || !opened_)
         return -1;
-    const qint64 readable = file_.readableRecords();
+    qint64 answer = -1;
+    if (file_.read([&] { answer = search(key.data()); }))
+        return answer;
+    // A record the file no longer holds reads short, which ends the search
+    // with "not found"; any other failure to read is an I/O error.
+    if (file_.readableRecords() < file_.recordCount())
+        return -1;
+    throw Error(QStringLiteral("I/O error reading %1").arg(fileName_));
+}
+
+qint64 TDictn::search(const unsigned char *key) const
+{
     qint64 low = 0;
     qint64 high = lastRecord_;
     while (high >= low) {
         const qint64 mid = low + (high - low) / 2;
-        // A record the file no longer holds reads short: that search finds nothing.
-        if (mid >= readable)
-            return -1;
-        const int order = compareRecord(file_.record(mid), key.data());
+        const int order = compareRecord(file_.record(mid), key);
         if (order == 0)
-            return firstOfEqual(mid, key.data());
+            return firstOfEqual(mid, key);
         if (order < 0)
             low = mid + 1;
         else

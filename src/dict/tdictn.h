@@ -37,6 +37,7 @@ public:
 private:
     void OpenWordList();
     void writeFromResource();
+    qint64 search(const unsigned char *key) const;
     qint64 firstOfEqual(qint64 match, const unsigned char *key) const;
 
     QString resourceName_;

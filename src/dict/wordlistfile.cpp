@@ -62,8 +62,6 @@ qint64 WordListFile::readableRecords() const
 {
     if (fd_ < 0)
         return 0;
-    // Touching a mapped page past the end of a file that was cut short would
-    // kill the program, so every search first asks how much is still there.
     struct stat info {};
     if (::fstat(fd_, &info) != 0)
         throw Error(QStringLiteral("I/O error reading %1: %2")

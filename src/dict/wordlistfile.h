@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dict/mappedread.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -23,11 +25,16 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     // Whole records the file held when it was opened (0 when not open).
     qint64 recordCount() const { return recordCount_; }
-    // Whole records a read can still return now (the file may have been cut
-    // short by another program); throws Error when the file cannot be examined.
+    // Whole records the file holds now (another program may have cut it short);
+    // throws Error when the file cannot be examined.
     qint64 readableRecords() const;
-    // The 15 bytes of record index; index must be below both counts above.
+    // The 15 bytes of record index, below recordCount(); read them only inside read().
     const unsigned char *record(qint64 index) const { return data_ + index * kRecordSize; }
+    // Runs body(), which reads records; false when the file failed to deliver one.
+    template <typename Body> bool read(Body &&body) const
+    {
+        return readMapped(data_, static_cast<std::size_t>(mappedBytes_), body);
+    }
 
 private:
     int fd_ = -1;
