@@ -91,9 +91,9 @@ void TDictn::OpenWordList()
 {
     if (!QFileInfo::exists(fileName_))
         writeFromResource();
-    opened_ = file_.open(fileName_);
+    const bool opened = file_.open(fileName_);
     lastRecord_ = file_.recordCount() - 1;
-    if (!opened_)
+    if (!opened)
         showMessage(QStringLiteral("English.dic dictionary not found!"));
 }
 
@@ -123,7 +123,7 @@ void TDictn::writeFromResource()
 qint64 TDictn::FindWord(const QString &word) const
 {
     Key key;
-    if (!normaliseKey(word, key) || !opened_)
+    if (!normaliseKey(word, key) || !file_.isOpen())
         return -1;
     qint64 answer = -1;
     if (file_.read([&] { answer = search(key.data()); }))

@@ -30,7 +30,7 @@ public:
     // True when the word, blanks around it removed and in capitals, is in the list.
     bool IsWord(const QString &word) const { return FindWord(word) >= 0; }
     // True when the list file was opened at creation.
-    bool isOpen() const { return opened_; }
+    bool isOpen() const { return file_.isOpen(); }
     // Number of records in the list file (0 when it is not open).
     qint64 recordCount() const { return file_.recordCount(); }
 
@@ -43,7 +43,6 @@ private:
     QString resourceName_;
     QString fileName_;
     WordListFile file_;
-    bool opened_ = false;
     bool wroteFile_ = false;
     qint64 lastRecord_ = -1;
 };
