@@ -12,6 +12,7 @@
 #include <climits>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -280,6 +281,7 @@ bool TSock::Blocking() const
 void TSock::setBlocking(bool blocking)
 {
     blocking_ = blocking;
+    updateNotifiers();
 }
 
 bool TSock::AutoAccept() const
@@ -398,6 +400,8 @@ bool TSock::Open()
         runCallback(OnConnect, this);
         return self ? connected_ : false;
     }
+    if (blocking_)
+        return openBlocking(sa);
     connecting_ = true;
     if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0 &&
         errno != EINPROGRESS && errno != EINTR) {
@@ -410,10 +414,44 @@ bool TSock::Open()
     return connected_;
 }
 
+bool TSock::openBlocking(const sockaddr_in &sa)
+{
+    int err = 0;
+    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+        err = errno;
+        if (err == EINPROGRESS || err == EINTR) {
+            waitReady(POLLOUT, -1);
+            socklen_t length = sizeof err;
+            if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &length) != 0)
+                err = errno;
+        }
+    }
+    const QPointer<TSock> self(this);
+    if (err != 0) {
+        report(TSocketInfo::siClose, QStringLiteral("Blocking Socket Can't Connect"));
+        if (self)
+            Close();
+        return false;
+    }
+    connected_ = true;
+    report(TSocketInfo::siConnect, QStringLiteral("Blocking Socket Connected"));
+    if (!self)
+        return false;
+    runCallback(OnConnect, this);
+    return self ? connected_ : false;
+}
+
 bool TSock::Accept(TSock *&newSock)
 {
     if (!listening_)
         throw ESockException(QStringLiteral("Accept - Socket Not In Listening Mode"));
+    if (blocking_) {
+        const QPointer<TSock> self(this);
+        report(TSocketInfo::siAccept, QStringLiteral("Blocking Accept"));
+        if (!self || !listening_)
+            return false;
+        waitReady(POLLIN, -1);
+    }
     acceptAwaited_ = false;
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
@@ -450,7 +488,8 @@ void TSock::adoptAccepted(int fd, const TSock &listener, quint32 peerAddress)
     updateNotifiers();
     // A new connection can take data at once; the owner learns so from one
     // writable notification, as for a completed connect.
-    postNotify(Event::Writable, 0);
+    if (!blocking_)
+        postNotify(Event::Writable, 0);
     setPortName(listener.port_);
     setHostName(dotted(peerAddress));
 }
@@ -466,6 +505,8 @@ bool TSock::Send(const QByteArray &data)
     sendBuffer_.append(data);
     if (sendBuffer_.isEmpty())
         return true;
+    if (blocking_)
+        return sendBlocking();
     const QPointer<TSock> self(this);
     const quint64 epoch = epoch_;
     report(TSocketInfo::siSend, QStringLiteral("Non-Blocking Outgoing Data"));
@@ -475,6 +516,29 @@ bool TSock::Send(const QByteArray &data)
     // notification; a send now could also swallow the connect's error.
     if (connected_)
         flushSendBuffer();
+    return true;
+}
+
+bool TSock::sendBlocking()
+{
+    const QPointer<TSock> self(this);
+    const quint64 epoch = epoch_;
+    while (!sendBuffer_.isEmpty()) {
+        const ssize_t sent =
+            ::send(fd_, sendBuffer_.constData(), size_t(sendBuffer_.size()), MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (isTransient(errno)) {
+                waitReady(POLLOUT, -1);
+                continue;
+            }
+            report(TSocketInfo::siError, QStringLiteral("Socket Error On Send"));
+            throw ESockException(QStringLiteral("Send - Socket Error"));
+        }
+        sendBuffer_.remove(0, qsizetype(sent));
+        report(TSocketInfo::siSend, QStringLiteral("Blocking Outgoing Data"));
+        if (!self || epoch != epoch_ || fd_ < 0)
+            return true;
+    }
     return true;
 }
 
@@ -505,11 +569,46 @@ QByteArray TSock::ReceiveCount(int n)
         throw ESockException(QStringLiteral("Receive - Socket Not Connected"));
     if (listening_)
         throw ESockException(QStringLiteral("Receive - Cannot Receive On A Listener Socket"));
+    if (blocking_ && connected_ && type_ == TSocketType::stStream)
+        return receiveBlocking(n);
     if (n < 0 || n >= receiveBuffer_.size())
         return std::exchange(receiveBuffer_, QByteArray());
     QByteArray head = receiveBuffer_.left(n);
     receiveBuffer_.remove(0, n);
     return head;
+}
+
+QByteArray TSock::receiveBlocking(int n)
+{
+    const qsizetype limit = n < 0 ? kReadArea : qMin<qsizetype>(n, kReadArea);
+    if (limit > 0 && waitReady(POLLIN, blockingWaitMs())) {
+        const QPointer<TSock> self(this);
+        report(TSocketInfo::siReceive, QStringLiteral("Blocking Incoming Data"));
+        if (!self)
+            return QByteArray();
+        const qsizetype before = receiveBuffer_.size();
+        receiveBuffer_.resize(before + limit);
+        const ssize_t got = ::recv(fd_, receiveBuffer_.data() + before, size_t(limit), 0);
+        const int err = errno;
+        receiveBuffer_.resize(before + (got > 0 ? qsizetype(got) : 0));
+        if (got == 0) {
+            report(TSocketInfo::siClose, QStringLiteral("Socket Disconnected On Receive"));
+            if (!self)
+                return QByteArray();
+            Close();
+            if (!self)
+                return QByteArray();
+            runCallback(OnDisconnect, this);
+            if (!self)
+                return QByteArray();
+        } else if (got < 0 && !isTransient(err)) {
+            receiveBuffer_.clear();
+            report(TSocketInfo::siError, QStringLiteral("Socket Error On Receive"));
+            throw ESockException(QStringLiteral("Receive - Socket Error ") +
+                                 socketErrorName(wsaErrorFromErrno(err)));
+        }
+    }
+    return std::exchange(receiveBuffer_, QByteArray());
 }
 
 bool TSock::Close()
@@ -559,6 +658,8 @@ QByteArray TSock::ReceiveDatagram(QString &host)
     if (type_ == TSocketType::stStream)
         throw ESockException(
             QStringLiteral("ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets"));
+    if (blocking_)
+        waitReady(POLLIN, blockingWaitMs());
     QByteArray datagram(65536, Qt::Uninitialized);
     sockaddr_in from{};
     socklen_t length = sizeof from;
@@ -576,6 +677,23 @@ QByteArray TSock::ReceiveDatagram(QString &host)
     datagram.truncate(qsizetype(got));
     host = dotted(ntohl(from.sin_addr.s_addr));
     return datagram;
+}
+
+bool TSock::waitReady(short events, int timeoutMs) const
+{
+    pollfd watched{fd_, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&watched, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+int TSock::blockingWaitMs() const
+{
+    if (blockingTimeout_ < 0)
+        return -1;
+    return int(qMin<qint64>(qint64(blockingTimeout_) * 1000, INT_MAX));
 }
 
 qsizetype TSock::pendingSendBytes() const
@@ -641,6 +759,11 @@ void TSock::updateNotifiers()
 {
     if (fd_ < 0 || !readNotifier_)
         return;
+    if (blocking_) {
+        readNotifier_->setEnabled(false);
+        writeNotifier_->setEnabled(false);
+        return;
+    }
     bool wantRead = false;
     if (listening_)
         wantRead = !acceptAwaited_;

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QSocketNotifier;
+struct sockaddr_in;
 
 enum class TSocketType { stStream = 0, stDatagram = 1 };
 enum class TLineBreak { lbCRLF = 0, lbCR = 1, lbLF = 2, lbSmart = 3 };
@@ -61,6 +62,10 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 // the object keeps its handle and stops watching it, so owners that care
 // about a broken connection act on that report. Callbacks may Close or
 // delete the object that is being notified.
+//
+// Blocking mode (not used by the game): Open, Accept, Send and Receive wait on
+// the calling thread (Receive up to BlockingTimeout seconds, negative for no
+// limit) and no notifications arrive, so AutoAccept has no effect there.
 //
 // Destruction closes first and reports "Socket Closed" to OnInfo: an owner
 // whose OnInfo touches itself clears OnInfo in its own destructor.
@@ -152,6 +157,11 @@ private:
     void handleWritable();
     void handleClosedByPeer();
     void flushSendBuffer();
+    bool openBlocking(const sockaddr_in &sa);
+    bool sendBlocking();
+    QByteArray receiveBlocking(int n);
+    bool waitReady(short events, int timeoutMs) const;
+    int blockingWaitMs() const;
     void report(TSocketInfo kind, const QString &msg);
     void reportErrorCode(int code);
     quint16 resolvePort();

@@ -186,6 +186,9 @@ private slots:
     void raisingCallbackLeavesTheConnectionReading();
     void autoAcceptHandsTheConnectionOver();
     void datagramsTravelBetweenTwoObjects();
+    void blockingModeWaitsOnTheCallingThread();
+    void blockingConnectFailureCloses();
+    void blockingAcceptAndReceiveError();
 };
 
 void TestTSock::twoMessagesInOneReadComeOutOfOneReceive()
@@ -845,6 +848,86 @@ void TestTSock::datagramsTravelBetweenTwoObjects()
     QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("again"), kWait);
     QCOMPARE(failureOf([&] { first.setSocketType(TSocketType::stStream); }),
              QString("SocketType - Can't Assign Socket Type While Connected"));
+}
+
+void TestTSock::blockingModeWaitsOnTheCallingThread()
+{
+    quint16 port = 0;
+    const int listenFd = rawListen(port);
+    QVERIFY(listenFd >= 0);
+    Log log;
+    TSock client;
+    log.watch(client);
+    client.setBlocking(true);
+    client.setBlockingTimeout(10);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(port));
+    QCOMPARE(client.Open(), true);
+    const int peer = ::accept(listenFd, nullptr, nullptr);
+    QVERIFY(peer >= 0);
+
+    QVERIFY(client.Send("abc"));
+    QCOMPARE(client.pendingSendBytes(), qsizetype(0));
+    char sent[3];
+    QCOMPARE(::recv(peer, sent, sizeof sent, MSG_WAITALL), ssize_t(3));
+    QVERIFY(rawSend(peer, "xyz"));
+    QCOMPARE(client.Receive(), QByteArray("xyz"));
+    client.setBlockingTimeout(0);
+    QCOMPARE(client.Receive(), QByteArray());
+    client.setBlockingTimeout(10);
+    ::close(peer);
+    QCOMPARE(client.Receive(), QByteArray());
+    // No notification is queued in blocking mode.
+    QTest::qWait(100);
+    QCOMPARE(
+        log.lines,
+        (QStringList{"Lookup: Lookup Of Port " + QString::number(port),
+                     "Lookup: Lookup Of Host 127.0.0.1", "Connect: Blocking Socket Connected",
+                     "connect", "Send: Blocking Outgoing Data", "Receive: Blocking Incoming Data",
+                     "Receive: Blocking Incoming Data", "Close: Socket Disconnected On Receive",
+                     "Close: Socket Closed", "disconnect"}));
+    QVERIFY(!client.Connected());
+    ::close(listenFd);
+}
+
+void TestTSock::blockingConnectFailureCloses()
+{
+    Log log;
+    TSock client;
+    log.watch(client);
+    client.setBlocking(true);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(closedPort()));
+    QCOMPARE(client.Open(), false);
+    QCOMPARE(log.lines.mid(2),
+             (QStringList{"Close: Blocking Socket Can't Connect", "Close: Socket Closed"}));
+    QCOMPARE(client.handle(), -1);
+}
+
+void TestTSock::blockingAcceptAndReceiveError()
+{
+    Log log;
+    TSock listener;
+    listener.OnInfo = log.infoSink("listener ");
+    listener.setBlocking(true);
+    listener.setPortName("0");
+    listener.setListen(true);
+    const int peer = rawConnect(listener.localPort());
+    QVERIFY(peer >= 0);
+    TSock *accepted = nullptr;
+    QVERIFY(listener.Accept(accepted));
+    QCOMPARE(log.lines.mid(2, 2), (QStringList{"listener Accept: Blocking Accept",
+                                               "listener Lookup: Setting PortName While "
+                                               "Connected Has No Effect"}));
+    QVERIFY(accepted->Blocking());
+
+    const linger abort{1, 0};
+    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(peer);
+    accepted->setBlockingTimeout(10);
+    QCOMPARE(failureOf([&] { accepted->Receive(); }),
+             QString("Receive - Socket Error WSAECONNRESET"));
+    QCOMPARE(log.lines.last(), QString("listener Error: Socket Error On Receive"));
 }
 
 QTEST_GUILESS_MAIN(TestTSock)
