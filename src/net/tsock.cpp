@@ -403,12 +403,14 @@ bool TSock::Open()
     if (blocking_)
         return openBlocking(sa);
     connecting_ = true;
-    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0 &&
-        errno != EINPROGRESS && errno != EINTR) {
-        // The outcome of a connect always arrives as a notification, also
-        // when the system knows it at once.
-        connecting_ = false;
-        postNotify(Event::ConnectFailed, wsaErrorFromErrno(errno));
+    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+        const int err = errno;
+        if (err != EINPROGRESS && err != EINTR) {
+            // The outcome of a connect always arrives as a notification, also
+            // when the system knows it at once.
+            connecting_ = false;
+            postNotify(Event::ConnectFailed, wsaErrorFromErrno(err));
+        }
     }
     updateNotifiers();
     return connected_;

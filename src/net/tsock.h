@@ -59,9 +59,9 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 // then one writable notification) and closed by peer (OnDisconnect, then
 // Close). A failed connect, a failed read and a send that fails for good
 // (broken pipe, reset) give only the Error report "Error #<code> (<name>)";
-// the object keeps its handle and stops watching it, so owners that care
-// about a broken connection act on that report. Callbacks may Close or
-// delete the object that is being notified.
+// the object keeps its handle but stops watching for what failed, so owners
+// that care about a broken connection act on that report. Callbacks may
+// Close or delete the object that is being notified.
 //
 // Blocking mode (not used by the game): Open, Accept, Send and Receive wait on
 // the calling thread (Receive up to BlockingTimeout seconds, negative for no
@@ -112,8 +112,10 @@ public:
     TNotifyEvent OnAccept;
     TNotifyAutoEvent OnAutoAccept;
 
-    // Starts connecting; returns Connected (false for a non-blocking stream:
-    // the outcome comes later as events). Does nothing when a handle exists.
+    // Starts connecting to HostName:PortName (an empty HostName raises the host
+    // lookup error); returns Connected (false for a non-blocking stream: the
+    // outcome comes later as events). A datagram socket binds to the address
+    // instead. Does nothing when a handle exists.
     bool Open();
     // Takes a pending connection on a listening object into newSock (owned by
     // this object); returns true when one was accepted.
@@ -128,10 +130,14 @@ public:
     // Returns and removes at most n bytes of the receive buffer (all for n < 0).
     QByteArray ReceiveCount(int n);
     // Closes the handle and reports "Socket Closed" (when not listening);
-    // never raises. Returns true when the platform close succeeded.
+    // never raises. Bytes not yet sent are dropped, received bytes stay for
+    // Receive. Returns true when the platform close succeeded.
     bool Close();
-    // Datagram calls: raise on stream sockets and without a handle.
+    // Sends one datagram to host (the HostName destination when empty) at
+    // PortName; raises on a stream socket and without a handle.
     bool SendDatagram(const QByteArray &data, const QString &host);
+    // Takes one datagram and its sender's dotted address; a datagram socket's
+    // next OnRead waits for this call. Raises as SendDatagram does.
     QByteArray ReceiveDatagram(QString &host);
 
     // Bytes queued but not yet taken by the network.
