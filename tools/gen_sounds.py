@@ -42,10 +42,18 @@ def envelope(n, attack, decay_rate):
     return out
 
 
-def tone(freq, seconds, partials=((1.0, 1.0),), attack=0.005, decay=6.0, glide_to=None):
-    """A note made of (frequency ratio, amplitude) partials; optional pitch glide."""
+def tone(freq, seconds, partials=((1.0, 1.0),), attack=0.005, decay=6.0, glide_to=None,
+         release=0.02):
+    """A note made of (frequency ratio, amplitude) partials; optional pitch glide.
+
+    The last `release` seconds ramp down to silence, so a note never stops
+    with a click.
+    """
     n = int(RATE * seconds)
     env = envelope(n, attack, decay)
+    tail = min(n, int(RATE * release))
+    for i in range(tail):
+        env[n - 1 - i] *= i / tail
     out = []
     phase = [0.0] * len(partials)
     for i in range(n):
