@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr qsizetype kReadArea = 32768;
 constexpr int kListenQueue = 5;
+constexpr int kAcceptRetryMs = 1000;
 
 struct ErrorName {
     int code;
@@ -459,6 +461,9 @@ bool TSock::Accept(TSock *&newSock)
     socklen_t length = sizeof peer;
     const int fd =
         ::accept4(fd_, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int err = errno;
+    if (fd < 0 && !isTransient(err) && err != ECONNABORTED)
+        pauseAccepting();
     updateNotifiers();
     if (fd < 0) {
         report(TSocketInfo::siAccept, QStringLiteral("Could Not Accept Connection"));
@@ -473,6 +478,21 @@ bool TSock::Accept(TSock *&newSock)
     newSock = accepted.release();
     report(TSocketInfo::siAccept, QStringLiteral("Created New TSock Structure"));
     return true;
+}
+
+// Out of descriptors or memory the connection stays queued and the listener
+// would be notified again at once, round after round; it looks again after a
+// pause instead, when descriptors may have been freed.
+void TSock::pauseAccepting()
+{
+    acceptAwaited_ = true;
+    const quint64 epoch = epoch_;
+    QTimer::singleShot(kAcceptRetryMs, this, [this, epoch] {
+        if (epoch != epoch_ || !listening_)
+            return;
+        acceptAwaited_ = false;
+        updateNotifiers();
+    });
 }
 
 void TSock::adoptAccepted(int fd, const TSock &listener, quint32 peerAddress)

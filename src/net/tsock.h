@@ -172,6 +172,7 @@ private:
     void reportErrorCode(int code);
     quint16 resolvePort();
     quint32 resolveHost(const QString &name);
+    void pauseAccepting();
     void adoptAccepted(int fd, const TSock &listener, quint32 peerAddress);
 
     int fd_ = -1;

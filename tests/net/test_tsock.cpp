@@ -6,7 +6,9 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -189,6 +191,9 @@ private slots:
     void blockingModeWaitsOnTheCallingThread();
     void blockingConnectFailureCloses();
     void blockingAcceptAndReceiveError();
+    void listenerOutOfDescriptorsPausesThenAccepts();
+    void infoKindNames_data();
+    void infoKindNames();
 };
 
 void TestTSock::twoMessagesInOneReadComeOutOfOneReceive()
@@ -928,6 +933,66 @@ void TestTSock::blockingAcceptAndReceiveError()
     QCOMPARE(failureOf([&] { accepted->Receive(); }),
              QString("Receive - Socket Error WSAECONNRESET"));
     QCOMPARE(log.lines.last(), QString("listener Error: Socket Error On Receive"));
+}
+
+void TestTSock::listenerOutOfDescriptorsPausesThenAccepts()
+{
+    TSock listener;
+    int asked = 0;
+    QStringList reports;
+    TSock *accepted = nullptr;
+    listener.OnInfo = [&](TSock *, TSocketInfo, const QString &msg) { reports << msg; };
+    listener.OnAccept = [&](TSock *sender) {
+        ++asked;
+        sender->Accept(accepted);
+    };
+    listener.setPortName("0");
+    listener.setListen(true);
+    const int peer = rawConnect(listener.localPort());
+    QVERIFY(peer >= 0);
+
+    // With the descriptor limit at the lowest free number, accept fails.
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    QVERIFY(lowestFree >= 0);
+    ::close(lowestFree);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(lowestFree);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const bool failedOnce = QTest::qWaitFor([&] { return asked > 0; }, kWait);
+    // A listener that looked again at once would be asked hundreds of times
+    // here; it waits before it looks again.
+    QTest::qWait(50);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    QVERIFY(failedOnce);
+    QCOMPARE(asked, 1);
+    QCOMPARE(reports.last(), QString("Could Not Accept Connection"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(accepted, kWait);
+    QCOMPARE(asked, 2);
+    ::close(peer);
+}
+
+void TestTSock::infoKindNames_data()
+{
+    QTest::addColumn<TSocketInfo>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("0") << TSocketInfo::siLookup << "Lookup";
+    QTest::newRow("1") << TSocketInfo::siConnect << "Connect";
+    QTest::newRow("2") << TSocketInfo::siClose << "Close";
+    QTest::newRow("3") << TSocketInfo::siListen << "Listen";
+    QTest::newRow("4") << TSocketInfo::siReceive << "Receive";
+    QTest::newRow("5") << TSocketInfo::siSend << "Send";
+    QTest::newRow("6") << TSocketInfo::siAccept << "Accept";
+    QTest::newRow("7") << TSocketInfo::siError << "Error";
+}
+
+void TestTSock::infoKindNames()
+{
+    QFETCH(TSocketInfo, kind);
+    QFETCH(QString, name);
+    QCOMPARE(socketInfoName(kind), name);
 }
 
 QTEST_GUILESS_MAIN(TestTSock)
