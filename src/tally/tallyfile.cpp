@@ -70,9 +70,15 @@ void replaceFile(const QString &from, const QString &to)
 
 } // namespace
 
-TallyFile::TallyFile(QString path) : m_path(std::move(path)) {}
+TallyFile::TallyFile(QString path)
+    : m_path(std::move(path))
+{
+}
 
-QString TallyFile::defaultPath() { return dataFolder() + QLatin1Char('/') + kTallyFileName; }
+QString TallyFile::defaultPath()
+{
+    return dataFolder() + QLatin1Char('/') + kTallyFileName;
+}
 
 TallyTable TallyFile::load()
 {
@@ -126,8 +132,9 @@ void TallyFile::keepDamaged()
 void TallyFile::save(const TallyTable &table)
 {
     if (!m_mayReplace)
-        throw Error(QStringLiteral("%1 is damaged and could not be moved aside; it is left as it is")
-                        .arg(m_path));
+        throw Error(
+            QStringLiteral("%1 is damaged and could not be moved aside; it is left as it is")
+                .arg(m_path));
     const QString pending = m_path + QStringLiteral(".tmp");
     try {
         writeText(kTextFile, table.toText());

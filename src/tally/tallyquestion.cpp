@@ -22,9 +22,9 @@ bool askYesNo(const QString &text)
 {
     if (handlerSlot())
         return handlerSlot()(text);
-    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                                 text, QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+    return QMessageBox::question(QApplication::activeWindow(),
+                                 QApplication::applicationDisplayName(), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 } // namespace Tally

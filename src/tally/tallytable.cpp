@@ -27,7 +27,10 @@ QStringList zeroRow()
 // the final line end, so a last unterminated line still counts.
 class LineReader {
 public:
-    explicit LineReader(QByteArrayView text) : m_text(text) {}
+    explicit LineReader(QByteArrayView text)
+        : m_text(text)
+    {
+    }
 
     QByteArrayView next()
     {
@@ -57,7 +60,10 @@ private:
     qsizetype m_pos = 0;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // A count line holds the number; whatever follows it on the line is ignored.
 int readCount(QByteArrayView line)
@@ -83,12 +89,16 @@ QByteArray storedCell(const QString &text)
 
 } // namespace
 
-TallyTable::TallyTable() { clear(); }
+TallyTable::TallyTable()
+{
+    clear();
+}
 
 void TallyTable::checkCell(int column, int row) const
 {
     if (column < 0 || column >= kColumns || row < 0 || row >= rowCount())
-        throw Error(QStringLiteral("Tally cell (%1, %2) is outside the table").arg(column).arg(row));
+        throw Error(
+            QStringLiteral("Tally cell (%1, %2) is outside the table").arg(column).arg(row));
 }
 
 QString TallyTable::cell(int column, int row) const
@@ -113,7 +123,10 @@ int TallyTable::addit(int column, int row)
     return next;
 }
 
-void TallyTable::clear() { m_rows = {zeroRow()}; }
+void TallyTable::clear()
+{
+    m_rows = {zeroRow()};
+}
 
 void TallyTable::addOpponent(const QString &name)
 {
@@ -199,9 +212,8 @@ TallyTable TallyTable::fromText(const QByteArray &text)
     const int columns = readCount(reader.next());
     const int rows = readCount(reader.next());
     if (columns != kColumns || rows < 1)
-        throw Error(QStringLiteral("Invalid tally table size: %1 columns, %2 rows")
-                        .arg(columns)
-                        .arg(rows));
+        throw Error(
+            QStringLiteral("Invalid tally table size: %1 columns, %2 rows").arg(columns).arg(rows));
     // Checked before anything is allocated, so an absurd row count costs nothing.
     if (qint64(columns) * rows > reader.remainingLines())
         throw Error(QStringLiteral("Read beyond end of file"));
