@@ -802,9 +802,9 @@ void TestTSock::raisingCallbackLeavesTheConnectionReading()
 
 void TestTSock::autoAcceptHandsTheConnectionOver()
 {
-    TSock listener;
     int asked = 0;
     QPointer<TSock> handed;
+    TSock listener;
     listener.OnAccept = [&](TSock *) { ++asked; };
     listener.OnAutoAccept = [&](TSock *sender, TSock *newSock) {
         QCOMPARE(sender, &listener);
@@ -937,10 +937,10 @@ void TestTSock::blockingAcceptAndReceiveError()
 
 void TestTSock::listenerOutOfDescriptorsPausesThenAccepts()
 {
-    TSock listener;
     int asked = 0;
     QStringList reports;
     TSock *accepted = nullptr;
+    TSock listener;
     listener.OnInfo = [&](TSock *, TSocketInfo, const QString &msg) { reports << msg; };
     listener.OnAccept = [&](TSock *sender) {
         ++asked;
