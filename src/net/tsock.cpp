@@ -687,13 +687,14 @@ QByteArray TSock::ReceiveDatagram(QString &host)
     socklen_t length = sizeof from;
     const ssize_t got = ::recvfrom(fd_, datagram.data(), size_t(datagram.size()), 0,
                                    reinterpret_cast<sockaddr *>(&from), &length);
+    const int err = errno;
     // Taking a datagram is what lets the next readable notification through.
-    readFailed_ = false;
+    datagramAnnounced_ = false;
     updateNotifiers();
     if (got < 0) {
         host.clear();
-        if (!isTransient(errno))
-            reportErrorCode(wsaErrorFromErrno(errno));
+        if (!isTransient(err))
+            reportErrorCode(wsaErrorFromErrno(err));
         return QByteArray();
     }
     datagram.truncate(qsizetype(got));
@@ -748,6 +749,7 @@ void TSock::attach(int fd)
     acceptAwaited_ = false;
     readFailed_ = false;
     sendFailed_ = false;
+    datagramAnnounced_ = false;
     readNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     readNotifier_->setEnabled(false);
     writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
@@ -790,7 +792,7 @@ void TSock::updateNotifiers()
     if (listening_)
         wantRead = !acceptAwaited_;
     else if (connected_)
-        wantRead = !readFailed_;
+        wantRead = !readFailed_ && !datagramAnnounced_;
     readNotifier_->setEnabled(wantRead && !readQueued_);
     const bool wantWrite = connecting_ || (connected_ && type_ == TSocketType::stStream &&
                                            !sendBuffer_.isEmpty() && !sendFailed_);
@@ -847,8 +849,7 @@ void TSock::handleReadReady()
         return;
     }
     if (type_ == TSocketType::stDatagram) {
-        // The next readable notification waits until a datagram is taken.
-        readFailed_ = true;
+        datagramAnnounced_ = true;
         runCallback(OnRead, this, int(qMin<qsizetype>(receiveBuffer_.size(), INT_MAX)));
         return;
     }

@@ -198,6 +198,9 @@ private:
     // A read or send failed for good: stop watching so a dead handle never spins.
     bool readFailed_ = false;
     bool sendFailed_ = false;
+    // A datagram socket told its owner that a datagram is waiting and waits
+    // for ReceiveDatagram before it looks again.
+    bool datagramAnnounced_ = false;
     QByteArray receiveBuffer_;
     QByteArray sendBuffer_;
     quint32 remoteAddress_ = 0;
