@@ -1,0 +1,178 @@
+#include "lobby/lobbysession.h"
+
+#include "common/guard.h"
+#include "common/ports.h"
+#include "shell/runningmarker.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+// How long a game that started the lobby may take to close: 50 checks, 100 ms apart.
+constexpr int kClosingGameChecks = 50;
+constexpr int kClosingGameInterval = 100;
+} // namespace
+
+LobbySession::LobbySession(const LobbyOptions &options, QTextStream &out, QTextStream &err,
+                           QObject *parent)
+    : QObject(parent)
+    , options_(options)
+    , out_(out)
+    , err_(err)
+    , listener_(this)
+{
+    closingGameTimer_.setInterval(kClosingGameInterval);
+    connect(&closingGameTimer_, &QTimer::timeout, this,
+            [this] { guarded([this] { waitForClosingGame(); }); });
+    connect(&game_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        guarded([&] { gameFinished(code, status); });
+    });
+    connect(&game_, &QProcess::errorOccurred, this,
+            [this](QProcess::ProcessError error) { guarded([&] { gameFailed(error); }); });
+}
+
+QString LobbySession::gamePath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("lexiclash"));
+}
+
+void LobbySession::start()
+{
+    listen();
+    if (!options_.fromGame) {
+        startGame();
+        return;
+    }
+    // The game that started us closes right after; a new copy started while
+    // it is still running would only bring the old window forward.
+    closingGameChecks_ = 0;
+    if (RunningMarker::gameRunning()) {
+        say(QStringLiteral("waiting for the running game to close"));
+        closingGameTimer_.start();
+        return;
+    }
+    startGame();
+}
+
+void LobbySession::waitForClosingGame()
+{
+    if (RunningMarker::gameRunning() && ++closingGameChecks_ < kClosingGameChecks)
+        return;
+    closingGameTimer_.stop();
+    startGame();
+}
+
+void LobbySession::listen()
+{
+    listener_.setHostName(QStringLiteral("127.0.0.1"));
+    listener_.setPortName(lobbyPortName());
+    listener_.OnAccept = [this](TSock *) { guarded([this] { acceptPresence(); }); };
+    try {
+        listener_.setListen(true);
+    } catch (const Error &e) {
+        // The game runs without a lobby watching it; it never needs one.
+        err_ << "lexiclash-lobby: cannot listen on 127.0.0.1 port " << lobbyPortName() << ": "
+             << e.message() << Qt::endl;
+        return;
+    }
+    say(QStringLiteral("listening on 127.0.0.1 port %1").arg(listener_.localPort()));
+}
+
+void LobbySession::startGame()
+{
+    const QString program = gamePath();
+    if (!QFileInfo(program).isExecutable()) {
+        err_ << "lexiclash-lobby: the game was not found at " << program << Qt::endl;
+        finish(1);
+        return;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The game finds the lobby at the port that is actually listening (the
+    // system chooses one when the port is given as 0).
+    if (listener_.Listen())
+        environment.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"),
+                           QString::number(listener_.localPort()));
+    game_.setProcessEnvironment(environment);
+    game_.setProcessChannelMode(QProcess::ForwardedChannels);
+    game_.setProgram(program);
+    game_.setArguments(options_.gameArguments());
+    say(QStringLiteral("starting the game: lexiclash ") + options_.gameArguments().join(' '));
+    game_.start();
+}
+
+void LobbySession::acceptPresence()
+{
+    TSock *connection = nullptr;
+    if (!listener_.Accept(connection) || !connection)
+        return;
+    // The listener takes connections on every address; only the game on this
+    // machine may report its presence.
+    if (!connection->HostName().startsWith(QLatin1String("127."))) {
+        connection->Close();
+        connection->deleteLater();
+        return;
+    }
+    connection->OnRead = [](TSock *sender, int) { sender->Receive(); };
+    connection->OnDisconnect = [this](TSock *sender) { presenceEnded(sender); };
+    connection->OnInfo = [this](TSock *sender, TSocketInfo info, const QString &) {
+        if (info == TSocketInfo::siError)
+            presenceEnded(sender);
+    };
+    presence_.push_back(connection);
+    say(QStringLiteral("the game connected"));
+}
+
+void LobbySession::presenceEnded(TSock *connection)
+{
+    const auto it = std::find(presence_.begin(), presence_.end(), connection);
+    if (it == presence_.end())
+        return;
+    presence_.erase(it);
+    connection->OnDisconnect = nullptr;
+    connection->OnInfo = nullptr;
+    connection->deleteLater();
+    say(QStringLiteral("the game ended (connection closed)"));
+}
+
+void LobbySession::gameFinished(int exitCode, QProcess::ExitStatus status)
+{
+    // The process is gone, so its presence connection is too, even when the
+    // close has not been noticed yet.
+    while (!presence_.empty())
+        presenceEnded(presence_.front());
+    if (status == QProcess::CrashExit) {
+        say(QStringLiteral("the game crashed"));
+        finish(1);
+        return;
+    }
+    say(QStringLiteral("the game exited with code %1").arg(exitCode));
+    finish(exitCode);
+}
+
+void LobbySession::gameFailed(QProcess::ProcessError error)
+{
+    if (error != QProcess::FailedToStart)
+        return;
+    err_ << "lexiclash-lobby: cannot start " << game_.program() << ": " << game_.errorString()
+         << Qt::endl;
+    finish(1);
+}
+
+void LobbySession::say(const QString &line)
+{
+    out_ << "lexiclash-lobby: " << line << Qt::endl;
+}
+
+void LobbySession::finish(int exitCode)
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    if (onFinished)
+        onFinished(exitCode);
+}

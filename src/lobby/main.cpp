@@ -1,0 +1,33 @@
+#include "common/guard.h"
+#include "lobby/lobbyoptions.h"
+#include "lobby/lobbysession.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const LobbyOptions options = LobbyOptions::parse(QCoreApplication::arguments().mid(1));
+    if (options.action == LobbyOptions::Action::Help) {
+        out << lobbyUsage() << Qt::flush;
+        return 0;
+    }
+    if (options.action == LobbyOptions::Action::Invalid) {
+        err << lobbyUsage() << Qt::flush;
+        return 2;
+    }
+
+    setErrorHandler(
+        [&err](const QString &message) { err << "lexiclash-lobby: " << message << Qt::endl; });
+    LobbySession session(options, out, err);
+    session.onFinished = [](int exitCode) { QCoreApplication::exit(exitCode); };
+    // Started from the running loop, so that an early end can leave it.
+    QTimer::singleShot(0, &session, [&session] { session.start(); });
+    return app.exec();
+}

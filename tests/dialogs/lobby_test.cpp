@@ -1,0 +1,191 @@
+#include "shell/runningmarker.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+void writeExecutable(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    file.close();
+    QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+// Runs the real lobby program from a folder of its own, beside a stand-in
+// game that records its parameters, makes the presence connection and ends
+// when the test tells it to.
+class LobbyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void helpAndWrongCommandLines_data();
+    void helpAndWrongCommandLines();
+    void startsGameAndWatchesPresence_data();
+    void startsGameAndWatchesPresence();
+    void waitsForClosingGameWhenStartedByIt();
+    void missingGame();
+
+private:
+    // Copies the lobby into the folder and, when wanted, the stand-in game beside it.
+    void installLobby(bool withGame);
+    std::unique_ptr<QProcess> startLobby(const QStringList &arguments);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<QTemporaryDir> runtime_;
+};
+
+void LobbyTest::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    runtime_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid() && runtime_->isValid());
+}
+
+void LobbyTest::installLobby(bool withGame)
+{
+    QVERIFY(QFile::copy(QStringLiteral(LOBBY_PROGRAM), dir_->filePath("lexiclash-lobby")));
+    if (!withGame)
+        return;
+    const QByteArray folder = dir_->path().toUtf8();
+    writeExecutable(dir_->filePath("lexiclash"),
+                    "#!/bin/bash\n"
+                    "printf '%s\\n' \"$@\" > '" +
+                        folder +
+                        "/args.txt'\n"
+                        "exec 3<>/dev/tcp/127.0.0.1/$LEXICLASH_LOBBY_PORT || exit 9\n"
+                        "while [ ! -e '" +
+                        folder +
+                        "/release' ]; do sleep 0.02; done\n"
+                        "exec 3>&-\n"
+                        "exit 0\n");
+}
+
+std::unique_ptr<QProcess> LobbyTest::startLobby(const QStringList &arguments)
+{
+    auto lobby = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LEXICLASH_LOBBY_PORT", "0");
+    environment.insert("USER", "Carol");
+    environment.insert("XDG_RUNTIME_DIR", runtime_->path());
+    lobby->setProcessEnvironment(environment);
+    lobby->setWorkingDirectory(dir_->path());
+    lobby->start(dir_->filePath("lexiclash-lobby"), arguments);
+    return lobby;
+}
+
+void LobbyTest::helpAndWrongCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("help") << QStringList{"--help"} << 0;
+    QTest::newRow("short help") << QStringList{"-h"} << 0;
+    QTest::newRow("unknown command") << QStringList{"play", "Ann"} << 2;
+    QTest::newRow("host without name") << QStringList{"host"} << 2;
+    QTest::newRow("join without host") << QStringList{"join", "Ann"} << 2;
+    QTest::newRow("host with extra") << QStringList{"host", "Ann", "x"} << 2;
+}
+
+void LobbyTest::helpAndWrongCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    installLobby(true);
+    auto lobby = startLobby(arguments);
+    QVERIFY(lobby->waitForFinished(30000));
+    QCOMPARE(lobby->exitCode(), exitCode);
+    const QByteArray usage =
+        exitCode == 0 ? lobby->readAllStandardOutput() : lobby->readAllStandardError();
+    QVERIFY(usage.startsWith("Usage: lexiclash-lobby [host NAME | join NAME HOST]\n"));
+    QVERIFY(!QFile::exists(dir_->filePath("args.txt")));
+}
+
+void LobbyTest::startsGameAndWatchesPresence_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("gameArguments");
+    QTest::newRow("host") << QStringList{"host", "Ann"} << QByteArray("Ann\n127.0.0.1\ntrue\n");
+    QTest::newRow("join") << QStringList{"join", "Bob", "10.1.2.3"}
+                          << QByteArray("Bob\n10.1.2.3\nfalse\n");
+    QTest::newRow("no arguments: host under the login name")
+        << QStringList{} << QByteArray("Carol\n127.0.0.1\ntrue\n");
+}
+
+void LobbyTest::startsGameAndWatchesPresence()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, gameArguments);
+    installLobby(true);
+    auto lobby = startLobby(arguments);
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += lobby->readAllStandardOutput())
+                                 .contains("lexiclash-lobby: the game connected\n"),
+                             30000);
+    QCOMPARE(readFile(dir_->filePath("args.txt")), gameArguments);
+    QVERIFY(output.contains("lexiclash-lobby: listening on 127.0.0.1 port "));
+    QVERIFY(!output.contains("ended"));
+    QCOMPARE(lobby->state(), QProcess::Running);
+
+    QFile release(dir_->filePath("release"));
+    QVERIFY(release.open(QIODevice::WriteOnly));
+    release.close();
+    QVERIFY(lobby->waitForFinished(30000));
+    output += lobby->readAllStandardOutput();
+    QCOMPARE(lobby->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(lobby->exitCode(), 0);
+    QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"
+                             "lexiclash-lobby: the game exited with code 0\n"),
+             output.constData());
+}
+
+void LobbyTest::waitsForClosingGameWhenStartedByIt()
+{
+    installLobby(true);
+    // The game that pressed "Play with Others" is still closing.
+    qputenv("XDG_RUNTIME_DIR", runtime_->path().toUtf8());
+    auto closingGame = std::make_unique<RunningMarker>();
+    QVERIFY(RunningMarker::gameRunning());
+
+    auto lobby = startLobby({});
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (output += lobby->readAllStandardOutput())
+            .contains("lexiclash-lobby: waiting for the running game to close\n"),
+        30000);
+    QVERIFY(!output.contains("starting the game"));
+    closingGame.reset();
+    QTRY_VERIFY_WITH_TIMEOUT((output += lobby->readAllStandardOutput())
+                                 .contains("lexiclash-lobby: the game connected\n"),
+                             30000);
+    QCOMPARE(readFile(dir_->filePath("args.txt")), QByteArray("Carol\n127.0.0.1\ntrue\n"));
+    QFile release(dir_->filePath("release"));
+    QVERIFY(release.open(QIODevice::WriteOnly));
+    release.close();
+    QVERIFY(lobby->waitForFinished(30000));
+    QCOMPARE(lobby->exitCode(), 0);
+}
+
+void LobbyTest::missingGame()
+{
+    installLobby(false);
+    auto lobby = startLobby({"host", "Ann"});
+    QVERIFY(lobby->waitForFinished(30000));
+    QCOMPARE(lobby->exitCode(), 1);
+    QVERIFY(lobby->readAllStandardError().contains("lexiclash-lobby: the game was not found at " +
+                                                   dir_->filePath("lexiclash").toUtf8()));
+}
+
+QTEST_GUILESS_MAIN(LobbyTest)
+#include "lobby_test.moc"
