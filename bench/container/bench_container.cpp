@@ -185,6 +185,10 @@ void registerInput(const std::string &inputName, const Bytes &input)
 // zlib level 1's, measured in this same run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter()
+        : ConsoleReporter(OO_Tabular)
+    {
+    }
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
