@@ -1,0 +1,75 @@
+#pragma once
+
+#include "net/framing.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <functional>
+
+class ChatPane;
+class GameCommands;
+class QTimer;
+class SeatRows;
+class Tspylist;
+struct ClientState;
+
+// The client's half of the connection: cuts the bytes from the server into
+// messages, queues them in receivedlist, and on each tick of Timer1 hands the
+// oldest one to its handler. It logs in, keeps the seat rows and the spy list
+// up to date, and passes the game messages and sounds to the game view.
+class Dispatcher : public QObject {
+public:
+    // Hooks into the main window.
+    struct Hooks {
+        // Sends a whole message (terminator included) on the client connection.
+        std::function<void(const QByteArray &)> send;
+        // Closes the main window, which ends the program.
+        std::function<void()> closeWindow;
+        // Reads the settings file, once the server confirmed our own login.
+        std::function<void()> loadSettings;
+    };
+
+    Dispatcher(ClientState &state, SeatRows &rows, ChatPane &chat, Hooks hooks,
+               QObject *parent = nullptr);
+
+    // Where the spies are listed (may be set after creation).
+    void setSpyList(Tspylist *spylist);
+    // Where the game messages and sounds go; without one they are dropped.
+    void setGameView(GameCommands *view);
+
+    // Bytes arrived on the connection: cut them at the terminator and queue the
+    // messages; the unfinished tail waits for the next read. Starts Timer1.
+    void received(const QByteArray &bytes);
+    // True when a peer sent more than the framer keeps without a terminator.
+    bool overflowed() const;
+    // Handles the oldest queued message (nothing when the queue is empty) and
+    // stops Timer1 once the queue is drained.
+    void processsocktimer();
+
+    void sendloginfo(const QByteArray &body);
+    void newplayerinfo(const QByteArray &body);
+    void playerdisconnected(const QByteArray &body);
+    // Asks the server to remove a seat; only the logged-in host can.
+    void kicking(int seat);
+
+    // Writes a line of the program's own into the chat pane, in infocolour.
+    void info(const QString &text);
+
+    // The receive queue; holds "receivedlist" at start, which is handled as nothing.
+    ReceiveQueue receivedlist;
+    // Runs while messages are waiting; one message per tick.
+    QTimer *Timer1 = nullptr;
+
+private:
+    void dispatch(const QByteArray &command, const QByteArray &body);
+    void playsounds(const QString &name);
+
+    ClientState &state_;
+    SeatRows &rows_;
+    ChatPane &chat_;
+    Hooks hooks_;
+    Framer framer_;
+    Tspylist *spylist_ = nullptr;
+    GameCommands *game_ = nullptr;
+};

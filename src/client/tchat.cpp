@@ -1,0 +1,448 @@
+#include "client/tchat.h"
+
+#include "client/chatmenus.h"
+#include "client/chatpane.h"
+#include "client/dispatcher.h"
+#include "client/gamecommands.h"
+#include "client/seatrows.h"
+#include "client/tag.h"
+#include "common/guard.h"
+#include "common/messagebox.h"
+#include "common/ports.h"
+#include "common/random.h"
+#include "dialogs/tabout.h"
+#include "dialogs/tgamestart.h"
+#include "dialogs/thelp.h"
+#include "dialogs/tphrases.h"
+#include "dialogs/tspylist.h"
+#include "shell/runningmarker.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+// The board's fixed size; the game view lays itself out inside it.
+constexpr int kBoardWidth = 470;
+constexpr int kBoardHeight = 450;
+const QString kLoopback = QStringLiteral("127.0.0.1");
+} // namespace
+
+Tchat::Tchat(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("chat"));
+    setWindowTitle(QStringLiteral("Lexiclash"));
+
+    sock = new TSock(this);
+    sock->setObjectName(QStringLiteral("sock"));
+    sock->setPortName(gamePortName());
+    sock->OnRead = [this](TSock *sender, int count) { guarded([&] { sockRead(sender, count); }); };
+    sock->OnInfo = [this](TSock *sender, TSocketInfo kind, const QString &msg) {
+        guarded([&] { sockInfo(sender, kind, msg); });
+    };
+    Sock11 = new TSock(this);
+    Sock11->setObjectName(QStringLiteral("Sock11"));
+    Sock11->setHostName(kLoopback);
+    Sock11->setPortName(lobbyPortName());
+
+    menus = new ChatMenus(menuBar());
+    buildBoard();
+
+    chat = new ChatPane(state, this);
+    chat->setSender([this](const QByteArray &message) { sendToServer(message); });
+    chat->setOptionsScrollItem(menus->ScrollChatOff1);
+
+    Dispatcher::Hooks hooks;
+    hooks.send = [this](const QByteArray &message) { sendToServer(message); };
+    hooks.closeWindow = [this] { close(); };
+    hooks.loadSettings = [this] {
+        settingsread_ = true;
+        loadinifile();
+    };
+    dispatcher = new Dispatcher(state, *seats, *chat, std::move(hooks), this);
+    seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
+
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(6, 6, 6, 6);
+    row->addWidget(panel_board, 0, Qt::AlignTop);
+    row->addWidget(chat, 1);
+    setCentralWidget(central);
+
+    wireMenus();
+    resize(state.defaultwidth, state.defaultheight);
+    move(3, 3);
+    FormCreate();
+}
+
+Tchat::~Tchat()
+{
+    // Destroying the sockets reports "Socket Closed"; this window is gone by then.
+    sock->OnRead = nullptr;
+    sock->OnInfo = nullptr;
+}
+
+void Tchat::buildBoard()
+{
+    panel_board = new QFrame(this);
+    panel_board->setObjectName(QStringLiteral("panel_board"));
+    static_cast<QFrame *>(panel_board)->setFrameShape(QFrame::StyledPanel);
+    panel_board->setFixedSize(kBoardWidth, kBoardHeight);
+
+    seats = new SeatRows(state, panel_board);
+
+    panel_game = new QWidget(panel_board);
+    panel_game->setObjectName(QStringLiteral("panel_game"));
+    button_start = new QPushButton(QStringLiteral("START GAME"), panel_game);
+    button_start->setObjectName(QStringLiteral("button_start"));
+    connect(button_start, &QPushButton::clicked, this,
+            [this] { guarded([this] { button_startClick(); }); });
+
+    Image4 = new QLabel(QStringLiteral("Quillmark"), panel_board);
+    Image4->setObjectName(QStringLiteral("Image4"));
+    QFont logo = Image4->font();
+    logo.setBold(true);
+    logo.setItalic(true);
+    Image4->setFont(logo);
+    Image4->setCursor(Qt::PointingHandCursor);
+    Image4->installEventFilter(this);
+
+    auto *game = new QVBoxLayout(panel_game);
+    game->addStretch();
+    game->addWidget(button_start, 0, Qt::AlignHCenter);
+    game->addStretch();
+
+    auto *column = new QVBoxLayout(panel_board);
+    column->setContentsMargins(4, 4, 4, 4);
+    column->addWidget(seats);
+    column->addWidget(panel_game, 1);
+    column->addWidget(Image4, 0, Qt::AlignRight);
+}
+
+void Tchat::wireMenus()
+{
+    auto onClick = [this](QAction *item, void (Tchat::*handler)()) {
+        connect(item, &QAction::triggered, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    onClick(menus->StartGame1, &Tchat::button_startClick);
+    onClick(menus->Exit1, &Tchat::Exit1Click);
+    onClick(menus->ResetScreenLocation1, &Tchat::ResetScreenLocation1Click);
+    onClick(menus->Content1, &Tchat::Content1Click);
+    onClick(menus->About1, &Tchat::About1Click);
+    onClick(menus->SpyList1, &Tchat::SpyList1Click);
+    onClick(menus->PhraseList1, &Tchat::PrhaseList1Click);
+    onClick(menus->ViewTally1, &Tchat::ViewTally1Click);
+
+    connect(menus->TextColor1, &QAction::triggered, this,
+            [this] { guarded([this] { chat->TextColor1Click(); }); });
+    connect(menus->ActionColor1, &QAction::triggered, this,
+            [this] { guarded([this] { chat->ActionColor1Click(); }); });
+    for (QAction *size : {menus->N8, menus->N10, menus->N12, menus->N14}) {
+        connect(size, &QAction::triggered, this,
+                [this, size] { guarded([this, size] { chat->N14Click(tagOf(size)); }); });
+    }
+    // The pane keeps both "Scroll Chat Off" items ticked alike; undo Qt's own toggle.
+    connect(menus->ScrollChatOff1, &QAction::triggered, this, [this](bool checked) {
+        menus->ScrollChatOff1->setChecked(!checked);
+        guarded([this] { chat->ScrollChatOff1Click(); });
+    });
+    connect(menus->ClearMainChat1, &QAction::triggered, this,
+            [this] { guarded([this] { chat->ClearMainChat1Click(); }); });
+
+    connect(menus, &ChatMenus::optionChanged, this, [this] { guarded([this] { saveinifile(); }); });
+    connect(chat, &ChatPane::settingsChanged, this, [this] { guarded([this] { saveinifile(); }); });
+}
+
+void Tchat::setWindows(const Windows &windows)
+{
+    windows_ = windows;
+    dispatcher->setSpyList(windows_.spylist);
+    if (windows_.spylist)
+        windows_.spylist->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
+    if (windows_.phrases)
+        connect(windows_.phrases, &Tphrases::done, this,
+                [this] { guarded([this] { phrasesDone(); }); });
+}
+
+void Tchat::setParameters(const QStringList &parameters)
+{
+    parameters_ = parameters;
+}
+
+void Tchat::setGameView(GameCommands *view)
+{
+    game_ = view;
+    dispatcher->setGameView(view);
+}
+
+int Tchat::pauseBetweenRounds() const
+{
+    return tagOf(menus->BotSpeed1);
+}
+
+int Tchat::botInterval() const
+{
+    return tagOf(menus->BotSpeed2);
+}
+
+void Tchat::FormCreate()
+{
+    state.sectionname = QStringLiteral("Lexiclash");
+    marker_ = std::make_unique<RunningMarker>();
+    state.defaultwidth = 790;
+    state.defaultheight = 525;
+    chat->setPhraseReady(true);
+    state.infocolour = QColor(0, 0, 255);
+    state.numseats = 6;
+    // The server in this process draws its letters and the computer's words from it.
+    Random::seedFromClock();
+    state.hosting = false;
+    setMinimumSize(minimumWindowSize());
+}
+
+void Tchat::FormShow()
+{
+    processparams();
+}
+
+void Tchat::processparams()
+{
+    button_start->hide();
+    menus->StartGame1->setEnabled(false);
+    state.loginname.clear();
+
+    if (parameters_.isEmpty()) {
+        info(QStringLiteral("Loading Solo Game..Please wait."));
+        if (windows_.download)
+            windows_.download->show();
+        state.hostaddress = kLoopback;
+        state.playername = QStringLiteral("You");
+        hostpress();
+        return;
+    }
+
+    info(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    if (parameters_.size() < 3)
+        return;
+    state.playername = parameters_.at(0);
+    state.hostaddress = parameters_.at(1);
+    if (parameters_.at(2) == QLatin1String("true"))
+        hostpress();
+    else
+        joinpress();
+    Sock11->Open();
+}
+
+void Tchat::hostpress()
+{
+    if (windows_.serverListener) {
+        windows_.serverListener->setPortName(gamePortName());
+        windows_.serverListener->setListen(true);
+    }
+    state.loginname = state.playername;
+    state.hosting = true;
+    sock->setHostName(kLoopback);
+    sock->Open();
+    button_start->show();
+    menus->StartGame1->setEnabled(true);
+    if (windows_.spylist)
+        windows_.spylist->popup_kickhim->setEnabled(true);
+}
+
+void Tchat::joinpress()
+{
+    state.loginname = state.playername;
+    sock->setHostName(state.hostaddress);
+    sock->Open();
+    button_start->hide();
+    menus->StartGame1->setEnabled(false);
+}
+
+void Tchat::FormClose()
+{
+    // A window that never read the settings would write its built-in values
+    // over the player's stored ones.
+    if (!settingsread_)
+        return;
+    if (y() == state.storedtop && x() == state.storedleft && height() == state.storedheight &&
+        width() == state.storedwidth)
+        return;
+    if (const QScreen *display = screen()) {
+        const QRect work = display->availableGeometry();
+        // Once each, whatever the excess: the saved window is only nudged back.
+        if (width() > work.width())
+            resize(width() - 15, height());
+        if (height() > work.height())
+            resize(width(), height() - 15);
+    }
+    state.storedleft = x();
+    state.storedtop = y();
+    state.storedwidth = width();
+    state.storedheight = height();
+    saveinifile();
+}
+
+QSize Tchat::minimumWindowSize() const
+{
+    const int menuHeight = menuBar()->sizeHint().height();
+    return {panel_board->width() + 15, panel_board->height() + 12 + menuHeight};
+}
+
+void Tchat::FormResize()
+{
+    const QSize least = minimumWindowSize();
+    if (width() < least.width() || height() < least.height())
+        resize(std::max(width(), least.width()), std::max(height(), least.height()));
+}
+
+void Tchat::saveinifile()
+{
+    // The settings file is written here and only here; it is filled in with
+    // the settings file's keys.
+}
+
+void Tchat::loadinifile()
+{
+    // Read once, when the server confirmed our own login; filled in with the
+    // settings file's keys.
+}
+
+void Tchat::sockRead(TSock *, int)
+{
+    dispatcher->received(sock->Receive());
+    // A server that never ends its message is broken; hang up.
+    if (dispatcher->overflowed())
+        sock->Close();
+}
+
+void Tchat::sockInfo(TSock *, TSocketInfo kind, const QString &msg)
+{
+    if (msg == QLatin1String("Socket Closed")) {
+        close();
+        return;
+    }
+    // A refused or failed connection is reported once, so the player is not
+    // left looking at the loading line alone.
+    if (kind == TSocketInfo::siError && !state.loggedin && !connectfailed_) {
+        connectfailed_ = true;
+        info(QStringLiteral("Could not connect to the host."));
+    }
+}
+
+void Tchat::sendToServer(const QByteArray &message)
+{
+    sock->Send(message);
+}
+
+void Tchat::Exit1Click()
+{
+    close();
+}
+
+void Tchat::ResetScreenLocation1Click()
+{
+    move(3, 3);
+    resize(790, 525);
+}
+
+void Tchat::Content1Click()
+{
+    if (windows_.help)
+        windows_.help->show();
+}
+
+void Tchat::About1Click()
+{
+    if (windows_.about)
+        windows_.about->show();
+}
+
+void Tchat::SpyList1Click()
+{
+    if (windows_.spylist)
+        windows_.spylist->show();
+}
+
+void Tchat::PrhaseList1Click()
+{
+    if (!windows_.phrases)
+        return;
+    for (int n = 1; n <= ChatPane::kPhrases; ++n)
+        windows_.phrases->setPhrase(n, chat->phrase(n));
+    windows_.phrases->show();
+}
+
+void Tchat::phrasesDone()
+{
+    for (int n = 1; n <= ChatPane::kPhrases; ++n)
+        chat->setPhrase(n, windows_.phrases->phrase(n));
+}
+
+void Tchat::ViewTally1Click()
+{
+    if (game_)
+        game_->loadchecklist();
+    if (windows_.tally)
+        windows_.tally->show();
+}
+
+void Tchat::Image4Click()
+{
+    if (windows_.about)
+        windows_.about->openLink();
+}
+
+void Tchat::button_startClick()
+{
+    if (!state.loggedin) {
+        showMessage(QStringLiteral("You are not connected"));
+        return;
+    }
+    if (windows_.gamestart)
+        windows_.gamestart->show();
+}
+
+void Tchat::info(const QString &text)
+{
+    dispatcher->info(text);
+}
+
+void Tchat::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    guarded([this] { FormShow(); });
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (closed_)
+        return;
+    closed_ = true;
+    guarded([this] { FormClose(); });
+    emit closed();
+}
+
+void Tchat::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    guarded([this] { FormResize(); });
+}
+
+bool Tchat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image4 && event->type() == QEvent::MouseButtonPress)
+        guarded([this] { Image4Click(); });
+    return QMainWindow::eventFilter(watched, event);
+}

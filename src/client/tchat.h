@@ -1,0 +1,137 @@
+#pragma once
+
+#include "client/clientstate.h"
+#include "net/tsock.h"
+#include "server/hostoptions.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+
+class ChatMenus;
+class ChatPane;
+class Dispatcher;
+class GameCommands;
+class QLabel;
+class QPushButton;
+class RunningMarker;
+class SeatRows;
+class Tabout;
+class Tgamestart;
+class Thelp;
+class Tphrases;
+class Tspylist;
+
+// The main window: menus, the board (seat rows and the game area) and the
+// chat pane, the client connection sock and the presence connection Sock11.
+// It decides the launch mode when first shown, and closing it ends the program.
+// It is assembled from parts: ChatMenus, SeatRows, ChatPane and Dispatcher;
+// the game view plugs into panel_game and receives the game messages through
+// GameCommands.
+class Tchat : public QMainWindow, public HostOptions {
+    Q_OBJECT
+public:
+    // The other windows, created after this one and handed over in one go.
+    struct Windows {
+        Tabout *about = nullptr;
+        QWidget *download = nullptr;
+        Tgamestart *gamestart = nullptr;
+        Thelp *help = nullptr;
+        Tphrases *phrases = nullptr;
+        // The game server's listening socket (Sock1).
+        TSock *serverListener = nullptr;
+        Tspylist *spylist = nullptr;
+        QWidget *tally = nullptr;
+    };
+
+    explicit Tchat(QWidget *parent = nullptr);
+    ~Tchat() override;
+
+    // Wires the other windows in; call before the window is first shown.
+    void setWindows(const Windows &windows);
+    // The command-line parameters (without the program's name).
+    void setParameters(const QStringList &parameters);
+    // The game view that receives the game messages and plays the sounds.
+    void setGameView(GameCommands *view);
+
+    // HostOptions: the tags of "Time Between Rounds" and "Bot Speed".
+    int pauseBetweenRounds() const override;
+    int botInterval() const override;
+
+    // Window events.
+    void FormCreate();
+    void FormShow();
+    // Closing: saves the geometry when it changed since the settings were read.
+    void FormClose();
+    // Keeps the client area at least the board plus a margin.
+    void FormResize();
+
+    // Launch modes.
+    void processparams();
+    void hostpress();
+    void joinpress();
+
+    // Settings file: the single place where the options are written and read.
+    void saveinifile();
+    void loadinifile();
+
+    // Client connection callbacks.
+    void sockRead(TSock *sender, int count);
+    void sockInfo(TSock *sender, TSocketInfo info, const QString &msg);
+    // Sends a whole message on the client connection; raises when not connected.
+    void sendToServer(const QByteArray &message);
+
+    // Menu and board handlers.
+    void Exit1Click();
+    void ResetScreenLocation1Click();
+    void Content1Click();
+    void About1Click();
+    void SpyList1Click();
+    void PrhaseList1Click();
+    void ViewTally1Click();
+    void Image4Click();
+    void button_startClick();
+    // The phrase editor's "Done": its fields become the buttons' phrases.
+    void phrasesDone();
+
+    // The smallest window size FormResize allows.
+    QSize minimumWindowSize() const;
+
+    ClientState state;
+    TSock *sock = nullptr;
+    TSock *Sock11 = nullptr;
+    ChatMenus *menus = nullptr;
+    QWidget *panel_board = nullptr;
+    // The game view's area on the board.
+    QWidget *panel_game = nullptr;
+    SeatRows *seats = nullptr;
+    ChatPane *chat = nullptr;
+    Dispatcher *dispatcher = nullptr;
+    QPushButton *button_start = nullptr;
+    QLabel *Image4 = nullptr;
+
+signals:
+    // The window was closed; the program ends.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildBoard();
+    void wireMenus();
+    void info(const QString &text);
+
+    Windows windows_;
+    GameCommands *game_ = nullptr;
+    QStringList parameters_;
+    std::unique_ptr<RunningMarker> marker_;
+    bool shown_ = false;
+    bool closed_ = false;
+    bool settingsread_ = false;
+    bool connectfailed_ = false;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QWidget>
+
+// The help window ("Content" in the Help menu).
+class Thelp : public QWidget {
+    Q_OBJECT
+public:
+    explicit Thelp(QWidget *parent = nullptr);
+};
