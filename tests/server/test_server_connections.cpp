@@ -1,0 +1,541 @@
+// Connections, seats, login, chat relay and removal of players, over real
+// loopback connections to a server listening on a port the system chose.
+
+#include "serverharness.h"
+
+#include "common/guard.h"
+#include "common/messagebox.h"
+#include "common/version.h"
+#include "net/messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest>
+
+#include <cerrno>
+
+namespace {
+QByteArray text(const QByteArray &message)
+{
+    return message.chopped(1);
+}
+
+int countOf(const TestClient *client, const QByteArray &message)
+{
+    return static_cast<int>(client->received().count(text(message)));
+}
+
+// The messages received that are not barrier relays.
+QList<QByteArray> withoutBarriers(const TestClient *client)
+{
+    QList<QByteArray> list;
+    for (const QByteArray &message : client->received()) {
+        if (!(message.startsWith("CMD_chat+") && message.contains(" chats: barrier ")))
+            list.append(message);
+    }
+    return list;
+}
+
+int openDescriptors()
+{
+    return static_cast<int>(
+        QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+int connectionObjects(TServer &server)
+{
+    int count = 0;
+    for (QObject *child : server.Sock1()->children())
+        count += dynamic_cast<TSock *>(child) != nullptr;
+    return count;
+}
+} // namespace
+
+class TestServerConnections : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void seatChoice();
+    void loginOrder_data();
+    void loginOrder();
+    void chatRelay();
+    void kick_data();
+    void kick();
+    void peerCloseFreesSeatOnce();
+    void resetFreesSeat();
+    void brokenConnectionReports_data();
+    void brokenConnectionReports();
+    void loginTimeout();
+    void loginForFreedSeatIgnored();
+    void seatsOutOfRangeIgnored_data();
+    void seatsOutOfRangeIgnored();
+    void spokenForAnotherSeatIgnored_data();
+    void spokenForAnotherSeatIgnored();
+    void startgameOnlyFromHost();
+    void badNumbersDropped();
+    void unfinishedTailKeptAndCapped();
+    void connectionObjectsReleased();
+
+private:
+    QStringList shown_;
+};
+
+void TestServerConnections::init()
+{
+    shown_.clear();
+    setMessageBoxHandler([this](const QString &message) { shown_.append(message); });
+    setErrorHandler([this](const QString &message) { shown_.append(message); });
+}
+
+void TestServerConnections::seatChoice()
+{
+    ServerHarness h;
+    QList<TestClient *> c;
+    for (int seat = 1; seat <= 4; ++seat) {
+        c.append(h.connect());
+        QVERIFY(c.last());
+        QCOMPARE(c.last()->seat(), seat);
+        QCOMPARE(c.last()->received().first(),
+                 QByteArray("CMD_sendlogininfo+") + QByteArray::number(seat));
+    }
+    // The lowest free seat is reused; after that the table grows.
+    c[1]->close();
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QCOMPARE(h.connect()->seat(), 2);
+    QCOMPARE(h.connect()->seat(), 5);
+    for (int seat = 6; seat <= 9; ++seat)
+        QCOMPARE(h.connect()->seat(), seat);
+    QCOMPARE(h.server.seatcount, 9);
+
+    TestClient *tenth = h.connect();
+    QVERIFY(tenth);
+    QVERIFY(h.wait([&] { return tenth->peerClosed(); }));
+    QCOMPARE(tenth->received(), QList<QByteArray>{"CMD_full+"});
+    QCOMPARE(h.server.seatcount, 9);
+    QVERIFY(!h.server.seats[10].connected);
+    QVERIFY(!h.server.seats[10].sock);
+    for (int seat = 1; seat <= 9; ++seat)
+        QVERIFY(h.server.seats[seat].connected);
+}
+
+void TestServerConnections::loginOrder_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<bool>("duringGame");
+    QTest::newRow("same version") << QByteArray(kVersionText) << false;
+    QTest::newRow("other version") << QByteArray("1.0.2") << false;
+    QTest::newRow("during a game") << QByteArray(kVersionText) << true;
+    QTest::newRow("other version during a game") << QByteArray("1.0.3 ") << true;
+}
+
+void TestServerConnections::loginOrder()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(bool, duringGame);
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    TestClient *cy = h.connect();
+    QVERIFY(ann && bob && cy);
+    QCOMPARE(cy->seat(), 3);
+    if (duringGame) {
+        ann->send(Msg::startgameRequest("Ann", 5, 60, 2, true));
+        QVERIFY(h.wait([&] { return !cy->withCommand(Cmd::startround).isEmpty(); }));
+    }
+    ann->clearReceived();
+    bob->clearReceived();
+    cy->clearReceived();
+
+    cy->send(Msg::logininfo(3, version, "Cy"));
+    QVERIFY(h.wait([&] { return h.server.seats[3].loggedin; }));
+    QVERIFY(h.barrier(ann));
+
+    const bool wrong = version != kVersionText;
+    QList<QByteArray> expected{text(Msg::newplayerinfo(3, "Cy")),
+                               text(Msg::existingplayers(1, "Ann")),
+                               text(Msg::existingplayers(2, "Bob"))};
+    if (wrong)
+        expected.append(text(Msg::wrongversion()));
+    if (duringGame) {
+        Msg::LoadStats stats;
+        stats.seat = 3;
+        stats.rounds = 5;
+        stats.seconds = 60;
+        stats.lengthCode = 4;
+        stats.round = 1;
+        stats.length = 4;
+        stats.prefix = h.server.prefix;
+        stats.remaining = 60 + 4 - 5;
+        for (int seat = 1; seat <= 6; ++seat)
+            stats.totals.append({seat, 0});
+        expected.append(text(Msg::loadstats(stats)));
+    }
+    QCOMPARE(withoutBarriers(cy), expected);
+
+    QList<QByteArray> toHost{text(Msg::newplayerinfo(3, "Cy"))};
+    if (wrong)
+        toHost.append(text(Msg::havewrongversion("Cy")));
+    QCOMPARE(withoutBarriers(ann), toHost);
+    QCOMPARE(withoutBarriers(bob), QList<QByteArray>{text(Msg::newplayerinfo(3, "Cy"))});
+    QCOMPARE(h.server.seats[3].name, QByteArray("Cy"));
+    QVERIFY(h.server.seats[3].connected);
+}
+
+void TestServerConnections::chatRelay()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    TestClient *anon = h.connect();
+    QVERIFY(ann && bob && anon);
+
+    bob->send(Msg::chat(2, "a+b", "clRed"));
+    bob->send(Msg::action(2, "waves", "$00FF00FF"));
+    bob->send(Msg::actionSays(2, "Good game", "clBlue"));
+    QVERIFY(h.barrier(bob));
+    anon->send(Msg::chat(3, "hi", "clRed"));
+    QVERIFY(h.barrier(anon));
+    const QList<QByteArray> expected{
+        "CMD_chat+Bob chats: a+b|clRed", "CMD_action+Bob waves|$00FF00FF",
+        "CMD_action+Bob says: Good game|clBlue", "CMD_chat+ chats: hi|clRed"};
+    for (TestClient *client : {ann, bob, anon}) {
+        QList<QByteArray> relays;
+        for (const QByteArray &message : withoutBarriers(client)) {
+            if (message.startsWith("CMD_chat+") || message.startsWith("CMD_action+"))
+                relays.append(message);
+        }
+        QCOMPARE(relays, expected);
+    }
+}
+
+void TestServerConnections::kick_data()
+{
+    QTest::addColumn<int>("fromSeat");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("removed");
+    QTest::newRow("host removes seat 3") << 1 << Msg::kickhim(1, 3) << 3;
+    QTest::newRow("host removes seat 4") << 1 << Msg::kickhim(1, 4) << 4;
+    QTest::newRow("seat 3 asks") << 3 << Msg::kickhim(3, 4) << 0;
+    QTest::newRow("seat 3 speaks for the host") << 3 << Msg::kickhim(1, 4) << 0;
+    QTest::newRow("host names a free seat") << 1 << Msg::kickhim(1, 6) << 0;
+    QTest::newRow("host names seat 0") << 1 << Msg::kickhim(1, 0) << 0;
+    QTest::newRow("host names seat 10") << 1 << Msg::kickhim(1, 10) << 0;
+}
+
+void TestServerConnections::kick()
+{
+    QFETCH(int, fromSeat);
+    QFETCH(QByteArray, message);
+    QFETCH(int, removed);
+    ServerHarness h;
+    const QList<QByteArray> names{"Ann", "Bob", "Cy", "Di"};
+    QList<TestClient *> c;
+    for (const QByteArray &name : names) {
+        c.append(h.join(name));
+        QVERIFY(c.last());
+    }
+    c[fromSeat - 1]->send(message);
+    if (removed) {
+        QVERIFY(h.wait([&] { return c[removed - 1]->peerClosed(); }));
+        QVERIFY(!h.server.seats[removed].connected);
+        QVERIFY(h.server.seats[removed].name.isEmpty());
+    }
+    QVERIFY(h.barrier(c[fromSeat - 1]));
+    for (int seat = 1; seat <= 4; ++seat) {
+        const bool gone = seat == removed;
+        QCOMPARE(h.server.seats[seat].connected, !gone);
+        QCOMPARE(c[seat - 1]->peerClosed(), gone);
+        int departures = static_cast<int>(c[seat - 1]->withCommand(Cmd::playerdisconnected).size());
+        if (gone)
+            continue;
+        if (removed) {
+            QCOMPARE(departures, 1);
+            QCOMPARE(countOf(c[seat - 1], Msg::playerdisconnected(removed, names[removed - 1])), 1);
+        } else {
+            QCOMPARE(departures, 0);
+        }
+    }
+}
+
+void TestServerConnections::peerCloseFreesSeatOnce()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    h.server.seats[2].score = 17;
+    h.server.seats[2].gamewords = 4;
+
+    bob->close();
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
+             QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
+    QVERIFY(h.server.seats[2].name.isEmpty());
+    QVERIFY(!h.server.seats[2].sock);
+
+    // The newcomer at the same seat inherits what the leaver left.
+    TestClient *cy = h.join("Cy");
+    QVERIFY(cy);
+    QCOMPARE(cy->seat(), 2);
+    QCOMPARE(h.server.seats[2].score, 17);
+    QCOMPARE(h.server.seats[2].gamewords, 4);
+}
+
+void TestServerConnections::resetFreesSeat()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    bob->reset();
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
+             QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
+}
+
+void TestServerConnections::brokenConnectionReports_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<bool>("frees");
+    const auto error = [](int errnoValue) {
+        const int code = wsaErrorFromErrno(errnoValue);
+        return QStringLiteral("Error #%1 (%2)").arg(code).arg(socketErrorName(code));
+    };
+    const int err = static_cast<int>(TSocketInfo::siError);
+    QTest::newRow("reset") << err << error(ECONNRESET) << true;
+    QTest::newRow("broken pipe") << err << error(EPIPE) << true;
+    QTest::newRow("aborted") << err << error(ECONNABORTED) << true;
+    QTest::newRow("timed out") << err << error(ETIMEDOUT) << true;
+    QTest::newRow("would block") << err << QStringLiteral("Error #10035 (WSAEWOULDBLOCK)") << false;
+    QTest::newRow("incoming data") << static_cast<int>(TSocketInfo::siReceive)
+                                   << QStringLiteral("Non-Blocking Incoming Data") << false;
+}
+
+void TestServerConnections::brokenConnectionReports()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, report);
+    QFETCH(bool, frees);
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    TSock *conn = h.server.seats[2].sock;
+    guarded([&] { conn->OnInfo(conn, static_cast<TSocketInfo>(kind), report); });
+    QCOMPARE(!h.server.seats[2].connected, frees);
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(ann->withCommand(Cmd::playerdisconnected).size(), frees ? 1 : 0);
+    if (frees)
+        QVERIFY(h.wait([&] { return bob->peerClosed(); }));
+}
+
+void TestServerConnections::loginTimeout()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *idle = h.connect();
+    QVERIFY(ann && idle);
+    QCOMPARE(idle->seat(), 2);
+    const qint64 seated = h.server.seats[2].seatedat;
+
+    h.server.checklogins(seated + 29999);
+    QVERIFY(h.server.seats[2].connected);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("did not log in in time"));
+    h.server.checklogins(seated + 30000);
+    QVERIFY(!h.server.seats[2].connected);
+    QVERIFY(h.wait([&] { return idle->peerClosed(); }));
+    // A player who logged in is never timed out.
+    h.server.checklogins(h.server.seats[1].seatedat + 3600 * 1000);
+    QVERIFY(h.server.seats[1].connected);
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
+             QList<QByteArray>{text(Msg::playerdisconnected(2, ""))});
+}
+
+void TestServerConnections::loginForFreedSeatIgnored()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    QVERIFY(ann);
+    h.server.receivedlogininfo("5+1.0.3+Ghost");
+    QVERIFY(!h.server.seats[5].connected);
+    QVERIFY(h.server.seats[5].name.isEmpty());
+    QCOMPARE(h.server.seatcount, 1);
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(withoutBarriers(ann),
+             (QList<QByteArray>{"CMD_sendlogininfo+1", text(Msg::newplayerinfo(1, "Ann"))}));
+}
+
+void TestServerConnections::seatsOutOfRangeIgnored_data()
+{
+    QTest::addColumn<QByteArray>("handler");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("login seat 0") << QByteArray("login") << QByteArray("0+1.0.3+X");
+    QTest::newRow("login seat 10") << QByteArray("login") << QByteArray("10+1.0.3+X");
+    QTest::newRow("chat seat 0") << QByteArray("chat") << QByteArray("0+hi|clRed");
+    QTest::newRow("chat seat 12") << QByteArray("chat") << QByteArray("12+hi|clRed");
+    QTest::newRow("action seat -3") << QByteArray("action") << QByteArray("-3+hi|clRed");
+    QTest::newRow("kick target 11") << QByteArray("kick") << QByteArray("1+11+");
+    QTest::newRow("word seat 0") << QByteArray("word") << QByteArray("0+bat+");
+    QTest::newRow("word seat -1") << QByteArray("word") << QByteArray("-1+bat+");
+    QTest::newRow("give up seat 0") << QByteArray("giveup") << QByteArray("0+");
+    QTest::newRow("give up seat 10") << QByteArray("giveup") << QByteArray("10+");
+}
+
+void TestServerConnections::seatsOutOfRangeIgnored()
+{
+    QFETCH(QByteArray, handler);
+    QFETCH(QByteArray, body);
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    QVERIFY(ann);
+    h.server.roundon = true;
+    h.server.countdown = 30;
+    h.server.prefix = "BA";
+    if (handler == "login")
+        h.server.receivedlogininfo(body);
+    else if (handler == "chat")
+        h.server.chat(body);
+    else if (handler == "action")
+        h.server.action(body);
+    else if (handler == "kick")
+        h.server.kickhim(body);
+    else if (handler == "word")
+        h.server.sendword(body);
+    else
+        h.server.giveup(body);
+    QVERIFY(h.server.listbox_gotten.isEmpty());
+    QVERIFY(h.server.roundon);
+    QVERIFY(h.server.seats[1].connected);
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(withoutBarriers(ann).size(), 2);
+}
+
+void TestServerConnections::spokenForAnotherSeatIgnored_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("login as seat 1") << Msg::logininfo(1, kVersionText, "Mallory");
+    QTest::newRow("chat as seat 1") << Msg::chat(1, "I am Ann", "clRed");
+    QTest::newRow("action as seat 1") << Msg::action(1, "waves", "clRed");
+    QTest::newRow("word as seat 1") << Msg::sendword(1, "bat");
+    QTest::newRow("give up as seat 1") << Msg::giveup(1);
+    QTest::newRow("remove as the host") << Msg::kickhim(1, 1);
+}
+
+void TestServerConnections::spokenForAnotherSeatIgnored()
+{
+    QFETCH(QByteArray, message);
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    h.server.roundon = true;
+    h.server.countdown = 30;
+    h.server.prefix = "BA";
+    ann->clearReceived();
+    bob->clearReceived();
+
+    bob->send(message);
+    QVERIFY(h.barrier(bob));
+    QCOMPARE(withoutBarriers(ann), QList<QByteArray>{});
+    QCOMPARE(withoutBarriers(bob), QList<QByteArray>{});
+    QCOMPARE(h.server.seats[1].name, QByteArray("Ann"));
+    QVERIFY(h.server.seats[1].connected);
+    QVERIFY(!h.server.seats[1].gaveup);
+    QVERIFY(h.server.listbox_gotten.isEmpty());
+    QVERIFY(h.server.roundon);
+}
+
+void TestServerConnections::startgameOnlyFromHost()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    bob->send(Msg::startgameRequest("Bob", 3, 30, 0, true));
+    QVERIFY(h.barrier(bob));
+    QVERIFY(!h.server.gameon);
+    QVERIFY(ann->withCommand(Cmd::startgame).isEmpty());
+
+    ann->send(Msg::startgameRequest("Ann", 3, 30, 0, true));
+    QVERIFY(h.wait([&] { return !bob->withCommand(Cmd::startround).isEmpty(); }));
+    QVERIFY(h.server.gameon);
+    QCOMPARE(bob->withCommand(Cmd::startgame), QList<QByteArray>{"CMD_startgame+Ann+3+30+0+"});
+}
+
+void TestServerConnections::badNumbersDropped()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    ann->clearReceived();
+    for (int i = 0; i < 4; ++i)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("dropped a message of seat"));
+    bob->send("CMD_chat+two+hi|clRed\xFF");
+    bob->send("CMD_giveup+2x+\xFF");
+    bob->send("CMD_sendword+\xFF");
+    ann->send("CMD_startgame+Ann+5+60+many+1+\xFF");
+    QVERIFY(h.barrier(bob));
+    QVERIFY(h.barrier(ann));
+    QVERIFY(withoutBarriers(ann).isEmpty());
+    QVERIFY(shown_.isEmpty());
+    // A game type that is not a number stops the game start after its first step.
+    QVERIFY(h.server.gameon);
+    QVERIFY(!h.server.roundtimer->isActive());
+    QCOMPARE(h.server.round, 0);
+}
+
+void TestServerConnections::unfinishedTailKeptAndCapped()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+
+    ann->send("CMD_chat+1+hel");
+    QVERIFY(h.wait([&] { return h.server.seats[1].framer.tailSize() > 0; }));
+    ann->send("lo|clRed\xFF");
+    QVERIFY(h.wait([&] { return bob->received().contains("CMD_chat+Ann chats: hello|clRed"); }));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("over the size limit"));
+    bob->send(QByteArray(Framer::kMaxTail + 1024, 'a'));
+    QVERIFY(h.wait([&] { return bob->peerClosed(); }));
+    QVERIFY(!h.server.seats[2].connected);
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
+             QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
+    QVERIFY(h.server.seats[1].connected);
+}
+
+void TestServerConnections::connectionObjectsReleased()
+{
+    ServerHarness h;
+    int descriptorsAfterWarmUp = 0;
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+        TestClient client;
+        QVERIFY(client.connectTo(h.port));
+        QVERIFY(h.wait([&] {
+            client.poll();
+            return client.seat() == 1;
+        }));
+        client.close();
+        QVERIFY(h.wait([&] { return !h.server.seats[1].connected; }));
+        if (cycle == 9) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            descriptorsAfterWarmUp = openDescriptors();
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(connectionObjects(h.server), 0);
+    QCOMPARE(openDescriptors(), descriptorsAfterWarmUp);
+}
+
+QTEST_GUILESS_MAIN(TestServerConnections)
+#include "test_server_connections.moc"

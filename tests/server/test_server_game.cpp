@@ -1,0 +1,740 @@
+// Game flow and scoring, and the computer player: rounds, word judging,
+// give-ups, the end-of-round report, the winner and tie-breaks. Timers are
+// stepped by calling their handlers; clients talk over real loopback
+// connections.
+
+#include "serverharness.h"
+
+#include "common/random.h"
+#include "net/messages.h"
+
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+QByteArray text(const QByteArray &message)
+{
+    return message.chopped(1);
+}
+
+// A running round with the given prefix and length rule, set directly.
+void setRound(TServer &server, const QByteArray &prefix, int wordlength)
+{
+    server.gameon = true;
+    server.roundon = true;
+    server.showwords = true;
+    server.prefix = prefix;
+    server.wordlength = wordlength;
+    server.countdown = 30;
+    server.phase = 1;
+    server.listbox_gotten.clear();
+}
+
+// Joins `count` players named P1, P2, ...
+QList<TestClient *> joinPlayers(ServerHarness &h, int count)
+{
+    QList<TestClient *> clients;
+    for (int i = 1; i <= count; ++i) {
+        TestClient *client = h.join("P" + QByteArray::number(i));
+        if (!client)
+            return {};
+        clients.append(client);
+    }
+    return clients;
+}
+
+// Sends a word and waits for the sender's answer; returns it.
+QByteArray submit(ServerHarness &h, TestClient *client, const QByteArray &word)
+{
+    const qsizetype before = client->received().size();
+    client->send(Msg::sendword(client->seat(), word));
+    if (!h.wait([&] {
+            for (qsizetype i = before; i < client->received().size(); ++i) {
+                const QByteArray command = splitMessage(client->received().at(i)).command;
+                if (command == Cmd::notvalid || command == Cmd::gotword)
+                    return true;
+            }
+            return false;
+        }))
+        return {};
+    for (qsizetype i = before; i < client->received().size(); ++i) {
+        const QByteArray &message = client->received().at(i);
+        const QByteArray command = splitMessage(message).command;
+        if (command == Cmd::notvalid || command == Cmd::gotword)
+            return message;
+    }
+    return {};
+}
+
+// Starts a game from the host's client and waits until every client has the first round.
+bool startGame(ServerHarness &h, TestClient *host, int rounds, int seconds, int type, bool show)
+{
+    host->send(Msg::startgameRequest("P1", rounds, seconds, type, show));
+    return h.wait([&] {
+        for (TestClient *client : h.all()) {
+            if (!client->peerClosed() && client->withCommand(Cmd::startround).isEmpty())
+                return false;
+        }
+        return true;
+    });
+}
+
+QList<QByteArray> gotwordsOf(const TestClient *client, int seat)
+{
+    QList<QByteArray> words;
+    for (const QByteArray &message : client->withCommand(Cmd::gotword)) {
+        const Msg::GotWord got = Msg::readGotword(splitMessage(message).body);
+        if (got.seat == seat)
+            words.append(got.word);
+    }
+    return words;
+}
+} // namespace
+
+class TestServerGame : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lengthCodes_data();
+    void lengthCodes();
+    void unreadableRoundsAndSeconds();
+    void refusalReasons_data();
+    void refusalReasons();
+    void wordsInTurn();
+    void spyWordsIgnored();
+    void hiddenWordsGoToFinderOnly();
+    void giveups_data();
+    void giveups();
+    void giveupDuringPause();
+    void departedPlayerDoesNotHoldRound();
+    void endroundReport();
+    void winner_data();
+    void winner();
+    void tieBreakRound();
+    void pause_data();
+    void pause();
+    void restartDuringGame();
+    void prefixListAtGameStart_data();
+    void prefixListAtGameStart();
+    void prefixDrawBounded();
+    void computerFitsTheRound_data();
+    void computerFitsTheRound();
+    void computerFindsOnlyFittingEntries();
+    void computerNotWhileSeat2Held();
+    void computerHiddenWordsStillScore();
+    void botIntervalReadAtRoundStart();
+};
+
+void TestServerGame::lengthCodes_data()
+{
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<int>("code");
+    QTest::newRow("no limit") << QByteArray("0") << 0;
+    QTest::newRow("3 letters") << QByteArray("1") << 3;
+    QTest::newRow("4 letters") << QByteArray("2") << 4;
+    QTest::newRow("5 letters") << QByteArray("3") << 5;
+    QTest::newRow("6 letters") << QByteArray("4") << 6;
+    QTest::newRow("7 letters") << QByteArray("5") << 7;
+    QTest::newRow("random length") << QByteArray("6") << 8;
+    QTest::newRow("7") << QByteArray("7") << 0;
+    QTest::newRow("-1") << QByteArray("-1") << 0;
+    QTest::newRow("99") << QByteArray("99") << 0;
+}
+
+void TestServerGame::lengthCodes()
+{
+    QFETCH(QByteArray, type);
+    QFETCH(int, code);
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    host->send("CMD_startgame+P1+5+60+" + type + "+1+\xFF");
+    QVERIFY(h.wait([&] { return !host->withCommand(Cmd::startround).isEmpty(); }));
+    QCOMPARE(host->withCommand(Cmd::startgame),
+             QList<QByteArray>{"CMD_startgame+P1+5+60+" + QByteArray::number(code) + "+"});
+    QCOMPARE(h.server.lengthcode, code);
+    const Msg::StartRound start =
+        Msg::readStartround(splitMessage(host->withCommand(Cmd::startround).first()).body);
+    QCOMPARE(start.round, 1);
+    QCOMPARE(start.seconds, 60);
+    QCOMPARE(start.seat, 1);
+    QVERIFY(start.starter.startsWith(start.prefix));
+    QCOMPARE(start.starter, start.starter.toUpper());
+    if (code >= 3 && code <= 7) {
+        QCOMPARE(start.length, code);
+        QCOMPARE(start.starter.size(), code);
+    } else if (code == 8) {
+        QVERIFY(start.length == 0 || (start.length >= 3 && start.length <= 7));
+    } else {
+        QCOMPARE(start.length, 0);
+    }
+    if (start.length == 3)
+        QCOMPARE(start.prefix.size(), 1);
+    else if (start.length == 4)
+        QVERIFY(start.prefix.size() <= 2);
+    QVERIFY(start.prefix.size() >= 1 && start.prefix.size() <= 3);
+}
+
+void TestServerGame::unreadableRoundsAndSeconds()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    host->send("CMD_startgame+P1+many+long+0+0+\xFF");
+    QVERIFY(h.wait([&] { return !host->withCommand(Cmd::startround).isEmpty(); }));
+    QCOMPARE(host->withCommand(Cmd::startgame), QList<QByteArray>{"CMD_startgame+P1+5+60+0+"});
+    QCOMPARE(h.server.rounds, 5);
+    QCOMPARE(h.server.roundtime, 60);
+    QCOMPARE(h.server.countdown, 64);
+    QVERIFY(!h.server.showwords);
+}
+
+void TestServerGame::refusalReasons_data()
+{
+    QTest::addColumn<int>("wordlength");
+    QTest::addColumn<QByteArray>("prefix");
+    QTest::addColumn<QByteArrayList>("found");
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<QByteArray>("answer");
+    const QByteArrayList none;
+    QTest::newRow("accepted") << 0 << QByteArray("BA") << none << QByteArray("bat")
+                              << Msg::gotword(3, "BAT", 3);
+    QTest::newRow("mixed case") << 0 << QByteArray("BA") << none << QByteArray("BaT")
+                                << Msg::gotword(3, "BAT", 3);
+    QTest::newRow("right length") << 4 << QByteArray("BA") << none << QByteArray("bats")
+                                  << Msg::gotword(3, "BATS", 4);
+    QTest::newRow("found before") << 0 << QByteArray("BA") << QByteArrayList{"BAT"}
+                                  << QByteArray("bat") << Msg::notvalid(3, 2);
+    QTest::newRow("wrong prefix") << 0 << QByteArray("BA") << none << QByteArray("cat")
+                                  << Msg::notvalid(3, 3);
+    QTest::newRow("not a word before wrong prefix")
+        << 0 << QByteArray("BA") << none << QByteArray("xqzt") << Msg::notvalid(3, 1);
+    QTest::newRow("wrong length before not a word")
+        << 5 << QByteArray("BA") << none << QByteArray("bxqz") << Msg::notvalid(3, 0);
+    QTest::newRow("wrong length before found") << 3 << QByteArray("BA") << QByteArrayList{"BATS"}
+                                               << QByteArray("bats") << Msg::notvalid(3, 0);
+    QTest::newRow("not a word before found") << 0 << QByteArray("BA") << QByteArrayList{"BAXQ"}
+                                             << QByteArray("baxq") << Msg::notvalid(3, 1);
+    QTest::newRow("found before wrong prefix") << 0 << QByteArray("CA") << QByteArrayList{"BAT"}
+                                               << QByteArray("bat") << Msg::notvalid(3, 2);
+    QTest::newRow("shorter than the prefix")
+        << 0 << QByteArray("BAT") << none << QByteArray("be") << Msg::notvalid(3, 3);
+    QTest::newRow("empty word") << 0 << QByteArray("BA") << none << QByteArray()
+                                << Msg::notvalid(3, 1);
+}
+
+void TestServerGame::refusalReasons()
+{
+    QFETCH(int, wordlength);
+    QFETCH(QByteArray, prefix);
+    QFETCH(QByteArrayList, found);
+    QFETCH(QByteArray, word);
+    QFETCH(QByteArray, answer);
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 3);
+    QVERIFY(!c.isEmpty());
+    setRound(h.server, prefix, wordlength);
+    h.server.listbox_gotten = found;
+
+    QCOMPARE(submit(h, c[2], word), text(answer));
+    const bool accepted = answer.startsWith("CMD_gotword");
+    QCOMPARE(h.server.seats[3].roundwords, accepted ? 1 : 0);
+    QCOMPARE(h.server.listbox_gotten.size(), found.size() + (accepted ? 1 : 0));
+    QVERIFY(h.barrier(c[2]));
+    // A refusal goes to the sender only; an accepted word to everyone.
+    for (TestClient *other : {c[0], c[1]})
+        QCOMPARE(other->received().contains(text(answer)), accepted);
+}
+
+void TestServerGame::wordsInTurn()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 4);
+    QVERIFY(!c.isEmpty());
+    setRound(h.server, "BA", 0);
+
+    QCOMPARE(submit(h, c[2], "bat"), text(Msg::gotword(3, "BAT", 3)));
+    QCOMPARE(submit(h, c[3], "bat"), text(Msg::notvalid(4, 2)));
+    QCOMPARE(submit(h, c[3], "cat"), text(Msg::notvalid(4, 3)));
+    // The players' clock has run out, the server's four extra seconds have not.
+    h.server.countdown = 2;
+    QCOMPARE(submit(h, c[3], "bats"), text(Msg::gotword(4, "BATS", 4)));
+    QCOMPARE(h.server.seats[3].roundletters, 3);
+    QCOMPARE(h.server.seats[3].gamewords, 1);
+    QCOMPARE(h.server.seats[4].roundletters, 4);
+    QCOMPARE(h.server.listbox_gotten, (QByteArrayList{"BAT", "BATS"}));
+
+    // After the round nothing is judged.
+    h.server.endtheround();
+    c[0]->send(Msg::sendword(1, "bad"));
+    QVERIFY(h.barrier(c[0]));
+    QVERIFY(c[0]->withCommand(Cmd::notvalid).isEmpty());
+    QCOMPARE(gotwordsOf(c[0], 1), QList<QByteArray>{});
+}
+
+void TestServerGame::spyWordsIgnored()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 7);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    const Msg::StartRound spyRound =
+        Msg::readStartround(splitMessage(c[6]->withCommand(Cmd::startround).first()).body);
+    QCOMPARE(spyRound.seat, 1);
+    const Msg::StartRound playerRound =
+        Msg::readStartround(splitMessage(c[2]->withCommand(Cmd::startround).first()).body);
+    QCOMPARE(playerRound.seat, 3);
+
+    setRound(h.server, "BA", 0);
+    c[6]->send(Msg::sendword(7, "bat"));
+    QVERIFY(h.barrier(c[6]));
+    QVERIFY(c[6]->withCommand(Cmd::notvalid).isEmpty());
+    QVERIFY(c[0]->withCommand(Cmd::gotword).isEmpty());
+    QVERIFY(h.server.listbox_gotten.isEmpty());
+}
+
+void TestServerGame::hiddenWordsGoToFinderOnly()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 3);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, false));
+    setRound(h.server, "BA", 0);
+    h.server.showwords = false;
+
+    QCOMPARE(submit(h, c[1], "bat"), text(Msg::gotword(2, "BAT", 3)));
+    QVERIFY(h.barrier(c[1]));
+    QVERIFY(c[0]->withCommand(Cmd::gotword).isEmpty());
+    QVERIFY(c[2]->withCommand(Cmd::gotword).isEmpty());
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.wait([&] { return !c[2]->withCommand(Cmd::endround).isEmpty(); }));
+    const QList<Msg::SeatScore> scores =
+        Msg::readEndround(splitMessage(c[2]->withCommand(Cmd::endround).first()).body);
+    QCOMPARE(scores.at(1).total, 3);
+}
+
+void TestServerGame::giveups_data()
+{
+    QTest::addColumn<int>("countdown");
+    QTest::addColumn<QList<int>>("givingUp");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("both with 30 left") << 30 << QList<int>{1, 2} << true;
+    QTest::newRow("both with 5 left") << 5 << QList<int>{2, 1} << true;
+    QTest::newRow("both with 4 left") << 4 << QList<int>{1, 2} << false;
+    QTest::newRow("one of two") << 30 << QList<int>{1} << false;
+    QTest::newRow("the other of two") << 30 << QList<int>{2} << false;
+}
+
+void TestServerGame::giveups()
+{
+    QFETCH(int, countdown);
+    QFETCH(QList<int>, givingUp);
+    QFETCH(bool, ends);
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    h.server.countdown = countdown;
+    for (int seat : givingUp) {
+        c[seat - 1]->send(Msg::giveup(seat));
+        QVERIFY(h.barrier(c[seat - 1]));
+    }
+    QCOMPARE(c[0]->withCommand(Cmd::endround).size(), ends ? 1 : 0);
+    QCOMPARE(c[1]->withCommand(Cmd::endround).size(), ends ? 1 : 0);
+    QCOMPARE(h.server.roundon, !ends);
+    QCOMPARE(h.server.phase, ends ? 2 : 1);
+    QVERIFY(h.server.roundtimer->isActive());
+    if (ends)
+        QCOMPARE(h.server.countdown, 12);
+}
+
+void TestServerGame::giveupDuringPause()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    h.server.endtheround();
+    h.server.countdown = 10;
+    c[0]->send(Msg::giveup(1));
+    c[1]->send(Msg::giveup(2));
+    QVERIFY(h.barrier(c[0]));
+    QVERIFY(h.barrier(c[1]));
+    QCOMPARE(c[0]->withCommand(Cmd::endround).size(), 1);
+    QCOMPARE(h.server.phase, 2);
+    QCOMPARE(h.server.countdown, 10);
+}
+
+void TestServerGame::departedPlayerDoesNotHoldRound()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 3);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    c[2]->reset();
+    QVERIFY(h.wait([&] { return !h.server.seats[3].connected; }));
+    c[1]->close();
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    // Seat 2 is now the computer's; it does not hold the round open either.
+    c[0]->send(Msg::giveup(1));
+    QVERIFY(h.wait([&] { return !c[0]->withCommand(Cmd::endround).isEmpty(); }));
+    QVERIFY(!h.server.roundon);
+}
+
+void TestServerGame::endroundReport()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    setRound(h.server, "BA", 0);
+    QCOMPARE(submit(h, c[0], "bat"), text(Msg::gotword(1, "BAT", 3)));
+    QCOMPARE(submit(h, c[0], "bats"), text(Msg::gotword(1, "BATS", 4)));
+    QCOMPARE(submit(h, c[1], "ban"), text(Msg::gotword(2, "BAN", 3)));
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    const QByteArray first =
+        "CMD_endround+1+7+2+2+7+2+3+1+1+3+3+0+0+0+0+4+0+0+0+0+5+0+0+0+0+6+0+0+0+0";
+    QVERIFY(h.wait([&] { return c[1]->received().contains(first); }));
+    QCOMPARE(splitMessage(first).body.split('+').size(), 30);
+
+    // Next round: totals and game words carry on, round numbers start again.
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
+    setRound(h.server, "CA", 0);
+    QCOMPARE(submit(h, c[1], "cat"), text(Msg::gotword(2, "CAT", 3)));
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    const QByteArray second =
+        "CMD_endround+1+7+2+0+0+2+6+2+1+3+3+0+0+0+0+4+0+0+0+0+5+0+0+0+0+6+0+0+0+0";
+    QVERIFY(h.wait([&] { return c[0]->received().contains(second); }));
+    QCOMPARE(c[0]->withCommand(Cmd::endround), (QList<QByteArray>{first, second}));
+}
+
+void TestServerGame::winner_data()
+{
+    QTest::addColumn<QList<int>>("totals");
+    QTest::addColumn<int>("best");
+    QTest::newRow("12 12: tied") << QList<int>{12, 12, 0, 0, 0, 0} << 0;
+    QTest::newRow("15 12: seat 1") << QList<int>{15, 12, 0, 0, 0, 0} << 1;
+    QTest::newRow("all zero: tied") << QList<int>{0, 0, 0, 0, 0, 0} << 0;
+    QTest::newRow("lead shared by 2 and 3") << QList<int>{3, 9, 9, 0, 0, 0} << 0;
+    QTest::newRow("seat 6 leads") << QList<int>{3, 9, 0, 0, 0, 10} << 6;
+    QTest::newRow("a departed player's total") << QList<int>{5, 0, 0, 8, 0, 0} << 4;
+}
+
+void TestServerGame::winner()
+{
+    QFETCH(QList<int>, totals);
+    QFETCH(int, best);
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    h.server.endtheround();
+    h.server.round = 5;
+    for (int seat = 1; seat <= 6; ++seat)
+        h.server.seats[seat].score = totals[seat - 1];
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    if (best) {
+        QVERIFY(h.wait([&] { return !c[1]->withCommand(Cmd::winner).isEmpty(); }));
+        QCOMPARE(c[1]->withCommand(Cmd::winner), QList<QByteArray>{text(Msg::winner(best))});
+        QVERIFY(!h.server.gameon);
+        QVERIFY(!h.server.roundon);
+        QVERIFY(!h.server.roundtimer->isActive());
+        QVERIFY(!h.server.computertimer->isActive());
+        QCOMPARE(c[1]->withCommand(Cmd::startround).size(), 1);
+    } else {
+        QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
+        QVERIFY(c[1]->withCommand(Cmd::startround).last().startsWith("CMD_startround+6+60+"));
+        QVERIFY(h.server.gameon);
+        QVERIFY(h.server.roundon);
+        QVERIFY(c[1]->withCommand(Cmd::winner).isEmpty());
+    }
+}
+
+void TestServerGame::tieBreakRound()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 1, 30, 0, true));
+    setRound(h.server, "BA", 0);
+    QCOMPARE(submit(h, c[0], "bat"), text(Msg::gotword(1, "BAT", 3)));
+    QCOMPARE(submit(h, c[1], "ban"), text(Msg::gotword(2, "BAN", 3)));
+    h.server.countdown = 1;
+    h.server.roundtimerTimer(); // end of round 1: 3 to 3
+    h.server.countdown = 1;
+    h.server.roundtimerTimer(); // after the pause: a tie-break round
+    QVERIFY(h.wait([&] { return c[0]->withCommand(Cmd::startround).size() == 2; }));
+    QVERIFY(c[0]->withCommand(Cmd::startround).last().startsWith("CMD_startround+2+30+"));
+    setRound(h.server, "CA", 0);
+    QCOMPARE(submit(h, c[1], "cat"), text(Msg::gotword(2, "CAT", 3)));
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.wait([&] { return !c[0]->withCommand(Cmd::winner).isEmpty(); }));
+    QCOMPARE(c[0]->withCommand(Cmd::winner), QList<QByteArray>{"CMD_winner+2+"});
+    QCOMPARE(c[0]->withCommand(Cmd::startround).size(), 2);
+    QVERIFY(!h.server.gameon);
+}
+
+void TestServerGame::pause_data()
+{
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<int>("pause");
+    QTest::newRow("25") << 25 << 12;
+    QTest::newRow("20") << 20 << 12;
+    QTest::newRow("19") << 19 << 19;
+    QTest::newRow("5") << 5 << 5;
+}
+
+void TestServerGame::pause()
+{
+    QFETCH(int, setting);
+    QFETCH(int, pause);
+    ServerHarness h;
+    h.options.pause = setting;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 30, 0, true));
+    for (int second = 0; second < 33; ++second)
+        h.server.roundtimerTimer();
+    QVERIFY(h.server.roundon);
+    h.server.roundtimerTimer(); // the 34th second ends the round
+    QVERIFY(!h.server.roundon);
+    QCOMPARE(h.server.countdown, pause);
+    for (int second = 1; second < pause; ++second)
+        h.server.roundtimerTimer();
+    QVERIFY(!h.server.roundon);
+    h.server.roundtimerTimer();
+    QVERIFY(h.server.roundon);
+    QCOMPARE(h.server.round, 2);
+    QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
+}
+
+void TestServerGame::restartDuringGame()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    setRound(h.server, "BA", 0);
+    QCOMPARE(submit(h, c[1], "bat"), text(Msg::gotword(2, "BAT", 3)));
+    h.server.endtheround();
+    QCOMPARE(h.server.seats[2].score, 3);
+
+    c[0]->send(Msg::startgameRequest("P1", 2, 45, 1, true));
+    QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
+    QCOMPARE(c[1]->withCommand(Cmd::startgame).last(), QByteArray("CMD_startgame+P1+2+45+3+"));
+    QVERIFY(c[1]->withCommand(Cmd::startround).last().startsWith("CMD_startround+1+45+3+"));
+    QCOMPARE(h.server.seats[2].score, 0);
+    QCOMPARE(h.server.seats[2].gamewords, 0);
+    QCOMPARE(h.server.round, 1);
+    QCOMPARE(h.server.phase, 1);
+    QCOMPARE(h.server.countdown, 49);
+    QVERIFY(h.server.roundon);
+}
+
+void TestServerGame::prefixListAtGameStart_data()
+{
+    QTest::addColumn<int>("used");
+    QTest::addColumn<int>("after");
+    QTest::newRow("26 kept") << 26 << 27;
+    QTest::newRow("27 emptied") << 27 << 1;
+}
+
+void TestServerGame::prefixListAtGameStart()
+{
+    QFETCH(int, used);
+    QFETCH(int, after);
+    ServerHarness h;
+    for (int i = 0; i < used; ++i)
+        h.server.listbox_prefix.append("ZZ" + QByteArray::number(i));
+    h.server.startgame("P1+5+60+0+1+");
+    QCOMPARE(h.server.listbox_prefix.size(), after);
+    QCOMPARE(h.server.listbox_prefix.last(), h.server.prefix);
+}
+
+void TestServerGame::prefixDrawBounded()
+{
+    ServerHarness h;
+    h.server.startgame("P1+30+60+1+1+");
+    QCOMPARE(h.server.lengthcode, 3);
+    QByteArrayList seen{h.server.prefix};
+    // Fewer than 26 letters begin the three-letter words: the used prefixes run
+    // out, are forgotten, and the game goes on.
+    for (int round = 2; round <= 30; ++round) {
+        h.server.starttheround();
+        QCOMPARE(h.server.round, round);
+        QCOMPARE(h.server.prefix.size(), 1);
+        QCOMPARE(h.server.starterword.size(), 3);
+        QCOMPARE(h.server.listbox_prefix.last(), h.server.prefix);
+        QCOMPARE(h.server.listbox_prefix.count(h.server.prefix), 1);
+        seen.append(h.server.prefix);
+    }
+    QVERIFY(h.server.listbox_prefix.size() < seen.size());
+
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        h.server.listbox_prefix.append(QByteArray(1, letter));
+    h.server.starttheround();
+    QCOMPARE(h.server.listbox_prefix, QByteArrayList{h.server.prefix});
+}
+
+void TestServerGame::computerFitsTheRound_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("any length") << 0 << 11u;
+    QTest::newRow("four letters") << 2 << 12u;
+    QTest::newRow("random length") << 6 << 13u;
+}
+
+void TestServerGame::computerFitsTheRound()
+{
+    QFETCH(int, type);
+    QFETCH(quint32, seed);
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(seed);
+    QVERIFY(startGame(h, host, 5, 60, type, true));
+    QVERIFY(h.server.computertimer->isActive());
+    // Prefixes of one letter give the computer plenty to find.
+    h.server.prefix = h.server.prefix.left(1);
+
+    int submissions = 0;
+    for (int tick = 0; tick < 300; ++tick) {
+        const qsizetype before = h.server.listbox_gotten.size();
+        h.server.computertimerTimer();
+        const qsizetype grown = h.server.listbox_gotten.size() - before;
+        QVERIFY(grown <= 1);
+        submissions += static_cast<int>(grown);
+    }
+    QVERIFY(submissions > 0);
+    QCOMPARE(h.server.seats[2].roundwords, submissions);
+    for (const QByteArray &word : h.server.listbox_gotten) {
+        QVERIFY(word.startsWith(h.server.prefix));
+        if (h.server.wordlength)
+            QCOMPARE(word.size(), h.server.wordlength);
+    }
+    QVERIFY(h.wait([&] { return gotwordsOf(host, 2).size() == submissions; }));
+    QCOMPARE(gotwordsOf(host, 2), h.server.listbox_gotten);
+
+    // Once the players' clock has run out the computer stops trying.
+    h.server.countdown = 4;
+    for (int tick = 0; tick < 200; ++tick)
+        h.server.computertimerTimer();
+    QCOMPARE(h.server.seats[2].roundwords, submissions);
+}
+
+void TestServerGame::computerFindsOnlyFittingEntries()
+{
+    ServerHarness h;
+    const StarterWords &words = h.server.listbox_words;
+    QVERIFY(words.count() > 5000);
+    QByteArrayList lastTen;
+    for (qsizetype i = words.count() - 10; i < words.count(); ++i)
+        lastTen.append(words.at(i));
+    QByteArrayList all;
+    for (qsizetype i = 0; i < words.count(); ++i)
+        all.append(words.at(i));
+
+    Random::seed(5);
+    struct Case {
+        int length;
+        QByteArray prefix;
+    };
+    for (const Case &round :
+         {Case{0, "B"}, Case{5, "ST"}, Case{7, "CON"}, Case{3, "Z"}, Case{0, "ZY"}}) {
+        for (int tick = 0; tick < 200; ++tick) {
+            const QByteArray word = words.findFitting(round.length, round.prefix, 1000);
+            if (word.isEmpty())
+                continue;
+            QVERIFY(all.contains(word));
+            QVERIFY(!lastTen.contains(word));
+            QVERIFY(upperLetters(word).startsWith(round.prefix));
+            if (round.length)
+                QCOMPARE(word.size(), round.length);
+        }
+    }
+    // Nothing fits: the search gives up after its attempts.
+    QVERIFY(words.findFitting(0, "QQQ", 1000).isEmpty());
+}
+
+void TestServerGame::computerNotWhileSeat2Held()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(3);
+    QVERIFY(startGame(h, host, 5, 60, 0, true));
+    h.server.prefix = h.server.prefix.left(1);
+    QVERIFY(h.server.computertimer->isActive());
+
+    // A client takes seat 2 during the round: the computer stops at its next tick.
+    TestClient *second = h.join("P2");
+    QVERIFY(second);
+    QCOMPARE(second->seat(), 2);
+    for (int tick = 0; tick < 200; ++tick)
+        h.server.computertimerTimer();
+    QCOMPARE(h.server.seats[2].roundwords, 0);
+    QVERIFY(h.server.listbox_gotten.isEmpty());
+
+    // At the next round start the computer is not started at all.
+    h.server.endtheround();
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.server.roundon);
+    QVERIFY(!h.server.computertimer->isActive());
+}
+
+void TestServerGame::computerHiddenWordsStillScore()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(21);
+    QVERIFY(startGame(h, host, 5, 60, 0, false));
+    h.server.prefix = h.server.prefix.left(1);
+    for (int tick = 0; tick < 100; ++tick)
+        h.server.computertimerTimer();
+    const int letters = h.server.seats[2].roundletters;
+    QVERIFY(letters > 0);
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.wait([&] { return !host->withCommand(Cmd::endround).isEmpty(); }));
+    QVERIFY(host->withCommand(Cmd::gotword).isEmpty());
+    const QList<Msg::SeatScore> scores =
+        Msg::readEndround(splitMessage(host->withCommand(Cmd::endround).first()).body);
+    QCOMPARE(scores.at(1).seat, 2);
+    QCOMPARE(scores.at(1).total, letters);
+    QCOMPARE(scores.at(1).roundPoints, letters);
+    QVERIFY(scores.at(1).roundWords > 0);
+}
+
+void TestServerGame::botIntervalReadAtRoundStart()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    h.options.bot = 2000 * 3600;
+    QVERIFY(startGame(h, host, 5, 60, 0, true));
+    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
+    QVERIFY(h.server.computertimer->isActive());
+    h.options.bot = 750 * 3600;
+    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
+    h.server.endtheround();
+    QVERIFY(!h.server.computertimer->isActive());
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QCOMPARE(h.server.computertimer->interval(), 750 * 3600);
+    QVERIFY(h.server.computertimer->isActive());
+}
+
+QTEST_GUILESS_MAIN(TestServerGame)
+#include "test_server_game.moc"
