@@ -4,6 +4,7 @@
 #include "common/paths.h"
 #include "tally/tlzrw1.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -21,7 +22,8 @@ const QString kTextFile = QStringLiteral("temp.txt");
 // The settings section name followed by "tally.tld".
 const QString kTallyFileName = QStringLiteral("Lexiclash") + QStringLiteral("tally.tld");
 
-// Offset and size of the container's uncompressed-size field.
+// The container's header, and the offset and size of its uncompressed-size field.
+constexpr char kHeader[] = "WRZL";
 constexpr qint64 kStoredSizeOffset = 4;
 constexpr qint64 kStoredSizeBytes = 4;
 
@@ -57,6 +59,22 @@ void syncToDisk(const QString &name)
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly) || ::fsync(file.handle()) != 0)
         throw Error(QStringLiteral("Cannot write %1 to disk").arg(name));
+}
+
+// The new container takes the old one's place only when it reads back as the
+// very text we meant to store: a write error that slipped through unnoticed
+// must not cost the player his record.
+void checkWritten(const QString &name, qint64 written, const QByteArray &text)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly) || file.size() != written)
+        throw Error(QStringLiteral("Cannot write %1").arg(name));
+    QBuffer decoded;
+    decoded.open(QIODevice::WriteOnly);
+    Tlzrw1 check;
+    check.DecompressStream(file, decoded);
+    if (decoded.data() != text)
+        throw Error(QStringLiteral("%1 does not read back as the tally").arg(name));
 }
 
 void replaceFile(const QString &from, const QString &to)
@@ -109,16 +127,17 @@ TallyTable TallyFile::read()
 }
 
 // Looked at before decompressing, so that a damaged size field cannot make us
-// write gigabytes into the working directory.
+// write gigabytes into the working directory. Other headers are the container's
+// to reject.
 void TallyFile::checkStoredSize() const
 {
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(kStoredSizeOffset))
+    if (!file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray field = file.read(kStoredSizeBytes);
-    if (field.size() != kStoredSizeBytes)
+    const QByteArray start = file.read(kStoredSizeOffset + kStoredSizeBytes);
+    if (start.size() != kStoredSizeOffset + kStoredSizeBytes || !start.startsWith(kHeader))
         return;
-    if (qFromLittleEndian<quint32>(field.constData()) > kMaxTextSize)
+    if (qFromLittleEndian<quint32>(start.constData() + kStoredSizeOffset) > kMaxTextSize)
         throw Error(QStringLiteral("%1 : the tally text is too large").arg(m_path));
 }
 
@@ -137,14 +156,16 @@ void TallyFile::save(const TallyTable &table)
                 .arg(m_path));
     const QString pending = m_path + QStringLiteral(".tmp");
     try {
-        writeText(kTextFile, table.toText());
+        const QByteArray text = table.toText();
+        writeText(kTextFile, text);
         Tlzrw1 doit;
         doit.CompressMode = TCompressMode::Fast;
         doit.InputFile = kTextFile;
         doit.OutputFile = pending;
-        doit.Compress();
+        const qint64 written = doit.Compress();
         QFile::remove(kTextFile);
         syncToDisk(pending);
+        checkWritten(pending, written, text);
         replaceFile(pending, m_path);
     } catch (...) {
         QFile::remove(kTextFile);
