@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <utility>
+#include <type_traits>
 
 // Reading a memory-mapped file cannot report an error through a return value:
 // a page the file no longer holds (cut short by another program) or cannot
