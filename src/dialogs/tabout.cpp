@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-const QString Tabout::URL1 = QStringLiteral("www.quillmark.com");
+const QString Tabout::URL1 = QStringLiteral("www.quillmark.example");
 
 Tabout::Tabout(QWidget *parent)
     : QWidget(parent, Qt::Dialog)

@@ -1,13 +1,41 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "client/tchat.h"
+#include "shell/appwindows.h"
+#include "shell/signalwatcher.h"
+#include "shell/singleinstance.h"
+#include "shell/uihandlers.h"
 
+#include <QApplication>
+
+// Lexiclash: with no parameters a solo game against the computer player;
+// with NAME HOST true a hosted game, with NAME HOST anything-else a game
+// joined at HOST. LEXICLASH_PORT and LEXICLASH_LOBBY_PORT change the game and
+// lobby ports, LEXICLASH_INSTANCE the scope of the single-instance guard.
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexiclash"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Lexiclash"));
-    window.resize(790, 525);
-    window.show();
+
+    SingleInstance guard(QStringLiteral("kramlliuq"));
+    if (guard.anotherInstanceRuns(true))
+        return 0;
+
+    installUiHandlers();
+    // Only the main window's close ends the program, whatever else is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    AppWindows windows(QApplication::arguments().mid(1));
+    Tchat *chat = windows.chat();
+    QObject::connect(chat, &Tchat::closed, &app, &QCoreApplication::quit);
+
+    guard.setActivationHandler([chat] {
+        chat->setWindowState(chat->windowState() & ~Qt::WindowMinimized);
+        chat->show();
+        chat->raise();
+        chat->activateWindow();
+        qInfo("Lexiclash: window raised for another copy");
+    });
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, chat, &QWidget::close);
+
+    chat->show();
     return app.exec();
 }

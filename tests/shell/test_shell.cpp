@@ -1,0 +1,293 @@
+#include "client/chatpane.h"
+#include "client/dispatcher.h"
+#include "client/seatrows.h"
+#include "client/tchat.h"
+#include "common/guard.h"
+#include "common/messagebox.h"
+#include "dialogs/tdownload.h"
+#include "dialogs/tphrases.h"
+#include "dialogs/tspylist.h"
+#include "net/tsock.h"
+#include "server/tserver.h"
+#include "shell/appwindows.h"
+#include "shell/runningmarker.h"
+#include "shell/singleinstance.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWait = 20000;
+
+// A port nobody listens on right now: taken from the system and given back.
+quint16 freePort()
+{
+    TSock probe;
+    probe.setPortName(QStringLiteral("0"));
+    probe.setListen(true);
+    return probe.localPort();
+}
+
+// Stands in for the lobby: counts the presence connections it accepts.
+struct Lobby {
+    TSock listener;
+    QList<TSock *> accepted;
+    Lobby()
+    {
+        listener.setPortName(QStringLiteral("0"));
+        listener.OnAccept = [this](TSock *sender) {
+            TSock *sock = nullptr;
+            if (sender->Accept(sock))
+                accepted << sock;
+        };
+        listener.setListen(true);
+    }
+};
+
+QStringList paneLines(const Tchat *chat)
+{
+    return chat->chat->mainchat->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// A joining player's window as the program builds it, without a server of its own.
+struct JoiningWindow {
+    Tspylist spylist;
+    Tphrases phrases;
+    Tchat chat;
+    explicit JoiningWindow(const QStringList &parameters)
+    {
+        Tchat::Windows windows;
+        windows.spylist = &spylist;
+        windows.phrases = &phrases;
+        chat.setWindows(windows);
+        chat.setParameters(parameters);
+    }
+};
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void secondCopyRaisesTheFirstAndEnds();
+    void launchModes_data();
+    void launchModes();
+    void hostAndJoinerChat();
+    void downloadWindowCanEndTheGame();
+
+private:
+    QStringList boxes;
+    QStringList errors;
+    std::unique_ptr<Lobby> lobby;
+};
+
+void TestShell::initTestCase()
+{
+    qputenv("LEXICLASH_PORT", QByteArray::number(freePort()));
+    qputenv("LEXICLASH_INSTANCE",
+            "test-shell-" + QByteArray::number(QCoreApplication::applicationPid()));
+}
+
+void TestShell::init()
+{
+    boxes.clear();
+    errors.clear();
+    setMessageBoxHandler([this](const QString &text) { boxes << text; });
+    setErrorHandler([this](const QString &text) { errors << text; });
+    lobby = std::make_unique<Lobby>();
+    qputenv("LEXICLASH_LOBBY_PORT", QByteArray::number(lobby->listener.localPort()));
+}
+
+void TestShell::secondCopyRaisesTheFirstAndEnds()
+{
+    QVERIFY(!RunningMarker::gameRunning());
+    QTemporaryDir firstDir;
+    QTemporaryDir secondDir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setWorkingDirectory(firstDir.path());
+    first.start(QStringLiteral(LEXICLASH_EXE),
+                {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
+    QVERIFY(first.waitForStarted());
+    const QString guardSocket = SingleInstance::scopedName(QStringLiteral("kramlliuq"));
+    // The first copy is up once its server has written the word list.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFile::exists(guardSocket) && QFile::exists(firstDir.filePath("English")), kWait);
+    QVERIFY(RunningMarker::gameRunning());
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(secondDir.path());
+    second.start(QStringLiteral(LEXICLASH_EXE),
+                 {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
+    QVERIFY(second.waitForFinished(kWait));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    // It created no window and so no server: no word list was written.
+    QVERIFY(!QFile::exists(secondDir.filePath("English")));
+
+    QByteArray firstLog;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (firstLog += first.readAllStandardError()).contains("window raised for another copy"),
+        kWait);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // SIGTERM closes the window as the close box does: the word list goes away.
+    first.terminate();
+    QVERIFY(first.waitForFinished(kWait));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+    QVERIFY(!QFile::exists(firstDir.filePath("English")));
+    QVERIFY(!RunningMarker::gameRunning());
+}
+
+void TestShell::launchModes_data()
+{
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("playername");
+    QTest::addColumn<QString>("connectsTo");
+    QTest::addColumn<bool>("hosting");
+    QTest::addColumn<bool>("downloadShown");
+    QTest::addColumn<bool>("presence");
+
+    const QString solo = QStringLiteral("Loading Solo Game..Please wait.");
+    const QString multi = QStringLiteral("Loading Multi-player Game.. Please Wait.");
+    QTest::newRow("solo") << QStringList() << solo << "You"
+                          << "127.0.0.1" << true << true << false;
+    QTest::newRow("host ignores the address")
+        << QStringList({"Ann", "192.168.0.5", "true"}) << multi << "Ann"
+        << "127.0.0.1" << true << false << true;
+    QTest::newRow("four parameters host")
+        << QStringList({"Ann", "192.168.0.5", "true", "extra"}) << multi << "Ann"
+        << "127.0.0.1" << true << false << true;
+    // Joins go to a loopback address standing in for the host's.
+    QTest::newRow("True joins") << QStringList({"Ann", "127.0.0.7", "True"}) << multi << "Ann"
+                                << "127.0.0.7" << false << false << true;
+    QTest::newRow("false joins") << QStringList({"Bob", "127.0.0.9", "false"}) << multi << "Bob"
+                                 << "127.0.0.9" << false << false << true;
+    QTest::newRow("two parameters idle") << QStringList({"Ann", "192.168.0.5"}) << multi << ""
+                                         << "" << false << false << false;
+    QTest::newRow("one parameter idle") << QStringList({"Ann"}) << multi << ""
+                                        << "" << false << false << false;
+}
+
+void TestShell::launchModes()
+{
+    QFETCH(QStringList, parameters);
+    QFETCH(QString, line);
+    QFETCH(QString, playername);
+    QFETCH(QString, connectsTo);
+    QFETCH(bool, hosting);
+    QFETCH(bool, downloadShown);
+    QFETCH(bool, presence);
+
+    AppWindows windows(parameters);
+    Tchat *chat = windows.chat();
+    chat->show();
+
+    QCOMPARE(paneLines(chat).value(0), line);
+    QCOMPARE(chat->state.playername, playername);
+    QCOMPARE(chat->state.loginname, playername);
+    QCOMPARE(chat->state.hosting, hosting);
+    QCOMPARE(windows.server()->Sock1()->Listen(), hosting);
+    QCOMPARE(windows.download()->isVisible(), downloadShown);
+    QCOMPARE(chat->button_start->isVisibleTo(chat), hosting);
+    QCOMPARE(chat->findChild<QAction *>("StartGame1")->isEnabled(), hosting);
+    QCOMPARE(windows.spylist()->popup_kickhim->isEnabled(), hosting);
+    QCOMPARE(chat->sock->HostName(), connectsTo);
+    QCOMPARE(chat->sock->handle() >= 0, !connectsTo.isEmpty());
+    QCOMPARE(chat->Sock11->handle() >= 0, presence);
+    if (presence)
+        QTRY_COMPARE_WITH_TIMEOUT(lobby->accepted.size(), 1, kWait);
+
+    if (hosting) {
+        // The own client logs in to the own server and takes seat 1.
+        QTRY_COMPARE_WITH_TIMEOUT(chat->seats->playername(1)->text(), playername, kWait);
+        QCOMPARE(chat->state.myseat, 1);
+        QVERIFY(paneLines(chat).contains(QStringLiteral("You are Connected.")));
+    } else if (!connectsTo.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            paneLines(chat).contains(QStringLiteral("Could not connect to the host.")), kWait);
+        QVERIFY(chat->isVisible());
+    } else {
+        QTest::qWait(50);
+        QCOMPARE(paneLines(chat), QStringList({line}));
+        chat->button_startClick();
+        QCOMPARE(boxes, QStringList({"You are not connected"}));
+    }
+    QVERIFY(lobby->accepted.size() == (presence ? 1 : 0));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+void TestShell::hostAndJoinerChat()
+{
+    AppWindows host({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
+    host.chat()->show();
+    QTRY_COMPARE_WITH_TIMEOUT(host.chat()->seats->playername(1)->text(), QStringLiteral("Ann"),
+                              kWait);
+
+    auto joiner = std::make_unique<JoiningWindow>(
+        QStringList({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
+    Tchat *bob = &joiner->chat;
+    Tchat *ann = host.chat();
+    bob->show();
+    QTRY_COMPARE_WITH_TIMEOUT(bob->seats->playername(1)->text(), QStringLiteral("Ann"), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(bob->seats->playername(2)->text(), QStringLiteral("Bob"), kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(ann->seats->playername(2)->text(), QStringLiteral("Bob"), kWait);
+    QCOMPARE(bob->state.myseat, 2);
+    QVERIFY(paneLines(ann).contains(QStringLiteral("Bob is Connected.")));
+    QVERIFY(paneLines(bob).contains(QStringLiteral("Ann is Connected.")));
+
+    ann->chat->mychat->setText(QStringLiteral("hello <b>Bob</b> & co"));
+    ann->chat->sendit();
+    const QString annLine = QStringLiteral("Ann chats: hello <b>Bob</b> & co");
+    QTRY_VERIFY_WITH_TIMEOUT(paneLines(bob).contains(annLine), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(paneLines(ann).contains(annLine), kWait);
+
+    bob->chat->mychat->setText(QStringLiteral("/me waves"));
+    bob->chat->sendit();
+    QTRY_VERIFY_WITH_TIMEOUT(paneLines(ann).contains(QStringLiteral("Bob waves")), kWait);
+    bob->chat->b_phrase1Click(7);
+    QTRY_VERIFY_WITH_TIMEOUT(paneLines(ann).contains(QStringLiteral("Bob says: Thanks!")), kWait);
+
+    // The host removes Bob: his window closes on "Socket Closed", Klot takes seat 2.
+    QSignalSpy bobClosed(bob, &Tchat::closed);
+    ann->seats->label_playername1ContextPopup(ann->seats->playername(2));
+    QVERIFY(ann->seats->RemoveFromGame1->isEnabled());
+    ann->seats->RemoveFromGame1->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(bobClosed.size(), 1, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(ann->seats->playername(2)->text(), QStringLiteral("Klot"), kWait);
+    QVERIFY(paneLines(ann).contains(QStringLiteral("Bob disconnected.")));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+}
+
+void TestShell::downloadWindowCanEndTheGame()
+{
+    AppWindows windows({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
+    QSignalSpy closed(windows.chat(), &Tchat::closed);
+    windows.chat()->show();
+    emit windows.download()->exitRequested();
+    QCOMPARE(closed.size(), 1);
+}
+
+QTEST_MAIN(TestShell)
+#include "test_shell.moc"
