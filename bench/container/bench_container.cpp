@@ -26,7 +26,7 @@ namespace {
 using Bytes = std::vector<quint8>;
 
 // One word per line: the system's word list, or else the game's own word
-// list, whose 15-byte records are padded with blanks.
+// list, whose 15-byte records are padded with blanks and control bytes.
 Bytes wordList()
 {
     QFile words(QStringLiteral("/usr/share/dict/words"));
@@ -37,13 +37,14 @@ Bytes wordList()
     QFile records(QStringLiteral(LEXICLASH_SOURCE_DIR "/resources/dict/English.dat"));
     if (!records.open(QIODevice::ReadOnly))
         throw std::runtime_error("no word list: neither /usr/share/dict/words nor English.dat");
+    const QByteArray all = records.readAll();
     Bytes text;
-    for (const QByteArray &record : records.readAll().split('\n')) {
-        for (int at = 0; at + 15 <= record.size(); at += 15) {
-            const QByteArray word = record.mid(at, 15).trimmed();
-            text.insert(text.end(), word.begin(), word.end());
-            text.push_back('\n');
+    for (qsizetype at = 0; at + 15 <= all.size(); at += 15) {
+        for (const char c : all.mid(at, 15)) {
+            if (quint8(c) > ' ')
+                text.push_back(quint8(c));
         }
+        text.push_back('\n');
     }
     return text;
 }
