@@ -143,7 +143,11 @@ void TestServerConnections::loginOrder()
     QCOMPARE(cy->seat(), 3);
     if (duringGame) {
         ann->send(Msg::startgameRequest("Ann", 5, 60, 2, true));
-        QVERIFY(h.wait([&] { return !cy->withCommand(Cmd::startround).isEmpty(); }));
+        QVERIFY(h.wait([&] {
+            return !ann->withCommand(Cmd::startround).isEmpty() &&
+                   !bob->withCommand(Cmd::startround).isEmpty() &&
+                   !cy->withCommand(Cmd::startround).isEmpty();
+        }));
     }
     ann->clearReceived();
     bob->clearReceived();
