@@ -58,8 +58,12 @@ public:
     void checklogins(qint64 nowms);
 
     // --- message handlers (the body is the text after the command's "+") ---
+    // Seats a player under his name, introduces the seats to each other,
+    // checks the version and, during a game, sends the game's state.
     void receivedlogininfo(const QByteArray &body);
+    // Relays a chat line to every seat under the sender's name.
     void chat(const QByteArray &body);
+    // Relays an action line to every seat under the sender's name.
     void action(const QByteArray &body);
     // Honoured only when the sender field is 1.
     void kickhim(const QByteArray &body);
@@ -67,10 +71,15 @@ public:
     void disconnectsock(int seat);
 
     // --- game flow ---
+    // Starts a new game (also during one) with the options of the body.
     void startgame(const QByteArray &body);
+    // Judges a word of a player seat; answers a refusal to the sender only.
     void sendword(const QByteArray &body);
+    // Marks the seat as given up; ends the round when every connected player has.
     void giveup(const QByteArray &body);
+    // Starts the next round, or announces the winner after the last one.
     void starttheround();
+    // Adds the round's points to the totals, reports them and starts the pause.
     void endtheround();
     // True when the game is over (a winner was announced).
     bool checkforwin();
@@ -82,7 +91,9 @@ public:
     int botspeed() const;
 
     // --- computer player (seat 2 while no client holds it) ---
+    // One tick of the computer player: may try one word.
     void computertimerTimer();
+    // Searches the built-in list for a word that fits the round and submits it for seat 2.
     void computerfindword();
 
     // --- components and state, open to the host's window and to tests ---
