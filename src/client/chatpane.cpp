@@ -59,6 +59,9 @@ ChatPane::ChatPane(const ClientState &state, QWidget *parent)
     mainchat->setObjectName(QStringLiteral("mainchat"));
     mainchat->setReadOnly(true);
     mainchat->setAcceptRichText(false);
+    // A long session (or a flooding peer) must not grow the pane without end;
+    // the oldest lines go first.
+    mainchat->document()->setMaximumBlockCount(kMaxLines);
     mainchat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     mainchat->viewport()->setMouseTracking(true);
@@ -71,9 +74,7 @@ ChatPane::ChatPane(const ClientState &state, QWidget *parent)
     panePalette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                          panePalette.color(QPalette::Active, QPalette::HighlightedText));
     mainchat->setPalette(panePalette);
-    QFont paneFont = mainchat->font();
-    paneFont.setPointSize(8);
-    mainchat->setFont(paneFont);
+    setTextSize(8);
 
     mychat = new QLineEdit(kEnterChatHere, this);
     mychat->setObjectName(QStringLiteral("mychat"));
@@ -307,10 +308,15 @@ void ChatPane::ActionColor1Click()
 
 void ChatPane::N14Click(int size)
 {
+    setTextSize(size);
+    emit settingsChanged();
+}
+
+void ChatPane::setTextSize(int size)
+{
     QFont font = mainchat->font();
     font.setPointSize(size);
     mainchat->setFont(font);
-    emit settingsChanged();
 }
 
 void ChatPane::ScrollChatOff1Click()

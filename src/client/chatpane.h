@@ -28,6 +28,8 @@ public:
     static const QString kEnterChatHere;
     // How long the phrase buttons rest after one was used.
     static constexpr int kPhrasePauseMs = 1500;
+    // Lines the pane keeps; older ones are dropped.
+    static constexpr int kMaxLines = 5000;
 
     using Sender = std::function<void(const QByteArray &message)>;
     // Opens a colour chooser on a colour; nullopt when the user cancels.
@@ -61,7 +63,7 @@ public:
     // Menu and pop-up handlers.
     void TextColor1Click();
     void ActionColor1Click();
-    // "Text Size": the pane's font size in points.
+    // "Text Size": the pane's font size in points; the settings are saved.
     void N14Click(int size);
     void ScrollChatOff1Click();
     void ClearMainChat1Click();
@@ -87,6 +89,8 @@ public:
     QColor actionColour() const { return actioncolour_; }
     void setActionColour(const QColor &colour);
     int textSize() const;
+    // Sets the pane's font size without saving (for loading the settings).
+    void setTextSize(int size);
     bool scrollChatOff() const;
 
     QTextEdit *mainchat = nullptr;

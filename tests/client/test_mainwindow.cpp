@@ -694,6 +694,12 @@ void TestMainWindow::scrollChatOffKeepsTheView()
     QCOMPARE(bar->value(), 40);
     QCOMPARE(paneLines().last(), QStringLiteral("new"));
 
+    // The oldest lines go once the pane holds its maximum.
+    for (int n = 0; n < ChatPane::kMaxLines; ++n)
+        chat->chat->addlinetochat(QStringLiteral("flood %1").arg(n), Qt::black);
+    QCOMPARE(chat->chat->mainchat->document()->blockCount(), ChatPane::kMaxLines);
+    QCOMPARE(paneLines().last(), QStringLiteral("flood %1").arg(ChatPane::kMaxLines - 1));
+
     // The pane's own item switches both off again.
     chat->chat->ScrollChatOff2->trigger();
     QVERIFY(!chat->findChild<QAction *>("ScrollChatOff1")->isChecked());

@@ -4,7 +4,9 @@
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
+#include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
+#include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "net/tsock.h"
@@ -12,8 +14,10 @@
 #include "shell/appwindows.h"
 #include "shell/runningmarker.h"
 #include "shell/singleinstance.h"
+#include "tally/ttallylist.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -89,6 +93,10 @@ private slots:
     void launchModes();
     void hostAndJoinerChat();
     void downloadWindowCanEndTheGame();
+    void menuItemsShowTheirWindows_data();
+    void menuItemsShowTheirWindows();
+    void exitAndResetScreenLocation();
+    void logoOpensTheMakersPage();
 
 private:
     QStringList boxes;
@@ -118,8 +126,10 @@ void TestShell::secondCopyRaisesTheFirstAndEnds()
     QVERIFY(!RunningMarker::gameRunning());
     QTemporaryDir firstDir;
     QTemporaryDir secondDir;
+    QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LEXICLASH_HOME"), home.path());
 
     QProcess first;
     first.setProcessEnvironment(env);
@@ -150,12 +160,15 @@ void TestShell::secondCopyRaisesTheFirstAndEnds()
         kWait);
     QCOMPARE(first.state(), QProcess::Running);
 
-    // SIGTERM closes the window as the close box does: the word list goes away.
+    // SIGTERM closes the window as the close box does: the tally is saved and
+    // the word list goes away.
+    QVERIFY(!QFile::exists(QDir(home.path()).filePath("Lexiclashtally.tld")));
     first.terminate();
     QVERIFY(first.waitForFinished(kWait));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
     QVERIFY(!QFile::exists(firstDir.filePath("English")));
+    QVERIFY(QFile::exists(QDir(home.path()).filePath("Lexiclashtally.tld")));
     QVERIFY(!RunningMarker::gameRunning());
 }
 
@@ -287,6 +300,71 @@ void TestShell::downloadWindowCanEndTheGame()
     windows.chat()->show();
     emit windows.download()->exitRequested();
     QCOMPARE(closed.size(), 1);
+}
+
+void TestShell::menuItemsShowTheirWindows_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("content") << "Content1"
+                             << "help";
+    QTest::newRow("about") << "About1"
+                           << "about";
+    QTest::newRow("spy list") << "SpyList1"
+                              << "spylist";
+    QTest::newRow("phrase list") << "PhraseList1"
+                                 << "phrases";
+    QTest::newRow("view tally") << "ViewTally1"
+                                << "tallylist";
+}
+
+void TestShell::menuItemsShowTheirWindows()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, window);
+    AppWindows windows({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
+    windows.chat()->show();
+    const QList<QWidget *> all = {windows.help(), windows.about(), windows.spylist(),
+                                  windows.phrases(), windows.tally()};
+    for (QWidget *other : all)
+        QVERIFY(!other->isVisible());
+    windows.chat()->findChild<QAction *>(item)->trigger();
+    for (QWidget *other : all)
+        QCOMPARE(other->isVisible(), other->objectName() == window);
+}
+
+void TestShell::exitAndResetScreenLocation()
+{
+    AppWindows windows({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
+    Tchat *chat = windows.chat();
+    chat->show();
+    chat->setGeometry(50, 60, 900, 600);
+    chat->findChild<QAction *>("ResetScreenLocation1")->trigger();
+    QCOMPARE(chat->size(), QSize(790, 525));
+    QSignalSpy closed(chat, &Tchat::closed);
+    chat->findChild<QAction *>("Exit1")->trigger();
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(!chat->isVisible());
+}
+
+// Opened web addresses arrive here instead of at the desktop's browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+void TestShell::logoOpensTheMakersPage()
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "open");
+    AppWindows windows({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
+    windows.chat()->show();
+    QTest::mouseClick(windows.chat()->Image4, Qt::LeftButton);
+    QCOMPARE(recorder.opened, QList<QUrl>({QUrl(QStringLiteral("http://www.quillmark.example"))}));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 }
 
 QTEST_MAIN(TestShell)
