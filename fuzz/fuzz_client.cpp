@@ -1,0 +1,61 @@
+// The client's dispatch on arbitrary bytes from a server: a real main window
+// Tchat on the offscreen platform takes the bytes through its Dispatcher
+// (Framer, receive queue, one message per processsocktimer tick) and hands
+// each message to its handler: login, seat rows, chat pane, spy list and, when
+// a game view is plugged in, the game messages. Every input gets a fresh
+// window, so inputs do not depend on each other.
+//
+// Input: chunks; a length byte, then that many bytes delivered as one read.
+
+#include "client/dispatcher.h"
+#include "client/tchat.h"
+#include "common/guard.h"
+#include "common/messagebox.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+constexpr int kMaxSteps = 4000;
+
+// Kept until the process ends: Qt's own statics are gone before static
+// destructors would run.
+QApplication *app = nullptr;
+std::unique_ptr<QTemporaryDir> folder;
+
+void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_client";
+    static char *argv[] = {name, nullptr};
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(quietMessages);
+    folder = std::make_unique<QTemporaryDir>();
+    ::setenv("LEXICLASH_HOME", qPrintable(folder->path()), 1);
+    app = new QApplication(argc, argv);
+    setErrorHandler([](const QString &) {});
+    setMessageBoxHandler([](const QString &) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    auto window = std::make_unique<Tchat>();
+    Dispatcher &dispatcher = *window->dispatcher;
+    size_t at = 0;
+    while (at < size) {
+        const size_t length = std::min<size_t>(data[at++], size - at);
+        const QByteArray bytes(reinterpret_cast<const char *>(data + at), qsizetype(length));
+        at += length;
+        guarded([&] { dispatcher.received(bytes); });
+        for (int step = 0; step < kMaxSteps && !dispatcher.receivedlist.isEmpty(); ++step)
+            guarded([&] { dispatcher.processsocktimer(); });
+    }
+    return 0;
+}
