@@ -92,3 +92,16 @@ bool ServerHarness::deliver(TestClient *from, const QByteArray &message)
     from->send(message);
     return wait([this, before] { return server.receivedlist.size() > before; });
 }
+
+bool ServerHarness::startGame(TestClient *host, int rounds, int seconds, int type, bool show)
+{
+    host->send(Msg::startgameRequest("P1", rounds, seconds, type, show));
+    return wait([this] {
+        for (TestClient *client : all()) {
+            if (client->fd() >= 0 && !client->peerClosed() &&
+                client->withCommand(Cmd::startround).isEmpty())
+                return false;
+        }
+        return true;
+    });
+}

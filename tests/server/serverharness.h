@@ -39,6 +39,8 @@ public:
     // Sends a chat line from `from` and waits until every client still open
     // has its relay: whatever `from` sent before has been handled by then.
     bool barrier(TestClient *from);
+    // Starts a game from the host's client and waits until every open client has its first round.
+    bool startGame(TestClient *host, int rounds, int seconds, int type, bool show);
     // Sends the message from the client and waits until the server queued it
     // (for tests that stop the queue timer and step it themselves).
     bool deliver(TestClient *from, const QByteArray &message);

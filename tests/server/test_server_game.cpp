@@ -1,11 +1,10 @@
-// Game flow and scoring, and the computer player: rounds, word judging,
-// give-ups, the end-of-round report, the winner and tie-breaks. Timers are
+// Game flow and scoring: rounds, word judging, give-ups, the end-of-round
+// report, the winner and tie-breaks. Timers are
 // stepped by calling their handlers; clients talk over real loopback
 // connections.
 
 #include "serverharness.h"
 
-#include "common/random.h"
 #include "net/messages.h"
 
 #include <QTimer>
@@ -66,29 +65,6 @@ QByteArray submit(ServerHarness &h, TestClient *client, const QByteArray &word)
     return {};
 }
 
-// Starts a game from the host's client and waits until every client has the first round.
-bool startGame(ServerHarness &h, TestClient *host, int rounds, int seconds, int type, bool show)
-{
-    host->send(Msg::startgameRequest("P1", rounds, seconds, type, show));
-    return h.wait([&] {
-        for (TestClient *client : h.all()) {
-            if (!client->peerClosed() && client->withCommand(Cmd::startround).isEmpty())
-                return false;
-        }
-        return true;
-    });
-}
-
-QList<QByteArray> gotwordsOf(const TestClient *client, int seat)
-{
-    QList<QByteArray> words;
-    for (const QByteArray &message : client->withCommand(Cmd::gotword)) {
-        const Msg::GotWord got = Msg::readGotword(splitMessage(message).body);
-        if (got.seat == seat)
-            words.append(got.word);
-    }
-    return words;
-}
 } // namespace
 
 class TestServerGame : public QObject {
@@ -117,12 +93,6 @@ private slots:
     void prefixListAtGameStart_data();
     void prefixListAtGameStart();
     void prefixDrawBounded();
-    void computerFitsTheRound_data();
-    void computerFitsTheRound();
-    void computerFindsOnlyFittingEntries();
-    void computerNotWhileSeat2Held();
-    void computerHiddenWordsStillScore();
-    void botIntervalReadAtRoundStart();
 };
 
 void TestServerGame::lengthCodes_data()
@@ -269,7 +239,7 @@ void TestServerGame::wordsInTurn()
     c[0]->send(Msg::sendword(1, "bad"));
     QVERIFY(h.barrier(c[0]));
     QVERIFY(c[0]->withCommand(Cmd::notvalid).isEmpty());
-    QCOMPARE(gotwordsOf(c[0], 1), QList<QByteArray>{});
+    QCOMPARE(c[0]->gotwords(1), QList<QByteArray>{});
 }
 
 void TestServerGame::spyWordsIgnored()
@@ -277,7 +247,7 @@ void TestServerGame::spyWordsIgnored()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 7);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     const Msg::StartRound spyRound =
         Msg::readStartround(splitMessage(c[6]->withCommand(Cmd::startround).first()).body);
     QCOMPARE(spyRound.seat, 1);
@@ -298,7 +268,7 @@ void TestServerGame::hiddenWordsGoToFinderOnly()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 3);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, false));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, false));
     setRound(h.server, "BA", 0);
     h.server.showwords = false;
 
@@ -334,7 +304,7 @@ void TestServerGame::giveups()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     h.server.countdown = countdown;
     for (int seat : givingUp) {
         c[seat - 1]->send(Msg::giveup(seat));
@@ -354,7 +324,7 @@ void TestServerGame::giveupDuringPause()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     h.server.endtheround();
     h.server.countdown = 10;
     c[0]->send(Msg::giveup(1));
@@ -371,7 +341,7 @@ void TestServerGame::departedPlayerDoesNotHoldRound()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 3);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     c[2]->reset();
     QVERIFY(h.wait([&] { return !h.server.seats[3].connected; }));
     c[1]->close();
@@ -387,7 +357,7 @@ void TestServerGame::endroundReport()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     setRound(h.server, "BA", 0);
     QCOMPARE(submit(h, c[0], "bat"), text(Msg::gotword(1, "BAT", 3)));
     QCOMPARE(submit(h, c[0], "bats"), text(Msg::gotword(1, "BATS", 4)));
@@ -432,7 +402,7 @@ void TestServerGame::winner()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     h.server.endtheround();
     h.server.round = 5;
     for (int seat = 1; seat <= 6; ++seat)
@@ -461,7 +431,7 @@ void TestServerGame::tieBreakRound()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 1, 30, 0, true));
+    QVERIFY(h.startGame(c[0], 1, 30, 0, true));
     setRound(h.server, "BA", 0);
     QCOMPARE(submit(h, c[0], "bat"), text(Msg::gotword(1, "BAT", 3)));
     QCOMPARE(submit(h, c[1], "ban"), text(Msg::gotword(2, "BAN", 3)));
@@ -501,7 +471,7 @@ void TestServerGame::pause()
     h.options.pause = setting;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 30, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 30, 0, true));
     for (int second = 0; second < 33; ++second)
         h.server.roundtimerTimer();
     QVERIFY(h.server.roundon);
@@ -522,7 +492,7 @@ void TestServerGame::restartDuringGame()
     ServerHarness h;
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
-    QVERIFY(startGame(h, c[0], 5, 60, 0, true));
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     setRound(h.server, "BA", 0);
     QCOMPARE(submit(h, c[1], "bat"), text(Msg::gotword(2, "BAT", 3)));
     h.server.endtheround();
@@ -583,157 +553,6 @@ void TestServerGame::prefixDrawBounded()
         h.server.listbox_prefix.append(QByteArray(1, letter));
     h.server.starttheround();
     QCOMPARE(h.server.listbox_prefix, QByteArrayList{h.server.prefix});
-}
-
-void TestServerGame::computerFitsTheRound_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<quint32>("seed");
-    QTest::newRow("any length") << 0 << 11u;
-    QTest::newRow("four letters") << 2 << 12u;
-    QTest::newRow("random length") << 6 << 13u;
-}
-
-void TestServerGame::computerFitsTheRound()
-{
-    QFETCH(int, type);
-    QFETCH(quint32, seed);
-    ServerHarness h;
-    TestClient *host = h.join("P1");
-    QVERIFY(host);
-    Random::seed(seed);
-    QVERIFY(startGame(h, host, 5, 60, type, true));
-    QVERIFY(h.server.computertimer->isActive());
-    // Prefixes of one letter give the computer plenty to find.
-    h.server.prefix = h.server.prefix.left(1);
-
-    int submissions = 0;
-    for (int tick = 0; tick < 300; ++tick) {
-        const qsizetype before = h.server.listbox_gotten.size();
-        h.server.computertimerTimer();
-        const qsizetype grown = h.server.listbox_gotten.size() - before;
-        QVERIFY(grown <= 1);
-        submissions += static_cast<int>(grown);
-    }
-    QVERIFY(submissions > 0);
-    QCOMPARE(h.server.seats[2].roundwords, submissions);
-    for (const QByteArray &word : h.server.listbox_gotten) {
-        QVERIFY(word.startsWith(h.server.prefix));
-        if (h.server.wordlength)
-            QCOMPARE(word.size(), h.server.wordlength);
-    }
-    QVERIFY(h.wait([&] { return gotwordsOf(host, 2).size() == submissions; }));
-    QCOMPARE(gotwordsOf(host, 2), h.server.listbox_gotten);
-
-    // Once the players' clock has run out the computer stops trying.
-    h.server.countdown = 4;
-    for (int tick = 0; tick < 200; ++tick)
-        h.server.computertimerTimer();
-    QCOMPARE(h.server.seats[2].roundwords, submissions);
-}
-
-void TestServerGame::computerFindsOnlyFittingEntries()
-{
-    ServerHarness h;
-    const StarterWords &words = h.server.listbox_words;
-    QVERIFY(words.count() > 5000);
-    QByteArrayList lastTen;
-    for (qsizetype i = words.count() - 10; i < words.count(); ++i)
-        lastTen.append(words.at(i));
-    QByteArrayList all;
-    for (qsizetype i = 0; i < words.count(); ++i)
-        all.append(words.at(i));
-
-    Random::seed(5);
-    struct Case {
-        int length;
-        QByteArray prefix;
-    };
-    for (const Case &round :
-         {Case{0, "B"}, Case{5, "ST"}, Case{7, "CON"}, Case{3, "Z"}, Case{0, "ZY"}}) {
-        for (int tick = 0; tick < 200; ++tick) {
-            const QByteArray word = words.findFitting(round.length, round.prefix, 1000);
-            if (word.isEmpty())
-                continue;
-            QVERIFY(all.contains(word));
-            QVERIFY(!lastTen.contains(word));
-            QVERIFY(upperLetters(word).startsWith(round.prefix));
-            if (round.length)
-                QCOMPARE(word.size(), round.length);
-        }
-    }
-    // Nothing fits: the search gives up after its attempts.
-    QVERIFY(words.findFitting(0, "QQQ", 1000).isEmpty());
-}
-
-void TestServerGame::computerNotWhileSeat2Held()
-{
-    ServerHarness h;
-    TestClient *host = h.join("P1");
-    QVERIFY(host);
-    Random::seed(3);
-    QVERIFY(startGame(h, host, 5, 60, 0, true));
-    h.server.prefix = h.server.prefix.left(1);
-    QVERIFY(h.server.computertimer->isActive());
-
-    // A client takes seat 2 during the round: the computer stops at its next tick.
-    TestClient *second = h.join("P2");
-    QVERIFY(second);
-    QCOMPARE(second->seat(), 2);
-    for (int tick = 0; tick < 200; ++tick)
-        h.server.computertimerTimer();
-    QCOMPARE(h.server.seats[2].roundwords, 0);
-    QVERIFY(h.server.listbox_gotten.isEmpty());
-
-    // At the next round start the computer is not started at all.
-    h.server.endtheround();
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QVERIFY(h.server.roundon);
-    QVERIFY(!h.server.computertimer->isActive());
-}
-
-void TestServerGame::computerHiddenWordsStillScore()
-{
-    ServerHarness h;
-    TestClient *host = h.join("P1");
-    QVERIFY(host);
-    Random::seed(21);
-    QVERIFY(startGame(h, host, 5, 60, 0, false));
-    h.server.prefix = h.server.prefix.left(1);
-    for (int tick = 0; tick < 100; ++tick)
-        h.server.computertimerTimer();
-    const int letters = h.server.seats[2].roundletters;
-    QVERIFY(letters > 0);
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QVERIFY(h.wait([&] { return !host->withCommand(Cmd::endround).isEmpty(); }));
-    QVERIFY(host->withCommand(Cmd::gotword).isEmpty());
-    const QList<Msg::SeatScore> scores =
-        Msg::readEndround(splitMessage(host->withCommand(Cmd::endround).first()).body);
-    QCOMPARE(scores.at(1).seat, 2);
-    QCOMPARE(scores.at(1).total, letters);
-    QCOMPARE(scores.at(1).roundPoints, letters);
-    QVERIFY(scores.at(1).roundWords > 0);
-}
-
-void TestServerGame::botIntervalReadAtRoundStart()
-{
-    ServerHarness h;
-    TestClient *host = h.join("P1");
-    QVERIFY(host);
-    h.options.bot = 2000 * 3600;
-    QVERIFY(startGame(h, host, 5, 60, 0, true));
-    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
-    QVERIFY(h.server.computertimer->isActive());
-    h.options.bot = 750 * 3600;
-    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
-    h.server.endtheround();
-    QVERIFY(!h.server.computertimer->isActive());
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QCOMPARE(h.server.computertimer->interval(), 750 * 3600);
-    QVERIFY(h.server.computertimer->isActive());
 }
 
 QTEST_GUILESS_MAIN(TestServerGame)

@@ -105,6 +105,17 @@ QList<QByteArray> TestClient::withCommand(const QByteArray &command) const
     return found;
 }
 
+QList<QByteArray> TestClient::gotwords(int seat) const
+{
+    QList<QByteArray> words;
+    for (const QByteArray &message : withCommand(Cmd::gotword)) {
+        const Msg::GotWord got = Msg::readGotword(splitMessage(message).body);
+        if (got.seat == seat)
+            words.append(got.word);
+    }
+    return words;
+}
+
 bool waitUntil(const std::function<bool()> &condition, const QList<TestClient *> &clients,
                int timeoutMs)
 {

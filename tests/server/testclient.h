@@ -36,6 +36,8 @@ public:
     void clearReceived() { received_.clear(); }
     // Messages received that begin with the command word given.
     QList<QByteArray> withCommand(const QByteArray &command) const;
+    // The words of the "CMD_gotword" messages received for the seat, in order.
+    QList<QByteArray> gotwords(int seat) const;
     // True once the server closed the connection.
     bool peerClosed() const { return peerClosed_; }
     int fd() const { return fd_; }

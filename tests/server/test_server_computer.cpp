@@ -1,0 +1,177 @@
+// The computer player on seat 2: what it submits, when it stays silent, and
+// its interval. Its timer is stepped by calling the handler; the host's
+// client talks over a real loopback connection.
+
+#include "serverharness.h"
+
+#include "common/random.h"
+#include "net/messages.h"
+
+#include <QTimer>
+#include <QtTest>
+
+class TestServerComputer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void computerFitsTheRound_data();
+    void computerFitsTheRound();
+    void computerFindsOnlyFittingEntries();
+    void computerNotWhileSeat2Held();
+    void computerHiddenWordsStillScore();
+    void botIntervalReadAtRoundStart();
+};
+
+void TestServerComputer::computerFitsTheRound_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("any length") << 0 << 11u;
+    QTest::newRow("four letters") << 2 << 12u;
+    QTest::newRow("random length") << 6 << 13u;
+}
+
+void TestServerComputer::computerFitsTheRound()
+{
+    QFETCH(int, type);
+    QFETCH(quint32, seed);
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(seed);
+    QVERIFY(h.startGame(host, 5, 60, type, true));
+    QVERIFY(h.server.computertimer->isActive());
+    // Prefixes of one letter give the computer plenty to find.
+    h.server.prefix = h.server.prefix.left(1);
+
+    int submissions = 0;
+    for (int tick = 0; tick < 300; ++tick) {
+        const qsizetype before = h.server.listbox_gotten.size();
+        h.server.computertimerTimer();
+        const qsizetype grown = h.server.listbox_gotten.size() - before;
+        QVERIFY(grown <= 1);
+        submissions += static_cast<int>(grown);
+    }
+    QVERIFY(submissions > 0);
+    QCOMPARE(h.server.seats[2].roundwords, submissions);
+    for (const QByteArray &word : h.server.listbox_gotten) {
+        QVERIFY(word.startsWith(h.server.prefix));
+        if (h.server.wordlength)
+            QCOMPARE(word.size(), h.server.wordlength);
+    }
+    QVERIFY(h.wait([&] { return host->gotwords(2).size() == submissions; }));
+    QCOMPARE(host->gotwords(2), h.server.listbox_gotten);
+
+    // Once the players' clock has run out the computer stops trying.
+    h.server.countdown = 4;
+    for (int tick = 0; tick < 200; ++tick)
+        h.server.computertimerTimer();
+    QCOMPARE(h.server.seats[2].roundwords, submissions);
+}
+
+void TestServerComputer::computerFindsOnlyFittingEntries()
+{
+    ServerHarness h;
+    const StarterWords &words = h.server.listbox_words;
+    QVERIFY(words.count() > 5000);
+    QByteArrayList lastTen;
+    for (qsizetype i = words.count() - 10; i < words.count(); ++i)
+        lastTen.append(words.at(i));
+    QByteArrayList all;
+    for (qsizetype i = 0; i < words.count(); ++i)
+        all.append(words.at(i));
+
+    Random::seed(5);
+    struct Case {
+        int length;
+        QByteArray prefix;
+    };
+    for (const Case &round :
+         {Case{0, "B"}, Case{5, "ST"}, Case{7, "CON"}, Case{3, "Z"}, Case{0, "ZY"}}) {
+        for (int tick = 0; tick < 200; ++tick) {
+            const QByteArray word = words.findFitting(round.length, round.prefix, 1000);
+            if (word.isEmpty())
+                continue;
+            QVERIFY(all.contains(word));
+            QVERIFY(!lastTen.contains(word));
+            QVERIFY(upperLetters(word).startsWith(round.prefix));
+            if (round.length)
+                QCOMPARE(word.size(), round.length);
+        }
+    }
+    // Nothing fits: the search gives up after its attempts.
+    QVERIFY(words.findFitting(0, "QQQ", 1000).isEmpty());
+}
+
+void TestServerComputer::computerNotWhileSeat2Held()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(3);
+    QVERIFY(h.startGame(host, 5, 60, 0, true));
+    h.server.prefix = h.server.prefix.left(1);
+    QVERIFY(h.server.computertimer->isActive());
+
+    // A client takes seat 2 during the round: the computer stops at its next tick.
+    TestClient *second = h.join("P2");
+    QVERIFY(second);
+    QCOMPARE(second->seat(), 2);
+    for (int tick = 0; tick < 200; ++tick)
+        h.server.computertimerTimer();
+    QCOMPARE(h.server.seats[2].roundwords, 0);
+    QVERIFY(h.server.listbox_gotten.isEmpty());
+
+    // At the next round start the computer is not started at all.
+    h.server.endtheround();
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.server.roundon);
+    QVERIFY(!h.server.computertimer->isActive());
+}
+
+void TestServerComputer::computerHiddenWordsStillScore()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(21);
+    QVERIFY(h.startGame(host, 5, 60, 0, false));
+    h.server.prefix = h.server.prefix.left(1);
+    for (int tick = 0; tick < 100; ++tick)
+        h.server.computertimerTimer();
+    const int letters = h.server.seats[2].roundletters;
+    QVERIFY(letters > 0);
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.wait([&] { return !host->withCommand(Cmd::endround).isEmpty(); }));
+    QVERIFY(host->withCommand(Cmd::gotword).isEmpty());
+    const QList<Msg::SeatScore> scores =
+        Msg::readEndround(splitMessage(host->withCommand(Cmd::endround).first()).body);
+    QCOMPARE(scores.at(1).seat, 2);
+    QCOMPARE(scores.at(1).total, letters);
+    QCOMPARE(scores.at(1).roundPoints, letters);
+    QVERIFY(scores.at(1).roundWords > 0);
+}
+
+void TestServerComputer::botIntervalReadAtRoundStart()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    h.options.bot = 2000 * 3600;
+    QVERIFY(h.startGame(host, 5, 60, 0, true));
+    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
+    QVERIFY(h.server.computertimer->isActive());
+    h.options.bot = 750 * 3600;
+    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
+    h.server.endtheround();
+    QVERIFY(!h.server.computertimer->isActive());
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QCOMPARE(h.server.computertimer->interval(), 750 * 3600);
+    QVERIFY(h.server.computertimer->isActive());
+}
+
+QTEST_GUILESS_MAIN(TestServerComputer)
+#include "test_server_computer.moc"
