@@ -59,6 +59,17 @@ void LobbySession::start()
     startGame();
 }
 
+void LobbySession::stop()
+{
+    closingGameTimer_.stop();
+    if (game_.state() == QProcess::NotRunning) {
+        finish(1);
+        return;
+    }
+    say(QStringLiteral("closing the game"));
+    game_.terminate();
+}
+
 void LobbySession::waitForClosingGame()
 {
     if (RunningMarker::gameRunning() && ++closingGameChecks_ < kClosingGameChecks)

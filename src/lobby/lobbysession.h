@@ -27,6 +27,8 @@ public:
     static QString gamePath();
     // Starts listening and, once no game is closing any more, the game.
     void start();
+    // Asks the game to close as its close box would; the session ends with it.
+    void stop();
 
 private:
     void listen();

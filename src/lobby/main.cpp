@@ -1,6 +1,7 @@
 #include "common/guard.h"
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
+#include "shell/signalwatcher.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -27,6 +28,10 @@ int main(int argc, char *argv[])
         [&err](const QString &message) { err << "lexiclash-lobby: " << message << Qt::endl; });
     LobbySession session(options, out, err);
     session.onFinished = [](int exitCode) { QCoreApplication::exit(exitCode); };
+    // Stopping the lobby closes its game properly instead of leaving it behind.
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &session,
+                     [&session] { session.stop(); });
     // Started from the running loop, so that an early end can leave it.
     QTimer::singleShot(0, &session, [&session] { session.start(); });
     return app.exec();
