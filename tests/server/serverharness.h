@@ -35,7 +35,7 @@ public:
     // Every client connected so far (closed ones included).
     QList<TestClient *> all() const;
     // Waits with all clients polled.
-    bool wait(const std::function<bool()> &condition, int timeoutMs = 5000);
+    bool wait(const std::function<bool()> &condition, int timeoutMs = 15000);
     // Sends a chat line from `from` and waits until every client still open
     // has its relay: whatever `from` sent before has been handled by then.
     bool barrier(TestClient *from);
