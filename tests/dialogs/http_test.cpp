@@ -46,6 +46,7 @@ private slots:
     void emptyDocumentStillBegins();
     void abortFromTimerWhileWaiting();
     void handlerExceptionEndsTransfer();
+    void abortFromInsideHandler();
     void abortWhenIdleDoesNothing();
 };
 
@@ -247,6 +248,28 @@ void HttpTest::handlerExceptionEndsTransfer()
     client.OnDocData = nullptr;
     client.Get();
     QCOMPARE(client.RcvdCount(), qint64(2000));
+}
+
+void HttpTest::abortFromInsideHandler()
+{
+    HttpTestServer server;
+    server.setReply("/doc", {200, "OK", sampleBody(3000), Mode::Drip, {}, 100});
+    THttpCli client;
+    client.URL = QString::fromLatin1(server.url("/doc"));
+    int pieces = 0;
+    client.OnDocData = [&](THttpCli *sender, const QByteArray &) {
+        if (++pieces == 2)
+            sender->Abort();
+    };
+    try {
+        client.Get();
+        QFAIL("a stopped request must raise");
+    } catch (const EHttpException &e) {
+        QCOMPARE(e.statusCode(), 404);
+        QCOMPARE(e.message(), QStringLiteral("Connection aborted on request"));
+    }
+    QCOMPARE(pieces, 2);
+    QVERIFY(!client.busy());
 }
 
 void HttpTest::abortWhenIdleDoesNothing()

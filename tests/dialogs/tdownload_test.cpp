@@ -8,7 +8,9 @@
 #include "dialogs/tdownload.h"
 #include "http/thttpcli.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -52,6 +54,8 @@ private slots:
     void captionsAndComponents();
     void windowKind();
     void bannerDecodedByLibjpeg();
+    void jpegKinds_data();
+    void jpegKinds();
     void badJpegRaises_data();
     void badJpegRaises();
     void installerAddress();
@@ -173,6 +177,48 @@ void TdownloadTest::bannerDecodedByLibjpeg()
     QVERIFY2(sign.red() > 220 && sign.green() > 215 && sign.blue() > 190, qPrintable(sign.name()));
     const QColor sky = banner.pixelColor(20, 110);
     QVERIFY2(sky.blue() > sky.red() && sky.red() < 80, qPrintable(sky.name()));
+}
+
+void TdownloadTest::jpegKinds_data()
+{
+    QTest::addColumn<bool>("grey");
+    QTest::addColumn<bool>("progressive");
+    QTest::newRow("colour baseline") << false << false;
+    QTest::newRow("colour progressive") << false << true;
+    QTest::newRow("greyscale") << true << false;
+}
+
+void TdownloadTest::jpegKinds()
+{
+    QFETCH(bool, grey);
+    QFETCH(bool, progressive);
+    // Left half dark red, right half light grey; written by Qt's own JPEG writer.
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(QColor(200, 200, 200));
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 32; ++x)
+            picture.setPixelColor(x, y, QColor(160, 20, 20));
+    if (grey)
+        picture = picture.convertToFormat(QImage::Format_Grayscale8);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
+    writer.setProgressiveScanWrite(progressive);
+    QVERIFY2(writer.write(picture), qPrintable(writer.errorString()));
+
+    const QImage decoded = decodeJpeg(buffer.data());
+    QCOMPARE(decoded.size(), QSize(64, 48));
+    const QColor left = decoded.pixelColor(8, 24);
+    const QColor right = decoded.pixelColor(56, 24);
+    const QColor expectedLeft = picture.pixelColor(8, 24);
+    QVERIFY2(qAbs(left.red() - expectedLeft.red()) < 12 &&
+                 qAbs(left.green() - expectedLeft.green()) < 12 &&
+                 qAbs(left.blue() - expectedLeft.blue()) < 12,
+             qPrintable(left.name()));
+    QVERIFY2(qAbs(right.red() - 200) < 12 && qAbs(right.green() - 200) < 12 &&
+                 qAbs(right.blue() - 200) < 12,
+             qPrintable(right.name()));
 }
 
 void TdownloadTest::badJpegRaises_data()
