@@ -1,0 +1,132 @@
+#include "client/gamescorepanels.h"
+
+#include "client/artwork.h"
+#include "client/seatcolours.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+
+namespace {
+
+constexpr int kPanelWidth = 150;
+constexpr int kPanelHeight = 84;
+constexpr int kGap = 4;
+constexpr int kColumns = 3;
+// Columns of the numbers inside a panel.
+constexpr int kRoundX = 62;
+constexpr int kTotalX = 104;
+constexpr int kNumberWidth = 40;
+
+QLabel *makeLabel(QWidget *parent, const QString &text, QRect where, bool bold,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *label = new QLabel(text, parent);
+    // Names come from other players: never let them become markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(where);
+    label->setAlignment(align);
+    QFont font = label->font();
+    font.setBold(bold);
+    font.setPointSize(9);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+GameScorePanels::GameScorePanels(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("panel_scores"));
+    const int rows = (kPanels + kColumns - 1) / kColumns;
+    setFixedSize(kColumns * kPanelWidth + (kColumns - 1) * kGap, rows * (kPanelHeight + kGap) + 20);
+    for (int seat = 1; seat <= kPanels; ++seat) {
+        auto *panel = new QFrame(this);
+        panel->setObjectName(QStringLiteral("panel_") + QString::number(seat));
+        const int column = (seat - 1) % kColumns;
+        const int row = (seat - 1) / kColumns;
+        panel->setGeometry(column * (kPanelWidth + kGap), row * (kPanelHeight + kGap), kPanelWidth,
+                           kPanelHeight);
+        buildPanel(seat, panel);
+    }
+    label_starter =
+        makeLabel(this, QStringLiteral("Starter Word: "),
+                  QRect(0, rows * (kPanelHeight + kGap), width(), 18), true, Qt::AlignCenter);
+    label_starter->setObjectName(QStringLiteral("label_starter"));
+    QPalette starter = label_starter->palette();
+    starter.setColor(QPalette::WindowText, QColor(255, 226, 120));
+    label_starter->setPalette(starter);
+}
+
+void GameScorePanels::buildPanel(int seat, QFrame *panel)
+{
+    panel->setFrameShape(QFrame::Box);
+    panel->setAutoFillBackground(true);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, seatColour(seat).darker(115));
+    palette.setColor(QPalette::WindowText, QColor(255, 255, 255, 150));
+    panel->setPalette(palette);
+
+    const QString prefix = QStringLiteral("label_score") + QString::number(seat);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    QLabel *name = makeLabel(panel, QString(), QRect(6, 3, kPanelWidth - 12, 18), true);
+    name->setObjectName(prefix + QLatin1Char('0'));
+    makeLabel(panel, QStringLiteral("Round"), QRect(kRoundX, 22, kNumberWidth, 16), true, right);
+    makeLabel(panel, QStringLiteral("Total"), QRect(kTotalX, 22, kNumberWidth, 16), true, right);
+    makeLabel(panel, QStringLiteral("Words"), QRect(6, 40, 56, 16), false);
+    makeLabel(panel, QStringLiteral("Score"), QRect(6, 58, 56, 16), false);
+    const struct {
+        int field;
+        int x;
+        int y;
+    } numbers[] = {{1, kRoundX, 40}, {2, kRoundX, 58}, {3, kTotalX, 40}, {4, kTotalX, 58}};
+    for (const auto &number : numbers) {
+        QLabel *label = makeLabel(panel, QStringLiteral("0"),
+                                  QRect(number.x, number.y, kNumberWidth, 16), true, right);
+        label->setObjectName(prefix + QString::number(number.field));
+    }
+
+    auto *winner = new QLabel(panel);
+    winner->setObjectName(QStringLiteral("image_winner") + QString::number(seat));
+    const QPixmap picture = Artwork::winnerPicture();
+    winner->setPixmap(picture);
+    winner->setAccessibleName(QStringLiteral("WINNER"));
+    const QSize size = picture.deviceIndependentSize().toSize();
+    // Over the numbers, so the winner's panel stands out at a glance.
+    winner->setGeometry((kPanelWidth - size.width()) / 2, kPanelHeight - size.height() - 4,
+                        size.width(), size.height());
+    winner->hide();
+}
+
+QFrame *GameScorePanels::panel(int seat) const
+{
+    if (seat < 1 || seat > kPanels)
+        return nullptr;
+    return findChild<QFrame *>(QStringLiteral("panel_") + QString::number(seat));
+}
+
+QLabel *GameScorePanels::scoreLabel(int seat, int field) const
+{
+    if (seat < 1 || seat > kPanels || field < 0 || field > 4)
+        return nullptr;
+    return findChild<QLabel *>(QStringLiteral("label_score") + QString::number(seat) +
+                               QString::number(field));
+}
+
+QLabel *GameScorePanels::winnerImage(int seat) const
+{
+    if (seat < 1 || seat > kPanels)
+        return nullptr;
+    return findChild<QLabel *>(QStringLiteral("image_winner") + QString::number(seat));
+}
+
+void GameScorePanels::paintEvent(QPaintEvent *)
+{
+    // A dark veil keeps the panels readable over whatever lies beneath.
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(10, 20, 60, 235));
+}
