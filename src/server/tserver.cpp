@@ -73,29 +73,13 @@ TServer::TServer(QObject *parent)
         guarded([&] { tempsockInfo(sender, info, msg); });
     };
 
-    socktimer = new QTimer(this);
-    socktimer->setObjectName(QStringLiteral("socktimer"));
-    socktimer->setInterval(10);
-    connect(socktimer, &QTimer::timeout, this, [this] { guarded([this] { socktimerTimer(); }); });
+    socktimer = addtimer(QStringLiteral("socktimer"), 10, [this] { socktimerTimer(); });
     socktimer->start();
-
-    roundtimer = new QTimer(this);
-    roundtimer->setObjectName(QStringLiteral("roundtimer"));
-    roundtimer->setInterval(1000);
-    connect(roundtimer, &QTimer::timeout, this, [this] { guarded([this] { roundtimerTimer(); }); });
-
-    computertimer = new QTimer(this);
-    computertimer->setObjectName(QStringLiteral("computertimer"));
-    computertimer->setInterval(1000);
-    connect(computertimer, &QTimer::timeout, this,
-            [this] { guarded([this] { computertimerTimer(); }); });
+    roundtimer = addtimer(QStringLiteral("roundtimer"), 1000, [this] { roundtimerTimer(); });
+    computertimer =
+        addtimer(QStringLiteral("computertimer"), 1000, [this] { computertimerTimer(); });
     computertimer->start();
-
-    logintimer = new QTimer(this);
-    logintimer->setObjectName(QStringLiteral("logintimer"));
-    logintimer->setInterval(1000);
-    connect(logintimer, &QTimer::timeout, this,
-            [this] { guarded([this] { checklogins(clockms()); }); });
+    logintimer = addtimer(QStringLiteral("logintimer"), 1000, [this] { checklogins(clockms()); });
     logintimer->start();
 
     spell = std::make_unique<TDictn>();
@@ -115,6 +99,15 @@ TServer::~TServer()
     }
     sock1_->OnAccept = nullptr;
     sock1_->OnRead = nullptr;
+}
+
+QTimer *TServer::addtimer(const QString &name, int interval, std::function<void()> handler)
+{
+    auto *timer = new QTimer(this);
+    timer->setObjectName(name);
+    timer->setInterval(interval);
+    connect(timer, &QTimer::timeout, this, [handler = std::move(handler)] { guarded(handler); });
+    return timer;
 }
 
 void TServer::setHostOptions(const HostOptions *options)

@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class HostOptions;
@@ -127,6 +128,7 @@ public:
     int phase = 0;
 
 private:
+    QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
     void dispatch(const QueuedMessage &message);
     void sendto(int seat, const QByteArray &message);
     void sendtoall(const QByteArray &message);
