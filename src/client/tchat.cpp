@@ -4,6 +4,7 @@
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
 #include "client/gamecommands.h"
+#include "client/gameview.h"
 #include "client/seatrows.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -16,12 +17,14 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "shell/runningmarker.h"
+#include "tally/ttallylist.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -68,6 +71,14 @@ Tchat::Tchat(QWidget *parent)
     };
     dispatcher = new Dispatcher(state, *seats, *chat, std::move(hooks), this);
     seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
+
+    GameView::Hooks game;
+    game.send = [this](const QByteArray &message) { sendToServer(message); };
+    game.info = [this](const QString &text) { info(text); };
+    game.windowActive = [this] { return isActiveWindow(); };
+    game.focusChat = [this] { chat->mychat->setFocus(); };
+    gameview = new GameView(state, *seats, *menus, panel_game, button_start, std::move(game), this);
+    setGameView(gameview);
 
     auto *central = new QWidget(this);
     auto *row = new QHBoxLayout(central);
@@ -165,6 +176,14 @@ void Tchat::setWindows(const Windows &windows)
 {
     windows_ = windows;
     dispatcher->setSpyList(windows_.spylist);
+    gameview->setTally(windows_.tally);
+    if (windows_.gamestart) {
+        Tgamestart::Hooks start;
+        start.send = [this](const QByteArray &message) { sendToServer(message); };
+        start.playerName = [this] { return state.playername; };
+        start.saveSettings = [this] { saveinifile(); };
+        windows_.gamestart->setHooks(std::move(start));
+    }
     if (windows_.spylist)
         windows_.spylist->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
     if (windows_.phrases)
@@ -407,7 +426,7 @@ void Tchat::button_startClick()
         return;
     }
     if (windows_.gamestart)
-        windows_.gamestart->show();
+        windows_.gamestart->showCentredOn(this);
 }
 
 void Tchat::info(const QString &text)

@@ -13,6 +13,7 @@ class ChatMenus;
 class ChatPane;
 class Dispatcher;
 class GameCommands;
+class GameView;
 class QLabel;
 class QPushButton;
 class RunningMarker;
@@ -22,6 +23,7 @@ class Tgamestart;
 class Thelp;
 class Tphrases;
 class Tspylist;
+class Ttallylist;
 
 // The main window: menus, the board (seat rows and the game area) and the
 // chat pane, the client connection sock and the presence connection Sock11.
@@ -42,7 +44,7 @@ public:
         // The game server's listening socket (Sock1).
         TSock *serverListener = nullptr;
         Tspylist *spylist = nullptr;
-        QWidget *tally = nullptr;
+        Ttallylist *tally = nullptr;
     };
 
     explicit Tchat(QWidget *parent = nullptr);
@@ -108,6 +110,8 @@ public:
     SeatRows *seats = nullptr;
     ChatPane *chat = nullptr;
     Dispatcher *dispatcher = nullptr;
+    // The game view on panel_game; receives the game messages.
+    GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
     QLabel *Image4 = nullptr;
 
