@@ -20,7 +20,7 @@ constexpr int kHeight = 300;
 // The boxes of the round's requirements.
 const QRect kLengthBox(168, 4, 128, 50);
 const QRect kBeginsBox(302, 4, 156, 50);
-const QRect kBarTrack(4, 82, GameBoard::kBarWidth, 12);
+const QRect kBarTrack(4, 77, GameBoard::kBarWidth, 10);
 const QPoint kEntryAt(4, 102);
 const QRect kWordListTitle(244, 100, 214, 16);
 const QColor kCaption(170, 190, 235);
@@ -47,7 +47,8 @@ GameBoard::GameBoard(QWidget *area, QPushButton *startButton)
     buildWordList();
 
     panel_scores = new GameScorePanels(this);
-    panel_scores->move(2, kEntryAt.y() - 4);
+    // Between rounds the panels take the place of the entry box and the word list.
+    panel_scores->move(2, kHeight - panel_scores->height());
     panel_scores->hide();
 
     button_start->setParent(this);
@@ -64,7 +65,7 @@ GameBoard::GameBoard(QWidget *area, QPushButton *startButton)
     button_start->setStyleSheet(
         QStringLiteral("QPushButton { border: none; background: transparent; }"
                        "QPushButton:focus { border: 1px dotted white; border-radius: 5px; }"));
-    button_start->move(kWidth - button_start->width() - 2, 56);
+    button_start->move(kWidth - button_start->width() - 2, 52);
     button_start->installEventFilter(this);
     button_start->raise();
 
@@ -119,9 +120,9 @@ void GameBoard::buildInfo()
                            kHighlight, Qt::AlignCenter);
 
     label_status = addLabel("label_status", QStringLiteral("Welcome to Lexiclash"),
-                            QRect(6, 58, 190, 20), 11, true, kValue);
+                            QRect(6, 56, 190, 20), 11, true, kValue);
     setTag(label_status, 0);
-    label_timer = addLabel("label_timer", QStringLiteral("Time: 0:00"), QRect(198, 58, 106, 20), 11,
+    label_timer = addLabel("label_timer", QStringLiteral("Time: 0:00"), QRect(198, 56, 106, 20), 11,
                            true, QColor(224, 227, 157), Qt::AlignRight | Qt::AlignVCenter);
 
     image_timer = new QLabel(this);

@@ -10,8 +10,9 @@
 namespace {
 
 constexpr int kPanelWidth = 150;
-constexpr int kPanelHeight = 84;
-constexpr int kGap = 4;
+constexpr int kPanelHeight = 94;
+constexpr int kGap = 3;
+constexpr int kStarterHeight = 18;
 constexpr int kColumns = 3;
 // Columns of the numbers inside a panel.
 constexpr int kRoundX = 62;
@@ -53,9 +54,9 @@ GameScorePanels::GameScorePanels(QWidget *parent)
                            kPanelHeight);
         buildPanel(seat, panel);
     }
-    label_starter =
-        makeLabel(this, QStringLiteral("Starter Word: "),
-                  QRect(0, rows * (kPanelHeight + kGap), width(), 18), true, Qt::AlignCenter);
+    label_starter = makeLabel(this, QStringLiteral("Starter Word: "),
+                              QRect(0, rows * (kPanelHeight + kGap), width(), kStarterHeight), true,
+                              Qt::AlignCenter);
     label_starter->setObjectName(QStringLiteral("label_starter"));
     QPalette starter = label_starter->palette();
     starter.setColor(QPalette::WindowText, QColor(255, 226, 120));
@@ -73,20 +74,20 @@ void GameScorePanels::buildPanel(int seat, QFrame *panel)
 
     const QString prefix = QStringLiteral("label_score") + QString::number(seat);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    QLabel *name = makeLabel(panel, QString(), QRect(6, 3, kPanelWidth - 12, 18), true);
+    QLabel *name = makeLabel(panel, QString(), QRect(6, 2, kPanelWidth - 12, 17), true);
     name->setObjectName(prefix + QLatin1Char('0'));
-    makeLabel(panel, QStringLiteral("Round"), QRect(kRoundX, 22, kNumberWidth, 16), true, right);
-    makeLabel(panel, QStringLiteral("Total"), QRect(kTotalX, 22, kNumberWidth, 16), true, right);
-    makeLabel(panel, QStringLiteral("Words"), QRect(6, 40, 56, 16), false);
-    makeLabel(panel, QStringLiteral("Score"), QRect(6, 58, 56, 16), false);
+    makeLabel(panel, QStringLiteral("Round"), QRect(kRoundX, 19, kNumberWidth, 15), true, right);
+    makeLabel(panel, QStringLiteral("Total"), QRect(kTotalX, 19, kNumberWidth, 15), true, right);
+    makeLabel(panel, QStringLiteral("Words"), QRect(6, 34, 56, 15), false);
+    makeLabel(panel, QStringLiteral("Score"), QRect(6, 49, 56, 15), false);
     const struct {
         int field;
         int x;
         int y;
-    } numbers[] = {{1, kRoundX, 40}, {2, kRoundX, 58}, {3, kTotalX, 40}, {4, kTotalX, 58}};
+    } numbers[] = {{1, kRoundX, 34}, {2, kRoundX, 49}, {3, kTotalX, 34}, {4, kTotalX, 49}};
     for (const auto &number : numbers) {
         QLabel *label = makeLabel(panel, QStringLiteral("0"),
-                                  QRect(number.x, number.y, kNumberWidth, 16), true, right);
+                                  QRect(number.x, number.y, kNumberWidth, 15), true, right);
         label->setObjectName(prefix + QString::number(number.field));
     }
 
@@ -96,8 +97,8 @@ void GameScorePanels::buildPanel(int seat, QFrame *panel)
     winner->setPixmap(picture);
     winner->setAccessibleName(QStringLiteral("WINNER"));
     const QSize size = picture.deviceIndependentSize().toSize();
-    // Over the numbers, so the winner's panel stands out at a glance.
-    winner->setGeometry((kPanelWidth - size.width()) / 2, kPanelHeight - size.height() - 4,
+    // Under the numbers, so the winner's panel stands out at a glance.
+    winner->setGeometry((kPanelWidth - size.width()) / 2, kPanelHeight - size.height() - 2,
                         size.width(), size.height());
     winner->hide();
 }
