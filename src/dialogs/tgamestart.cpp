@@ -102,7 +102,7 @@ Tgamestart::Tgamestart(QWidget *parent)
     image_show->setFlag(1);
     gametype_ = 0;
 
-    setFixedSize(sizeHint());
+    setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
 }
 
 void Tgamestart::setHooks(Hooks hooks)

@@ -1,13 +1,15 @@
 // Takes the two pictures of the game view shown in the README: a running
 // round (board, word list, countdown) and the score panels after the last
-// round. Run by hand on the offscreen platform:
-//   QT_QPA_PLATFORM=offscreen gameview_shots docs/round.png docs/scores.png
+// round, and optionally the game start window. Run by hand on the offscreen
+// platform:
+//   QT_QPA_PLATFORM=offscreen gameview_shots docs/round.png docs/scores.png [start.png]
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
 #include "client/gameview.h"
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
 #include "client/tchat.h"
+#include "dialogs/tgamestart.h"
 #include "net/messages.h"
 
 #include <QApplication>
@@ -41,8 +43,8 @@ bool save(QWidget &window, const char *path)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: gameview_shots ROUND.png SCORES.png\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: gameview_shots ROUND.png SCORES.png [START.png]\n");
         return 2;
     }
     Tchat chat;
@@ -81,5 +83,12 @@ int main(int argc, char *argv[])
     scores[3] = {4, 21, 6, 1, 3};
     receive(chat, Msg::endround(scores));
     receive(chat, Msg::winner(1));
-    return save(chat, argv[2]) ? 0 : 1;
+    if (!save(chat, argv[2]))
+        return 1;
+    if (argc == 3)
+        return 0;
+    Tgamestart gamestart;
+    gamestart.checkimage(QStringLiteral("image_letters6"));
+    gamestart.show();
+    return save(gamestart, argv[3]) ? 0 : 1;
 }
