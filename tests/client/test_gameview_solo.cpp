@@ -18,6 +18,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -186,6 +187,12 @@ void TestGameViewSolo::wholeSoloGame()
     if (winner == 1)
         QCOMPARE(tally.mylabel_3Text(), QString::number(own));
     QCOMPARE(boxes.size(), 1);
+
+    // "View Tally" lists the other player of this game and shows the window.
+    chat.menus->ViewTally1->trigger();
+    QVERIFY(tally.isVisible());
+    QCOMPARE(tally.checklist()->count(), 1);
+    QCOMPARE(tally.checklist()->item(0)->text(), QStringLiteral("Klot"));
 }
 
 QTEST_MAIN(TestGameViewSolo)
