@@ -5,6 +5,7 @@
 #include "client/dispatcher.h"
 #include "client/gamecommands.h"
 #include "client/gameview.h"
+#include "client/inisettings.h"
 #include "client/seatrows.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -189,6 +190,9 @@ void Tchat::setWindows(const Windows &windows)
     if (windows_.phrases)
         connect(windows_.phrases, &Tphrases::done, this,
                 [this] { guarded([this] { phrasesDone(); }); });
+    if (windows_.help)
+        connect(windows_.help, &Thelp::aboutRequested, this,
+                [this] { guarded([this] { About1Click(); }); });
 }
 
 void Tchat::setParameters(const QStringList &parameters)
@@ -322,16 +326,19 @@ void Tchat::FormResize()
         resize(std::max(width(), least.width()), std::max(height(), least.height()));
 }
 
+IniSettings Tchat::settings()
+{
+    return IniSettings({this, menus, chat, windows_.gamestart}, state);
+}
+
 void Tchat::saveinifile()
 {
-    // The settings file is written here and only here; it is filled in with
-    // the settings file's keys.
+    settings().save();
 }
 
 void Tchat::loadinifile()
 {
-    // Read once, when the server confirmed our own login; filled in with the
-    // settings file's keys.
+    settings().load();
 }
 
 void Tchat::sockRead(TSock *, int)
@@ -372,22 +379,33 @@ void Tchat::ResetScreenLocation1Click()
     resize(790, 525);
 }
 
+void Tchat::showCentred(QWidget *window)
+{
+    // Shown first: a window's frame is only known once it is on screen.
+    window->show();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(frameGeometry().center());
+    window->move(frame.topLeft());
+    window->raise();
+    window->activateWindow();
+}
+
 void Tchat::Content1Click()
 {
     if (windows_.help)
-        windows_.help->show();
+        showCentred(windows_.help);
 }
 
 void Tchat::About1Click()
 {
     if (windows_.about)
-        windows_.about->show();
+        showCentred(windows_.about);
 }
 
 void Tchat::SpyList1Click()
 {
     if (windows_.spylist)
-        windows_.spylist->show();
+        showCentred(windows_.spylist);
 }
 
 void Tchat::PrhaseList1Click()
@@ -396,13 +414,17 @@ void Tchat::PrhaseList1Click()
         return;
     for (int n = 1; n <= ChatPane::kPhrases; ++n)
         windows_.phrases->setPhrase(n, chat->phrase(n));
-    windows_.phrases->show();
+    showCentred(windows_.phrases);
 }
 
 void Tchat::phrasesDone()
 {
-    for (int n = 1; n <= ChatPane::kPhrases; ++n)
-        chat->setPhrase(n, windows_.phrases->phrase(n));
+    QStringList phrases;
+    for (int n = 1; n <= ChatPane::kPhrases; ++n) {
+        phrases << windows_.phrases->phrase(n);
+        chat->setPhrase(n, phrases.last());
+    }
+    IniSettings::savePhrases(state.sectionname, phrases);
 }
 
 void Tchat::ViewTally1Click()

@@ -14,6 +14,7 @@ class ChatPane;
 class Dispatcher;
 class GameCommands;
 class GameView;
+class IniSettings;
 class QLabel;
 class QPushButton;
 class RunningMarker;
@@ -94,7 +95,8 @@ public:
     void ViewTally1Click();
     void Image4Click();
     void button_startClick();
-    // The phrase editor's "Done": its fields become the buttons' phrases.
+    // The phrase editor's "Done": its fields become the buttons' phrases and
+    // are stored in the settings file.
     void phrasesDone();
 
     // The smallest window size FormResize allows.
@@ -127,6 +129,10 @@ protected:
 
 private:
     void buildBoard();
+    // The settings file's keys, read into and written from this window's parts.
+    IniSettings settings();
+    // Shows a secondary window (not modal) centred on this one.
+    void showCentred(QWidget *window);
     void wireMenus();
     void info(const QString &text);
 

@@ -1,66 +1,109 @@
 #include "dialogs/tabout.h"
 
+#include "client/artwork.h"
 #include "common/guard.h"
 #include "common/version.h"
 
 #include <QDesktopServices>
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
-#include <QVBoxLayout>
 
 const QString Tabout::URL1 = QStringLiteral("www.quillmark.example");
 
 Tabout::Tabout(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
+    , opener_([](const QUrl &url) { QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("Lexiclash - About"));
+    setFixedSize(304, 174);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
 
-    Label7 = new QLabel(URL1, this);
-    Label7->setObjectName(QStringLiteral("Label7"));
+    Image5 = new QLabel(this);
+    Image5->setObjectName(QStringLiteral("Image5"));
+    Image5->setPixmap(Artwork::makerLogo());
+    Image5->setGeometry((width() - Artwork::kLogoSize.width()) / 2, 4, Artwork::kLogoSize.width(),
+                        Artwork::kLogoSize.height());
+
+    Label7 = addLabel("Label7", URL1, QRect(0, 60, width(), 16));
     QFont link = Label7->font();
     link.setBold(true);
     link.setUnderline(true);
     Label7->setFont(link);
-    Label7->setCursor(Qt::PointingHandCursor);
-    Label7->installEventFilter(this);
+    QPalette navy = Label7->palette();
+    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    Label7->setPalette(navy);
 
-    auto *versionRow = new QHBoxLayout;
-    versionRow->setSpacing(0);
-    auto *label1 = new QLabel(QStringLiteral("Version "), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    version = new QLabel(QString::fromLatin1(kVersionText), this);
-    version->setObjectName(QStringLiteral("version"));
-    auto *label9 = new QLabel(QStringLiteral(".6"), this);
-    label9->setObjectName(QStringLiteral("Label9"));
-    versionRow->addStretch();
-    versionRow->addWidget(label1);
-    versionRow->addWidget(version);
-    versionRow->addWidget(label9);
-    versionRow->addStretch();
+    for (QLabel *clickable : {Image5, Label7}) {
+        clickable->setCursor(Qt::PointingHandCursor);
+        clickable->installEventFilter(this);
+    }
+
+    constexpr int lineHeight = 13;
+    int y = 80;
+    auto credit = [&](const char *name, const QString &text) {
+        QLabel *label = addLabel(name, text, QRect(0, y, width(), lineHeight));
+        QFont small = label->font();
+        small.setPointSize(7);
+        label->setFont(small);
+        y += lineHeight;
+        return label;
+    };
+    Label6 = credit("Label6", QStringLiteral("Lexiclash, a word game by Quillmark"));
+    Label5 = credit("Label5", QStringLiteral("Game design and programming: Quillmark"));
+    Label3 = credit("Label3", QStringLiteral("Artwork and sounds: Quillmark"));
+    Label4 = credit("Label4", QStringLiteral("Thanks to every player who tested it"));
+    Label2 = credit("Label2", QStringLiteral("Copyright 2006-2008 Quillmark"));
+
+    // "Version", "1.0.3" and ".6" read as one version number.
+    constexpr int versionTop = 152;
+    Label1 = addLabel("Label1", QStringLiteral("Version"), QRect(8, versionTop, 44, 16));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    version = addLabel("version", QString::fromLatin1(kVersionText), QRect(54, versionTop, 36, 16));
+    version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label9 = addLabel("Label9", QStringLiteral(".6"), QRect(90, versionTop, 20, 16));
+    Label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     button_done = new QPushButton(QStringLiteral("Done"), this);
     button_done->setObjectName(QStringLiteral("button_done"));
-    connect(button_done, &QPushButton::clicked, this, &QWidget::close);
+    button_done->setGeometry(width() - 8 - 72, height() - 6 - 24, 72, 24);
+    connect(button_done, &QPushButton::clicked, this,
+            [this] { guarded([this] { button_doneClick(); }); });
+}
 
-    auto *column = new QVBoxLayout(this);
-    column->addWidget(Label7, 0, Qt::AlignHCenter);
-    column->addLayout(versionRow);
-    column->addWidget(button_done, 0, Qt::AlignHCenter);
-    setFixedSize(304, 174);
+QLabel *Tabout::addLabel(const char *name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    label->setAlignment(Qt::AlignCenter);
+    label->setGeometry(geometry);
+    return label;
+}
+
+void Tabout::setLinkOpener(LinkOpener opener)
+{
+    opener_ = std::move(opener);
 }
 
 void Tabout::openLink()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + URL1));
+    if (opener_)
+        opener_(QUrl(QStringLiteral("http://") + URL1));
+}
+
+void Tabout::button_doneClick()
+{
+    close();
 }
 
 bool Tabout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Label7 && event->type() == QEvent::MouseButtonPress)
+    if ((watched == Image5 || watched == Label7) && event->type() == QEvent::MouseButtonPress)
         guarded([this] { openLink(); });
     return QWidget::eventFilter(watched, event);
 }

@@ -1,28 +1,39 @@
 #include "dialogs/tphrases.h"
 
+#include "client/artwork.h"
 #include "common/guard.h"
 
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 Tphrases::Tphrases(QWidget *parent)
-    : QWidget(parent, Qt::Dialog)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("phrases"));
     setWindowTitle(QStringLiteral("Lexiclash - Phrase Buttons "));
+    QPalette tiled = palette();
+    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
+    setPalette(tiled);
+    setAutoFillBackground(true);
 
-    auto *fields = new QFormLayout;
+    auto *fields = new QGridLayout;
     for (int n = 1; n <= kPhrases; ++n) {
+        auto *label = new QLabel(QStringLiteral("Phrase Button %1:").arg(n), this);
+        label->setObjectName(QStringLiteral("label_phrase") + QString::number(n));
         auto *field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("phrase") + QString::number(n));
-        field->setMaxLength(50);
+        field->setMaxLength(kMaxLength);
+        field->setMinimumWidth(260);
+        label->setBuddy(field);
         phrases[n - 1] = field;
-        fields->addRow(QStringLiteral("Phrase Button %1:").arg(n), field);
+        fields->addWidget(label, n - 1, 0);
+        fields->addWidget(field, n - 1, 1);
     }
     auto *note = new QLabel(QStringLiteral("Buttons can only be used once every 2 seconds"), this);
+    note->setObjectName(QStringLiteral("label_note"));
     QPalette red = note->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     note->setPalette(red);
@@ -34,8 +45,9 @@ Tphrases::Tphrases(QWidget *parent)
 
     auto *column = new QVBoxLayout(this);
     column->addLayout(fields);
-    column->addWidget(note);
-    column->addWidget(button_done, 0, Qt::AlignRight);
+    column->addWidget(note, 0, Qt::AlignHCenter);
+    column->addWidget(button_done, 0, Qt::AlignHCenter);
+    column->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString Tphrases::phrase(int n) const

@@ -13,10 +13,13 @@ class Tphrases : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kPhrases = 10;
+    // The longest phrase a field takes.
+    static constexpr int kMaxLength = 50;
     explicit Tphrases(QWidget *parent = nullptr);
 
     // The text of field n (1 to 10).
     QString phrase(int n) const;
+    // Sets field n (1 to 10); a longer text is cut to kMaxLength.
     void setPhrase(int n, const QString &text);
     // Hands the fields on and hides the editor.
     void button_doneClick();

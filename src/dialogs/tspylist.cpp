@@ -1,5 +1,6 @@
 #include "dialogs/tspylist.h"
 
+#include "client/artwork.h"
 #include "common/guard.h"
 #include "common/intconv.h"
 
@@ -17,7 +18,13 @@ Tspylist::Tspylist(QWidget *parent)
     setObjectName(QStringLiteral("spylist"));
     setWindowTitle(QStringLiteral("Lexiclash - Spys"));
 
+    QPalette tiled = palette();
+    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
+    setPalette(tiled);
+    setAutoFillBackground(true);
+
     auto *caption = new QLabel(QStringLiteral("Spy List"), this);
+    caption->setObjectName(QStringLiteral("label_caption"));
     QFont bold = caption->font();
     bold.setBold(true);
     caption->setFont(bold);
@@ -82,6 +89,8 @@ void Tspylist::listbox_spysMouseMove(const QPoint &pos)
 
 void Tspylist::popup_kickhimClick()
 {
+    if (!popup_kickhim->isEnabled())
+        return;
     // A line that left since the pointer last moved names nobody.
     if (hoverindex_ < 0 || hoverindex_ >= listbox_spys->count())
         return;
