@@ -15,7 +15,10 @@ void Random::seed(quint32 value) { generator().seed(value); }
 
 void Random::seedFromClock()
 {
-    generator().seed(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
+    // LEXICLASH_SEED replaces the clock so that a whole game can be replayed.
+    bool fixed = false;
+    const quint32 value = qEnvironmentVariable("LEXICLASH_SEED").toUInt(&fixed);
+    generator().seed(fixed ? value : static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
 }
 
 int Random::below(int n)

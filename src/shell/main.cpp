@@ -1,5 +1,6 @@
 #include "client/tchat.h"
 #include "shell/appwindows.h"
+#include "shell/automation.h"
 #include "shell/signalwatcher.h"
 #include "shell/singleinstance.h"
 #include "shell/uihandlers.h"
@@ -36,6 +37,8 @@ int main(int argc, char *argv[])
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, chat, &QWidget::close);
 
+    // A test hook only when LEXICLASH_AUTOMATION is set; nothing otherwise.
+    const auto automation = Automation::fromEnvironment();
     chat->show();
     return app.exec();
 }

@@ -1,0 +1,206 @@
+#include "gameprocess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+constexpr int kAnswerTimeoutMs = 20000;
+}
+
+QString gameProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/lexiclash");
+}
+
+quint16 freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
+    socklen_t len = sizeof sa;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
+    ::close(fd);
+    return ntohs(sa.sin_port);
+}
+
+GameProcess::GameProcess(const QString &root, const QString &name, quint16 gamePort)
+    : name_(name)
+    , home_(root + QLatin1Char('/') + name + QStringLiteral("/home"))
+    , work_(root + QLatin1Char('/') + name + QStringLiteral("/work"))
+    , socketPath_(root + QLatin1Char('/') + name + QStringLiteral("/automation.sock"))
+    , logPath_(root + QLatin1Char('/') + name + QStringLiteral("/log.txt"))
+    , env_(QProcessEnvironment::systemEnvironment())
+{
+    QDir().mkpath(home_);
+    QDir().mkpath(work_);
+    const QString runtime = root + QLatin1Char('/') + name + QStringLiteral("/run");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env_.insert(QStringLiteral("LEXICLASH_HOME"), home_);
+    env_.insert(QStringLiteral("LEXICLASH_PORT"), QString::number(gamePort));
+    // No lobby listens there: the presence connection fails quietly.
+    env_.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"), QString::number(freePort()));
+    env_.insert(QStringLiteral("LEXICLASH_INSTANCE"), name);
+    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env_.insert(QStringLiteral("LEXICLASH_AUTOMATION"), socketPath_);
+}
+
+GameProcess::~GameProcess()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (process_ && process_->state() != QProcess::NotRunning) {
+        process_->kill();
+        process_->waitForFinished(5000);
+    }
+}
+
+void GameProcess::setEnv(const QString &key, const QString &value)
+{
+    env_.insert(key, value);
+}
+
+bool GameProcess::start(const QStringList &parameters)
+{
+    process_ = std::make_unique<QProcess>();
+    process_->setProgram(gameProgram());
+    process_->setArguments(parameters);
+    process_->setWorkingDirectory(work_);
+    process_->setProcessEnvironment(env_);
+    process_->setProcessChannelMode(QProcess::MergedChannels);
+    process_->setStandardOutputFile(logPath_);
+    process_->start();
+    if (!process_->waitForStarted(10000))
+        return false;
+    return waitFor([this] { return connectAutomation(); });
+}
+
+bool GameProcess::connectAutomation()
+{
+    if (process_->state() == QProcess::NotRunning)
+        return true;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socketPath_);
+    std::memcpy(address.sun_path, path.constData(),
+                std::min(size_t(path.size()), sizeof address.sun_path - 1));
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return false;
+    }
+    timeval timeout{kAnswerTimeoutMs / 1000, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    fd_ = fd;
+    return true;
+}
+
+QByteArray GameProcess::command(const QByteArray &line)
+{
+    if (fd_ < 0)
+        return {};
+    const QByteArray out = line + '\n';
+    if (::send(fd_, out.constData(), size_t(out.size()), MSG_NOSIGNAL) != out.size())
+        return {};
+    QByteArray answer;
+    char c = 0;
+    while (::recv(fd_, &c, 1, 0) == 1) {
+        if (c == '\n')
+            return answer;
+        answer.append(c);
+    }
+    return {};
+}
+
+QString GameProcess::text(const QString &objectName)
+{
+    const QByteArray answer = command("text " + objectName.toUtf8());
+    if (!answer.startsWith("ok"))
+        return QStringLiteral("<%1>").arg(QString::fromUtf8(answer));
+    return QString::fromUtf8(answer.mid(3)).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+}
+
+bool GameProcess::waitFor(const std::function<bool()> &probe, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!probe()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+qint64 GameProcess::pid() const
+{
+    return process_ ? process_->processId() : -1;
+}
+
+int GameProcess::fdCount() const
+{
+    QDir fds(QStringLiteral("/proc/%1/fd").arg(pid()));
+    if (!fds.exists())
+        return -1;
+    return int(fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
+}
+
+qint64 GameProcess::statusKb(const char *field) const
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+void GameProcess::signal(int signo) const
+{
+    if (pid() > 0)
+        ::kill(pid_t(pid()), signo);
+}
+
+bool GameProcess::waitExit(int timeoutMs)
+{
+    if (!process_)
+        return true;
+    if (process_->state() == QProcess::NotRunning)
+        return true;
+    return process_->waitForFinished(timeoutMs);
+}
+
+int GameProcess::exitCode() const
+{
+    return process_ ? process_->exitCode() : -1;
+}
+
+QProcess::ExitStatus GameProcess::exitStatus() const
+{
+    return process_ ? process_->exitStatus() : QProcess::CrashExit;
+}
+
+QByteArray GameProcess::log() const
+{
+    QFile file(logPath_);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
