@@ -167,9 +167,11 @@ qint64 decompressDevice(const TLZR &coder, QIODevice &input, QIODevice &output,
 
 // The output is written to a temporary file beside OutputFile and only takes
 // its place once complete, so a failure never destroys an earlier file.
+// Unbuffered, so a short or failed write shows at the write that caused it:
+// a buffered QSaveFile can lose a failed flush and still commit.
 void openOutput(QSaveFile &file, const QString &name)
 {
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw ELzrw1Exception(
             QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") + name);
 }
@@ -181,9 +183,9 @@ void openInput(QFile &file, const QString &name)
             QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + name);
 }
 
-void commitOutput(QSaveFile &file, const Messages &texts)
+void commitOutput(QSaveFile &file, qint64 written, const Messages &texts)
 {
-    if (!file.commit())
+    if (file.error() != QFileDevice::NoError || file.size() != written || !file.commit())
         throw ELzrw1Exception(texts.write);
 }
 
@@ -201,7 +203,7 @@ qint64 Tlzrw1::Compress()
     QSaveFile output(OutputFile);
     openOutput(output, OutputFile);
     const qint64 written = compressDevice(coder_, input, info.size(), output, texts);
-    commitOutput(output, texts);
+    commitOutput(output, written, texts);
     return written;
 }
 
@@ -213,7 +215,7 @@ qint64 Tlzrw1::Decompress()
     QSaveFile output(OutputFile);
     openOutput(output, OutputFile);
     const qint64 written = decompressDevice(coder_, input, output, texts);
-    commitOutput(output, texts);
+    commitOutput(output, written, texts);
     return written;
 }
 

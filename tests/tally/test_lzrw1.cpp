@@ -9,6 +9,9 @@
 
 #include <vector>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 const QString kPlainName = QStringLiteral("plain.bin");
@@ -164,6 +167,7 @@ private slots:
     void invalidContainers_data();
     void invalidContainers();
     void failedDecompressKeepsEarlierOutput();
+    void fullDiskFailsCompress();
     void corruptBlocksRejected_data();
     void corruptBlocksRejected();
     void shortPayloadsDecodeEmpty_data();
@@ -411,6 +415,41 @@ void TestLzrw1::failedDecompressKeepsEarlierOutput()
     writeFile(kOutputName, "earlier contents");
     const QByteArray bytes = QByteArray::fromHex("57525A4C 04000000 0400 80616263");
     QVERIFY_THROWS_EXCEPTION(ELzrw1Exception, decompressBytes(bytes));
+    QCOMPARE(readFile(kOutputName), QByteArray("earlier contents"));
+    QCOMPARE(QDir().entryList({kOutputName + "*"}, QDir::Files | QDir::Hidden),
+             QStringList{kOutputName});
+}
+
+// A file-size limit makes the disk "full" part-way through the container: the
+// compression must fail and leave the earlier output untouched.
+void TestLzrw1::fullDiskFailsCompress()
+{
+    writeFile(kOutputName, "earlier contents");
+    Random::seed(5);
+    QByteArray data(20000, '\0');
+    for (char &c : data)
+        c = char(Random::below(256));
+    writeFile(kPlainName, data);
+
+    rlimit previous{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = 5000;
+    signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    QString message;
+    try {
+        Tlzrw1 lzrw;
+        lzrw.InputFile = kPlainName;
+        lzrw.OutputFile = kOutputName;
+        lzrw.Compress();
+    } catch (const ELzrw1Exception &e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    signal(SIGXFSZ, SIG_DFL);
+
+    QCOMPARE(message, QStringLiteral("Lzrw1 : Error writing to output file : ") + kOutputName);
     QCOMPARE(readFile(kOutputName), QByteArray("earlier contents"));
     QCOMPARE(QDir().entryList({kOutputName + "*"}, QDir::Files | QDir::Hidden),
              QStringList{kOutputName});
