@@ -10,6 +10,7 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
+#include "net/tsock.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -138,6 +139,7 @@ private slots:
     void closeWritesOnlyWhenTheGeometryChanged_data();
     void closeWritesOnlyWhenTheGeometryChanged();
     void textSizeWithoutItem();
+    void gameStartStoresItsChoices();
 
 private:
     void makeWindow();
@@ -460,6 +462,37 @@ void SettingsTest::textSizeWithoutItem()
     QCOMPARE(probe("textsize"), QStringLiteral("11:"));
     chat_->menus->Fast1->trigger();
     QVERIFY(sectionLines(iniPath()).contains("Textsize=11"));
+}
+
+// A game start goes out on a real connection, then the window's three
+// choices are in the file and come back at the next run.
+void SettingsTest::gameStartStoresItsChoices()
+{
+    TSock listener;
+    TSock *server = nullptr;
+    listener.setPortName(QStringLiteral("0"));
+    listener.OnAccept = [&server](TSock *sender) { sender->Accept(server); };
+    listener.setListen(true);
+    chat_->sock->setHostName(QStringLiteral("127.0.0.1"));
+    chat_->sock->setPortName(QString::number(listener.localPort()));
+    chat_->sock->Open();
+    QTRY_VERIFY_WITH_TIMEOUT(server && chat_->sock->Connected(), 10000);
+
+    gamestart_->UpDown1->setPosition(7);
+    gamestart_->UpDown2->setPosition(90);
+    gamestart_->checkimage(QStringLiteral("image_letters2"));
+    gamestart_->button_startClick();
+    QVERIFY(errors_.isEmpty());
+    const QStringList lines = sectionLines(iniPath());
+    QVERIFY2(lines.contains("Playtoscore=7") && lines.contains("Timeperturn=90") &&
+                 lines.contains("Gametype=2"),
+             qPrintable(lines.join(' ')));
+
+    makeWindow();
+    login();
+    QCOMPARE(probe("rounds"), QStringLiteral("7"));
+    QCOMPARE(probe("seconds"), QStringLiteral("90"));
+    QCOMPARE(probe("gametype"), QStringLiteral("2"));
 }
 
 QTEST_MAIN(SettingsTest)
