@@ -113,6 +113,10 @@ QWidget *Thelp::buildSideBar()
     QFont small = credits->font();
     small.setPointSize(7);
     credits->setFont(small);
+    // Light letters, so the lines stand out on the dark tiles.
+    QPalette light = credits->palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    credits->setPalette(light);
     const int creditsTop = y + 8 + buttonHeight + 12;
     const int doneTop = height() - margin - buttonHeight;
     credits->setGeometry(margin, creditsTop, buttonWidth, doneTop - creditsTop - 8);
