@@ -30,15 +30,36 @@
 namespace {
 constexpr qsizetype kMaxLine = 64 * 1024;
 
+QObject *findIn(QWidget *top, const QString &name)
+{
+    if (top->objectName() == name)
+        return top;
+    if (auto *widget = top->findChild<QWidget *>(name))
+        return widget;
+    return top->findChild<QAction *>(name);
+}
+
+// "window/name" looks only in the top-level window of that name; a bare name
+// is looked for in the windows shown first, since several windows reuse names.
 QObject *findNamed(const QString &name)
 {
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (top->objectName() == name)
-            return top;
-        if (auto *widget = top->findChild<QWidget *>(name))
-            return widget;
-        if (auto *action = top->findChild<QAction *>(name))
-            return action;
+    const qsizetype slash = name.indexOf(QLatin1Char('/'));
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    if (slash >= 0) {
+        const QString window = name.left(slash);
+        for (QWidget *top : tops) {
+            if (top->objectName() == window)
+                return findIn(top, name.mid(slash + 1));
+        }
+        return nullptr;
+    }
+    for (const bool shown : {true, false}) {
+        for (QWidget *top : tops) {
+            if (top->isVisible() != shown)
+                continue;
+            if (QObject *found = findIn(top, name))
+                return found;
+        }
     }
     return nullptr;
 }

@@ -23,7 +23,8 @@ class QWidget;
 //   close [name]          closes a window (the main window "chat" by default)
 //   messages              the texts of the message boxes now shown
 //   dismiss               closes the message boxes now shown with OK
-// Widgets and actions are found by objectName across all top-level windows.
+// Widgets and actions are found by objectName across all top-level windows,
+// the shown ones first; "window/name" names the top-level window to look in.
 // Every input is a real Qt event delivered to the widget. Answers are
 // "ok", "ok <text>" or "error <reason>".
 class Automation : public QObject {

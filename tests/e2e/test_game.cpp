@@ -1,0 +1,260 @@
+// Whole games with real program copies: a host and two joiners of
+// build/bin/lexiclash on the offscreen platform, each with its own folders,
+// played through their windows over the automation channel, and a raw test
+// client that logs in and records every message it receives.
+
+#include "gameprocess.h"
+#include "net/messages.h"
+#include "rawclient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+// One round, 30 seconds, any word length, the quick pause, no sounds.
+void writeHostSettings(const QString &home)
+{
+    QFile file(home + QStringLiteral("/quillmarklobby.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Lexiclash]\nPlaytoscore=1\nTimeperturn=30\nGametype=0\nBotspeed=10\n"
+               "Playsounds=false\n");
+}
+
+// A word of the copy's list file "English" (15-byte records) that begins
+// with the prefix and is not in the list of words to avoid.
+QByteArray wordWithPrefix(const QString &workFolder, const QByteArray &prefix,
+                          const QList<QByteArray> &avoid = {})
+{
+    QFile file(workFolder + QStringLiteral("/English"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = file.readAll();
+    for (qsizetype at = 0; at + 15 <= all.size(); at += 15) {
+        const QByteArray word = all.mid(at + 1, 14).trimmed();
+        if (word.startsWith(prefix) && word.size() > prefix.size() && !avoid.contains(word))
+            return word;
+    }
+    return {};
+}
+
+bool seatShows(GameProcess &copy, int seat, const QString &name)
+{
+    return GameProcess::waitFor(
+        [&] { return copy.text(QStringLiteral("label_playername%1").arg(seat)) == name; });
+}
+
+// Starts a game from the host's windows: "START GAME", then the game start
+// window's start picture.
+bool startGame(GameProcess &host)
+{
+    if (host.command("click button_start") != "ok")
+        return false;
+    if (!GameProcess::waitFor([&] { return host.command("visible gamestart") == "ok 1"; }))
+        return false;
+    return host.command("click gamestart/Image1") == "ok";
+}
+
+// Enters a word in a copy's word field as a player does.
+void enterWord(GameProcess &copy, const QByteArray &word)
+{
+    QCOMPARE(copy.command("type edit_word " + word), QByteArray("ok"));
+    QCOMPARE(copy.command("key edit_word Return"), QByteArray("ok"));
+}
+
+Msg::StartRound lastRound(const RawClient &client)
+{
+    return Msg::readStartround(splitMessage(client.withCommand(Cmd::startround).last()).body);
+}
+
+// Waits until the client has received count messages of the command.
+bool waitCount(RawClient &client, const QByteArray &command, int count, int timeoutMs = 30000)
+{
+    return GameProcess::waitFor(
+        [&] {
+            client.poll(10);
+            return client.withCommand(command).size() >= count;
+        },
+        timeoutMs);
+}
+} // namespace
+
+class GameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void wholeGameThroughTheWindows();
+    void joinerKilledInTheMiddleOfARound();
+
+private:
+    std::unique_ptr<QTemporaryDir> root_;
+    quint16 port_ = 0;
+};
+
+void GameTest::init()
+{
+    root_ = std::make_unique<QTemporaryDir>(QDir::currentPath() + QStringLiteral("/gameXXXXXX"));
+    port_ = freePort();
+}
+
+void GameTest::cleanup()
+{
+    root_.reset();
+}
+
+void GameTest::wholeGameThroughTheWindows()
+{
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    host.setEnv(QStringLiteral("LEXICLASH_SEED"), QStringLiteral("4242"));
+    writeHostSettings(host.home());
+    QVERIFY(host.start(
+        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
+    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+
+    GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
+    QVERIFY(
+        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
+    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
+    GameProcess jill(root_->path(), QStringLiteral("jill"), port_);
+    QVERIFY(
+        jill.start({QStringLiteral("Jill"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
+    QVERIFY(seatShows(host, 3, QStringLiteral("Jill")));
+
+    RawClient robo;
+    QVERIFY(robo.connectTo(port_));
+    QVERIFY(robo.login("Robo"));
+    QCOMPARE(robo.seat(), 4);
+    QVERIFY(robo.waitFor("CMD_newplayerinfo+4+Robo"));
+    QVERIFY(seatShows(jill, 4, QStringLiteral("Robo")));
+    QVERIFY(robo.waitFor("CMD_existingplayers+3+Jill"));
+
+    // Chat from the host's entry field reaches the raw client and the joiners.
+    QCOMPARE(host.command("type mychat Hello all"), QByteArray("ok"));
+    QCOMPARE(host.command("key mychat Return"), QByteArray("ok"));
+    QVERIFY(robo.waitFor("CMD_chat+Hostess chats: Hello all"));
+    QVERIFY(GameProcess::waitFor([&] {
+        return jack.text(QStringLiteral("mainchat")).contains(QLatin1String("Hello all"));
+    }));
+
+    QCOMPARE(host.command("trigger Quick1"), QByteArray("ok"));
+    QVERIFY(GameProcess::waitFor([&] { return host.command("checked Quick1") == "ok 1"; }));
+    QVERIFY(startGame(host));
+    QVERIFY(robo.waitFor(Cmd::startgame));
+    QVERIFY(waitCount(robo, Cmd::startround, 1));
+    QCOMPARE(lastRound(robo).round, 1);
+
+    // Round 1: only refused words, and every player gives up: all totals are
+    // 0, so the lead is shared and a tie-break round follows.
+    robo.send(Msg::sendword(robo.seat(), "QQZXJ"));
+    QVERIFY(robo.waitFor("CMD_notvalid+4+1+"));
+    enterWord(jack, "QQZXJ");
+    QCOMPARE(host.command("click button_igiveup"), QByteArray("ok"));
+    QCOMPARE(jack.command("click button_igiveup"), QByteArray("ok"));
+    QCOMPARE(jill.command("click button_igiveup"), QByteArray("ok"));
+    robo.send(Msg::giveup(robo.seat()));
+    QVERIFY(waitCount(robo, Cmd::endround, 1));
+    QVERIFY(robo.withCommand(Cmd::gotword).isEmpty());
+    QVERIFY(robo.withCommand(Cmd::winner).isEmpty());
+
+    QVERIFY(waitCount(robo, Cmd::startround, 2));
+    const Msg::StartRound second = lastRound(robo);
+    QCOMPARE(second.round, 2);
+    QCOMPARE(second.length, 0);
+    const QByteArray word = wordWithPrefix(host.work(), second.prefix);
+    QVERIFY2(!word.isEmpty(), second.prefix.constData());
+
+    // Round 2: the host finds a word; the raw client's copy of it is refused
+    // as already found, and everybody gives up.
+    enterWord(host, word.toLower());
+    QVERIFY(robo.waitFor("CMD_gotword+1+" + word + "+"));
+    QVERIFY(GameProcess::waitFor([&] {
+        return jill.text(QStringLiteral("memo_wordlist")).contains(QString::fromLatin1(word));
+    }));
+    robo.send(Msg::sendword(robo.seat(), word));
+    QVERIFY(robo.waitFor("CMD_notvalid+4+2+"));
+    QCOMPARE(host.command("click button_igiveup"), QByteArray("ok"));
+    QCOMPARE(jack.command("click button_igiveup"), QByteArray("ok"));
+    QCOMPARE(jill.command("click button_igiveup"), QByteArray("ok"));
+    robo.send(Msg::giveup(robo.seat()));
+    QVERIFY(waitCount(robo, Cmd::endround, 2));
+    const QList<Msg::SeatScore> totals =
+        Msg::readEndround(splitMessage(robo.withCommand(Cmd::endround).last()).body);
+    QCOMPARE(totals.size(), 6);
+    QCOMPARE(totals[0].total, int(word.size()));
+    QCOMPARE(totals[1].total, 0);
+    QVERIFY(robo.waitFor("CMD_winner+1+"));
+
+    // Closing the host ends the game for everybody: the joiners' windows
+    // close on "Socket Closed", and every copy writes its tally file.
+    QCOMPARE(host.command("close"), QByteArray("ok"));
+    QVERIFY(host.waitExit());
+    QCOMPARE(host.exitCode(), 0);
+    QVERIFY(robo.waitClosed());
+    QVERIFY(jack.waitExit());
+    QVERIFY(jill.waitExit());
+    QCOMPARE(jack.exitCode(), 0);
+    QCOMPARE(jill.exitCode(), 0);
+    for (GameProcess *copy : {&host, &jack, &jill}) {
+        const QString tally = copy->home() + QStringLiteral("/Lexiclashtally.tld");
+        QVERIFY2(QFile::exists(tally), qPrintable(tally));
+        QVERIFY(!QFile::exists(copy->work() + QStringLiteral("/English")));
+        const QString text = copy->home() + QStringLiteral("/tally.txt");
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/lexiclash-container"),
+                   {QStringLiteral("decompress"), tally, text});
+        QVERIFY(tool.waitForFinished(20000));
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY(QFile::exists(text));
+    }
+}
+
+void GameTest::joinerKilledInTheMiddleOfARound()
+{
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    writeHostSettings(host.home());
+    QVERIFY(host.start(
+        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
+    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+    GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
+    QVERIFY(
+        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
+    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
+    RawClient robo;
+    QVERIFY(robo.connectTo(port_));
+    QVERIFY(robo.login("Robo"));
+    QCOMPARE(robo.seat(), 3);
+
+    QVERIFY(startGame(host));
+    QVERIFY(waitCount(robo, Cmd::startround, 1));
+    jack.signal(SIGKILL);
+    QVERIFY(jack.waitExit());
+
+    // The seat is freed and the others are told once.
+    QVERIFY(robo.waitFor("CMD_playerdisconnected+2+Jack"));
+    QVERIFY(seatShows(host, 2, QStringLiteral("Klot")));
+    robo.poll(500);
+    QCOMPARE(robo.withCommand(Cmd::playerdisconnected).size(), 1);
+
+    // The round still ends when the remaining players give up.
+    QCOMPARE(host.command("click button_igiveup"), QByteArray("ok"));
+    robo.send(Msg::giveup(robo.seat()));
+    QVERIFY(waitCount(robo, Cmd::endround, 1));
+
+    // A newcomer takes the freed seat.
+    RawClient late;
+    QVERIFY(late.connectTo(port_));
+    QVERIFY(late.login("Late"));
+    QCOMPARE(late.seat(), 2);
+    QCOMPARE(host.command("close"), QByteArray("ok"));
+    QVERIFY(host.waitExit());
+}
+
+QTEST_GUILESS_MAIN(GameTest)
+#include "test_game.moc"
