@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QWidget>
 
+#include <optional>
+
 const QString IniSettings::kFileName = QStringLiteral("quillmarklobby.ini");
 
 namespace {
@@ -30,6 +32,16 @@ int readInteger(const ProfileFile &file, const QString &section, const QString &
 {
     int value = fallback;
     tryStrToInt(file.readString(section, key).toUtf8(), value);
+    return value;
+}
+
+// The key's value as an integer, or nothing when it is empty or no number.
+std::optional<int> readNumber(const ProfileFile &file, const QString &section, const QString &key,
+                              const QString &fallback)
+{
+    int value = 0;
+    if (!tryStrToInt(file.readString(section, key, fallback).toUtf8(), value))
+        return std::nullopt;
     return value;
 }
 
@@ -92,20 +104,14 @@ void IniSettings::load()
     chat.setActionColour(readColour(file, section, QStringLiteral("Actioncolor")));
 
     if (Tgamestart *gamestart = parts_.gamestart) {
-        int number = 0;
-        if (tryStrToInt(file.readString(section, QStringLiteral("Playtoscore"), QStringLiteral("5"))
-                            .toUtf8(),
-                        number))
-            gamestart->UpDown1->setPosition(number);
-        if (tryStrToInt(
-                file.readString(section, QStringLiteral("Timeperturn"), QStringLiteral("60"))
-                    .toUtf8(),
-                number))
-            gamestart->UpDown2->setPosition(number);
+        // An empty or unreadable number leaves the window's own choice.
+        if (const auto rounds = readNumber(file, section, QStringLiteral("Playtoscore"), "5"))
+            gamestart->UpDown1->setPosition(*rounds);
+        if (const auto seconds = readNumber(file, section, QStringLiteral("Timeperturn"), "60"))
+            gamestart->UpDown2->setPosition(*seconds);
         // An empty value, or one that names no option, is the default "Random".
-        int type = kHighestGameType;
-        if (!tryStrToInt(file.readString(section, QStringLiteral("Gametype")).toUtf8(), type) ||
-            type < 0 || type > kHighestGameType)
+        int type = readNumber(file, section, QStringLiteral("Gametype"), "6").value_or(-1);
+        if (type < 0 || type > kHighestGameType)
             type = kHighestGameType;
         gamestart->checkimage(QStringLiteral("image_letters") + QString::number(type));
     }
