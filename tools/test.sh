@@ -16,9 +16,9 @@ run_suite() {
 
 export QT_QPA_PLATFORM=offscreen
 echo "== normal build =="
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
 echo "== sanitizer build =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DLEXICLASH_SANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DLEXICLASH_SANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
