@@ -200,7 +200,7 @@ void FaultTest::randomBytesForTenSeconds()
     // limit and takes one per 10 ms tick, so the noise queues tens of
     // thousands of junk messages ahead of everybody else's.
     QEXPECT_FAIL("", "the server's receive queue has no per-connection limit", Abort);
-    QVERIFY(player.waitFor("CMD_chat+Player chats: still playing"));
+    QVERIFY(player.waitFor("CMD_chat+Player chats: still playing", 5000));
     QVERIFY(gameGoesOn(port_, "After"));
 }
 
