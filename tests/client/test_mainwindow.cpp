@@ -651,9 +651,13 @@ void TestMainWindow::receivedLinesAreShown_data()
         << QByteArray("CMD_chat+<b>Bob</b> chats: &amp; <i>x</i>|clBlue")
         << "<b>Bob</b> chats: &amp; <i>x</i>"
         << "<b>Bob</b> chats:" << QColor(0, 0, 255);
-    QTest::newRow("utf-8") << QByteArray("CMD_chat+Z\xC3\xB6e chats: ok|clBlack")
-                           << QString::fromUtf8("Z\xC3\xB6e chats: ok")
-                           << QString::fromUtf8("Z\xC3\xB6e chats:") << QColor(0, 0, 0);
+    QTest::newRow("utf-8") << QByteArray("CMD_chat+Z\xC3\xB6"
+                                         "e chats: ok|clBlack")
+                           << QString::fromUtf8("Z\xC3\xB6"
+                                                "e chats: ok")
+                           << QString::fromUtf8("Z\xC3\xB6"
+                                                "e chats:")
+                           << QColor(0, 0, 0);
 }
 
 void TestMainWindow::receivedLinesAreShown()
