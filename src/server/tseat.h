@@ -26,4 +26,6 @@ struct TSeat {
     qint64 seatedat = 0;
     // The connection's unfinished tail between reads.
     Framer framer;
+    // Messages of this seat still waiting in the receive queue.
+    int queued = 0;
 };

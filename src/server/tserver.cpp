@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -22,6 +23,15 @@ namespace {
 constexpr int kDefaultPause = 12;
 constexpr int kDefaultBotInterval = 1200;
 constexpr int kRefusedSeat = TServer::kMaxSeats + 1;
+
+// The commands the server handles; everything else it ignores.
+bool understood(const QByteArray &command)
+{
+    static const std::array<QByteArrayView, 7> commands = {
+        Cmd::logininfo, Cmd::kickhim,  Cmd::chat,  Cmd::action,
+        Cmd::startgame, Cmd::sendword, Cmd::giveup};
+    return std::find(commands.begin(), commands.end(), command) != commands.end();
+}
 
 bool isSeat(int seat)
 {
@@ -171,8 +181,20 @@ void TServer::Sock1Read(TSock *sender, int)
     if (!isSeat(seat) || seats[seat].sock != sender)
         return;
     TSeat &s = seats[seat];
-    for (QByteArray &text : s.framer.feed(bytes))
+    for (QByteArray &text : s.framer.feed(bytes)) {
+        // Texts the server would ignore are dropped here, so junk never takes
+        // a tick of the one queue that every connection shares.
+        if (!understood(splitMessage(text).command))
+            continue;
+        if (s.queued >= kMaxQueuedPerSeat) {
+            qWarning().noquote() << "Lexiclash server: seat" << seat
+                                 << "sent messages faster than they are handled; closing it";
+            sender->Close();
+            return;
+        }
+        ++s.queued;
         receivedlist.push(std::move(text), seat);
+    }
     if (s.framer.overflowed()) {
         qWarning().noquote() << "Lexiclash server: seat" << seat
                              << "sent an unterminated message over the size limit; closing it";
@@ -256,6 +278,8 @@ void TServer::checklogins(qint64 nowms)
 void TServer::socktimerTimer()
 {
     const QueuedMessage message = receivedlist.take();
+    if (isSeat(message.origin) && seats[message.origin].queued > 0)
+        --seats[message.origin].queued;
     try {
         dispatch(message);
     } catch (const EConvertError &e) {

@@ -32,6 +32,9 @@ public:
     static constexpr int kMaxPrefixDraws = 1000;
     // Attempts of the computer player to find a fitting word in one tick.
     static constexpr int kComputerAttempts = 1000;
+    // Messages one connection may have waiting in the receive queue; a
+    // connection that floods past it is closed.
+    static constexpr int kMaxQueuedPerSeat = 200;
 
     explicit TServer(QObject *parent = nullptr);
     ~TServer() override;

@@ -77,6 +77,7 @@ private slots:
     void startgameOnlyFromHost();
     void badNumbersDropped();
     void unfinishedTailKeptAndCapped();
+    void junkAndFloodsKeptOutOfTheQueue();
     void connectionObjectsReleased();
 
 private:
@@ -516,6 +517,35 @@ void TestServerConnections::unfinishedTailKeptAndCapped()
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
              QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
     QVERIFY(h.server.seats[1].connected);
+}
+
+// The server takes one message per tick for all connections together, so
+// texts it would ignore never enter the queue, and a connection that queues
+// more than its share is closed.
+void TestServerConnections::junkAndFloodsKeptOutOfTheQueue()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    QVERIFY(h.barrier(ann));
+    h.server.socktimer->stop();
+
+    QByteArray junk;
+    for (int i = 0; i < 1000; ++i)
+        junk += QByteArray("noise") + QByteArray::number(i) + kTerminator + kTerminator;
+    bob->send(junk + "CMD_chat+2+hi|clRed" + kTerminator);
+    QVERIFY(h.wait([&] { return h.server.receivedlist.size() == 1; }));
+    QVERIFY(h.server.seats[2].connected);
+
+    QByteArray flood;
+    for (int i = 0; i <= TServer::kMaxQueuedPerSeat; ++i)
+        flood += Msg::chat(2, "spam", "clRed");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("faster than they are handled"));
+    bob->send(flood);
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.server.seats[1].connected);
+    h.server.socktimer->start();
 }
 
 void TestServerConnections::connectionObjectsReleased()
