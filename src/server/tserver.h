@@ -131,6 +131,10 @@ public:
     int phase = 0;
 
 private:
+    // The queue timer stopped itself on an empty queue and starts again with
+    // the next message.
+    bool queueresting_ = false;
+
     QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
     void dispatch(const QueuedMessage &message);
     void sendto(int seat, const QByteArray &message);

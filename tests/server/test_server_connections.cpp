@@ -78,6 +78,7 @@ private slots:
     void badNumbersDropped();
     void unfinishedTailKeptAndCapped();
     void junkAndFloodsKeptOutOfTheQueue();
+    void queueTimerRestsWhileIdle();
     void connectionObjectsReleased();
 
 private:
@@ -546,6 +547,21 @@ void TestServerConnections::junkAndFloodsKeptOutOfTheQueue()
     QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
     QVERIFY(h.server.seats[1].connected);
     h.server.socktimer->start();
+}
+
+// An idle host must not wake every 10 ms: the queue timer stops on an empty
+// queue and the next message starts it again.
+void TestServerConnections::queueTimerRestsWhileIdle()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+
+    ann->send(Msg::chat(1, "awake", "clRed"));
+    QVERIFY(h.wait([&] { return bob->received().contains("CMD_chat+Ann chats: awake|clRed"); }));
+    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
 }
 
 void TestServerConnections::connectionObjectsReleased()
