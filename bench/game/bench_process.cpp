@@ -15,6 +15,7 @@
 // Usage: bench_process [runs]   (default 5 start-ups; CPU from the last run)
 
 #include "../../tests/e2e/gameprocess.h"
+#include "loopbackport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -69,7 +70,7 @@ int main(int argc, char *argv[])
     std::vector<double> peak;
     for (int run = 0; run < runs; ++run) {
         QTemporaryDir root;
-        const quint16 port = freePort();
+        const quint16 port = unusedLoopbackPort();
         GameProcess game(root.path(), QStringLiteral("solo"), port);
         QFile settings(game.home() + QStringLiteral("/quillmarklobby.ini"));
         settings.open(QIODevice::WriteOnly);

@@ -1,4 +1,5 @@
 #include "httptestserver.h"
+#include "loopbackport.h"
 
 #include "http/thttpcli.h"
 
@@ -13,20 +14,6 @@
 using Mode = HttpTestServer::Mode;
 
 namespace {
-// A port on 127.0.0.1 that nobody listens on.
-quint16 closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 QByteArray sampleBody(int size)
 {
     QByteArray body;
@@ -123,7 +110,7 @@ void HttpTest::outcomes()
     server.setReply("/doc", {status, "Reason", sampleBody(5000), Mode(mode), extraHeaders, 64});
     server.setReply("/real.exe", {200, "OK", "the real document", Mode::Complete, {}, 64});
     THttpCli client;
-    client.URL = refused ? QStringLiteral("http://127.0.0.1:%1/doc").arg(closedPort())
+    client.URL = refused ? QStringLiteral("http://127.0.0.1:%1/doc").arg(unusedLoopbackPort())
                          : QString::fromLatin1(server.url("/doc"));
     QBuffer sink;
     sink.open(QIODevice::WriteOnly);

@@ -1,3 +1,4 @@
+#include "loopbackport.h"
 #include "net/tsock.h"
 
 #include <QProcess>
@@ -12,20 +13,6 @@
 #include <memory>
 
 namespace {
-// A port on 127.0.0.1 that is free at the moment.
-quint16 freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 // A lobby with everything of its own: working folder, settings folder, and
 // the scope of the game's single-instance guard.
 struct Lobby {
@@ -77,7 +64,7 @@ void LobbyGameTest::startLobby(Lobby &lobby, const QString &instance, const QStr
 
 void LobbyGameTest::hostAndJoinLogInThroughTheLobby()
 {
-    gamePort_ = freePort();
+    gamePort_ = unusedLoopbackPort();
     host_ = std::make_unique<Lobby>();
     join_ = std::make_unique<Lobby>();
 

@@ -11,6 +11,6 @@ target_compile_definitions(lobby_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexic
 add_dependencies(lobby_test lexiclash-lobby)
 
 # A real hosting and a real joining copy of the game, started by two lobbies.
-lexiclash_test(lobby_game_test SOURCES lobby_game_test.cpp LIBS lexiclash_net TIMEOUT 600)
+lexiclash_test(lobby_game_test SOURCES lobby_game_test.cpp LIBS lexiclash_net lexiclash_testsupport TIMEOUT 600)
 target_compile_definitions(lobby_game_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>")
 add_dependencies(lobby_game_test lexiclash-lobby lexiclash)

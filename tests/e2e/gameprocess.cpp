@@ -1,4 +1,5 @@
 #include "gameprocess.h"
+#include "loopbackport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,19 +25,6 @@ QString gameProgram()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/lexiclash");
 }
 
-quint16 freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
-    socklen_t len = sizeof sa;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
-    ::close(fd);
-    return ntohs(sa.sin_port);
-}
-
 GameProcess::GameProcess(const QString &root, const QString &name, quint16 gamePort)
     : name_(name)
     , home_(root + QLatin1Char('/') + name + QStringLiteral("/home"))
@@ -55,7 +43,7 @@ GameProcess::GameProcess(const QString &root, const QString &name, quint16 gameP
     env_.insert(QStringLiteral("LEXICLASH_HOME"), home_);
     env_.insert(QStringLiteral("LEXICLASH_PORT"), QString::number(gamePort));
     // No lobby listens there: the presence connection fails quietly.
-    env_.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"), QString::number(freePort()));
+    env_.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"), QString::number(unusedLoopbackPort()));
     env_.insert(QStringLiteral("LEXICLASH_INSTANCE"), name);
     env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env_.insert(QStringLiteral("LEXICLASH_AUTOMATION"), socketPath_);

@@ -65,5 +65,3 @@ private:
 
 // The lexiclash program next to this test executable.
 QString gameProgram();
-// A loopback TCP port that was free a moment ago.
-quint16 freePort();

@@ -3,6 +3,7 @@
 // port) and works against it with raw clients and the automation channel.
 
 #include "gameprocess.h"
+#include "loopbackport.h"
 #include "net/messages.h"
 #include "rawclient.h"
 
@@ -78,7 +79,7 @@ private:
 void FaultTest::init()
 {
     root_ = std::make_unique<QTemporaryDir>(QDir::currentPath() + QStringLiteral("/faultXXXXXX"));
-    port_ = freePort();
+    port_ = unusedLoopbackPort();
 }
 
 void FaultTest::cleanup()

@@ -4,6 +4,7 @@
 // client that logs in and records every message it receives.
 
 #include "gameprocess.h"
+#include "loopbackport.h"
 #include "net/messages.h"
 #include "rawclient.h"
 
@@ -101,7 +102,7 @@ private:
 void GameTest::init()
 {
     root_ = std::make_unique<QTemporaryDir>(QDir::currentPath() + QStringLiteral("/gameXXXXXX"));
-    port_ = freePort();
+    port_ = unusedLoopbackPort();
 }
 
 void GameTest::cleanup()

@@ -9,6 +9,7 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "loopbackport.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
 #include "shell/appwindows.h"
@@ -34,15 +35,6 @@
 namespace {
 
 constexpr int kWait = 20000;
-
-// A port nobody listens on right now: taken from the system and given back.
-quint16 freePort()
-{
-    TSock probe;
-    probe.setPortName(QStringLiteral("0"));
-    probe.setListen(true);
-    return probe.localPort();
-}
 
 // Stands in for the lobby: counts the presence connections it accepts.
 struct Lobby {
@@ -106,7 +98,7 @@ private:
 
 void TestShell::initTestCase()
 {
-    qputenv("LEXICLASH_PORT", QByteArray::number(freePort()));
+    qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
     qputenv("LEXICLASH_INSTANCE",
             "test-shell-" + QByteArray::number(QCoreApplication::applicationPid()));
 }

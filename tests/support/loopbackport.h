@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QtGlobal>
+
+// A port on 127.0.0.1 that nobody listens on right now: the system chose it
+// for a moment and it was given back.
+quint16 unusedLoopbackPort();
