@@ -4,6 +4,7 @@
 #include "tally/tallyquestion.h"
 #include "tally/tlzrw1.h"
 #include "tally/ttallylist.h"
+#include "tallyexample.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -25,18 +26,6 @@ const QString kMine = QStringLiteral("addtomine");
 
 enum class SaveFailure { ReadOnlyFolder, FullForText, FullForContainer };
 
-QByteArray crlfLines(const QList<QByteArray> &lines)
-{
-    QByteArray text;
-    for (const QByteArray &line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
-// Own totals 12 games, 5 wins, best 310, 140 words; against Ann 4 games: she
-// won 1, the player 2, neither 1, in total and in this session.
-const QList<QByteArray> kWorkedExample = {"9",   "2", "0", "Ann", "12", "4", "5", "1", "310", "2",
-                                          "140", "1", "0", "4",   "0",  "1", "0", "2", "0",   "1"};
 // The same tally as the next run writes it: the session columns start at 0.
 const QList<QByteArray> kWorkedExampleNextRun = {"9", "2",   "0", "Ann", "12", "4", "5",
                                                  "1", "310", "2", "140", "1",  "0", "0",
