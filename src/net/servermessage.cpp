@@ -1,0 +1,58 @@
+#include "net/servermessage.h"
+
+#include "common/errors.h"
+
+namespace {
+
+ServerMessage decodeKnown(const QByteArray &command, const QByteArray &body)
+{
+    if (command == Cmd::sendlogininfo)
+        return Msg::SendLoginInfo{Msg::readSendlogininfo(body)};
+    if (command == Cmd::chat)
+        return Msg::Relayed{Msg::readRelayed(body), false};
+    if (command == Cmd::action)
+        return Msg::Relayed{Msg::readRelayed(body), true};
+    if (command == Cmd::newplayerinfo)
+        return Msg::Arrival{Msg::readPlayerinfo(body), false};
+    if (command == Cmd::havewrongversion)
+        return Msg::HaveWrongVersion{body};
+    if (command == Cmd::wrongversion)
+        return Msg::WrongVersion{};
+    if (command == Cmd::existingplayers)
+        return Msg::Arrival{Msg::readPlayerinfo(body), true};
+    if (command == Cmd::playerdisconnected)
+        return Msg::readPlayerdisconnected(body);
+    if (command == Cmd::startgame)
+        return Msg::readStartgame(body);
+    if (command == Cmd::startround)
+        return Msg::readStartround(body);
+    if (command == Cmd::winner)
+        return Msg::Winner{Msg::readWinner(body)};
+    if (command == Cmd::full)
+        return Msg::Full{};
+    if (command == Cmd::endround)
+        return Msg::EndRound{Msg::readEndround(body)};
+    if (command == Cmd::notvalid)
+        return Msg::readNotvalid(body);
+    if (command == Cmd::gotword)
+        return Msg::readGotword(body);
+    if (command == Cmd::loadstats)
+        return Msg::readLoadstats(body);
+    return Msg::Ignored{command};
+}
+
+} // namespace
+
+ServerMessage decodeServerMessage(const QByteArray &text)
+{
+    const SplitMessage message = splitMessage(text);
+    if (message.command.isEmpty())
+        return Msg::Ignored{};
+    try {
+        return decodeKnown(message.command, message.body);
+    } catch (const EConvertError &error) {
+        // Every field is read before anything is shown, so a bad number
+        // drops the whole message instead of leaving half of it applied.
+        return Msg::Dropped{message.command, error.message()};
+    }
+}

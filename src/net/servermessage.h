@@ -1,0 +1,72 @@
+#pragma once
+
+#include "net/messages.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <variant>
+
+// What a client receives from the server, decoded once into a typed value.
+// The layouts themselves live in messages.h; this is the one place where a
+// received text is read, so nothing downstream ever splits a "+" again.
+
+namespace Msg {
+
+// An empty text, a text without "+", or a command a client does not know:
+// handled as nothing.
+struct Ignored {
+    QByteArray command;
+};
+// A known command whose number field did not convert: the message is dropped
+// whole, and the error text goes to the general error handler.
+struct Dropped {
+    QByteArray command;
+    QString error;
+};
+
+// "CMD_sendlogininfo": the seat the server just handed to this connection.
+struct SendLoginInfo {
+    int seat = 0;
+};
+// "CMD_newplayerinfo" (existing false) and "CMD_existingplayers" (existing true).
+struct Arrival {
+    PlayerInfo player;
+    bool existing = false;
+};
+// "CMD_chat" (action false) and "CMD_action" (action true): a relayed line.
+struct Relayed {
+    RelayedLine line;
+    bool action = false;
+};
+// "CMD_wrongversion": this copy's version differs from the host's.
+struct WrongVersion {};
+// "CMD_havewrongversion": a joining player's version differs from ours.
+struct HaveWrongVersion {
+    QByteArray name;
+};
+// "CMD_full": nine seats are taken; the server closes the connection.
+struct Full {};
+// "CMD_winner": the winning seat.
+struct Winner {
+    int seat = 0;
+};
+// "CMD_endround": one group per player seat, in the order sent.
+struct EndRound {
+    QList<SeatScore> scores;
+};
+
+} // namespace Msg
+
+// One decoded server-to-client message.
+using ServerMessage =
+    std::variant<Msg::Ignored, Msg::Dropped, Msg::SendLoginInfo, Msg::Arrival, Msg::Relayed,
+                 Msg::WrongVersion, Msg::HaveWrongVersion, Msg::Full, Msg::Departure,
+                 Msg::StartGame, Msg::StartRound, Msg::Winner, Msg::EndRound, Msg::NotValid,
+                 Msg::GotWord, Msg::LoadStats>;
+
+// Decodes one received message text (terminator removed). Never throws: a
+// number field that does not convert gives Msg::Dropped, an unknown or empty
+// command Msg::Ignored.
+ServerMessage decodeServerMessage(const QByteArray &text);
