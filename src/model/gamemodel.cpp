@@ -129,6 +129,7 @@ void GameModel::apply(const ServerMessage &message)
 void GameModel::onSendLoginInfo(const Msg::SendLoginInfo &login)
 {
     mySeat_ = login.seat;
+    loggedIn_ = true;
     emit seatAssigned(mySeat_);
 }
 

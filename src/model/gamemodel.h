@@ -13,6 +13,8 @@
 //   total the leader test ranks by (only round ends set it, it survives a new
 //   game), the last-word text ("LEADER!" included) and the panel numbers.
 //   Spies (seats 7 to 9) are a list of seat and name, in arrival order.
+// - The round's requirements are unknown while prefix() is empty (before
+//   the first round start or game state arrived).
 // - phase() is the status line's state; watchedSeat() names the player a
 //   watching copy follows (read its name when phaseChanged arrives).
 // - The local countdown lives here too: turntime ticks turntimeTimer() once a
@@ -74,7 +76,7 @@ public:
     // Own seat (0 until the server hands one out).
     int mySeat() const { return mySeat_; }
     // The server handed this copy a seat; never cleared.
-    bool loggedIn() const { return mySeat_ != 0; }
+    bool loggedIn() const { return loggedIn_; }
     // This copy sits on a spy seat and never plays.
     bool isSpy() const { return mySeat_ > kPlayerSeats; }
 
@@ -221,6 +223,7 @@ private:
     std::array<Seat, kPlayerSeats> seats_;
     QList<Msg::PlayerInfo> spies_;
     int mySeat_ = 0;
+    bool loggedIn_ = false;
     bool gameOn_ = false;
     int rounds_ = 5;
     int seconds_ = 60;
