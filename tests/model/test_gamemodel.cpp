@@ -79,6 +79,7 @@ private slots:
     void loadStats();
     void messagesThatAreNotGameState();
     void wholeGameWithTieBreakAndSpy();
+    void recordedGame();
 };
 
 void TestGameModel::startsEmpty()
@@ -618,6 +619,62 @@ void TestGameModel::wholeGameWithTieBreakAndSpy()
     QVERIFY(watched[1].seenFromStart && watched[1].tieBreak);
     QCOMPARE(watched[1].scores[2].total, 11);
     QCOMPARE(spy.wordsShown(), WordsShown::ToAll);
+}
+
+void TestGameModel::recordedGame()
+{
+    // What the real server sent each of two players in a game recorded over
+    // loopback: every player's copy must follow it to the same end.
+    QFile file(QStringLiteral(TRANSCRIPT_FILE));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QMap<QByteArray, QList<ServerMessage>> received;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const qsizetype mark = line.indexOf("< ");
+        if (mark > 0)
+            received[line.left(mark)].append(decodeServerMessage(line.mid(mark + 2)));
+    }
+    QCOMPARE(received.size(), 2);
+
+    for (auto it = received.cbegin(); it != received.cend(); ++it) {
+        const QByteArray who = it.key();
+        GameModel model;
+        int rounds = 0;
+        int winner = 0;
+        Msg::EndRound last;
+        QList<int> wordsPerRound;
+        for (const ServerMessage &message : it.value()) {
+            QVERIFY2(!std::holds_alternative<Msg::Dropped>(message), who.constData());
+            QVERIFY2(!std::holds_alternative<Msg::Ignored>(message), who.constData());
+            if (std::holds_alternative<Msg::StartRound>(message)) {
+                ++rounds;
+                wordsPerRound.append(0);
+            } else if (std::holds_alternative<Msg::GotWord>(message)) {
+                ++wordsPerRound.last();
+            } else if (const auto *win = std::get_if<Msg::Winner>(&message)) {
+                winner = win->seat;
+            } else if (const auto *end = std::get_if<Msg::EndRound>(&message)) {
+                last = *end;
+            }
+            model.apply(message);
+        }
+        QVERIFY(model.loggedIn());
+        QCOMPARE(model.name(model.mySeat()), QString::fromUtf8(who));
+        QVERIFY(winner >= 1);
+        QCOMPARE(model.winner(), winner);
+        QCOMPARE(model.phase(), Phase::GameOver);
+        QVERIFY(!model.gameOn());
+        QCOMPARE(last.scores.size(), 6);
+        for (const Msg::SeatScore &score : last.scores) {
+            QCOMPARE(model.total(score.seat), score.total);
+            QCOMPARE(model.panel(score.seat).roundPoints, score.roundPoints);
+        }
+        QCOMPARE(model.history().size(), rounds);
+        for (qsizetype i = 0; i < rounds; ++i) {
+            QVERIFY(model.history()[i].ended);
+            QCOMPARE(model.history()[i].words.size(), wordsPerRound[i]);
+        }
+        QCOMPARE(model.wordsShown(), WordsShown::ToAll);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGameModel)
