@@ -114,6 +114,8 @@ private slots:
     void longRoundKeepsBar_data();
     void longRoundKeepsBar();
     void enterSendsOnlyDuringOwnTurn();
+    void wordIsTrimmedBeforeSending_data();
+    void wordIsTrimmedBeforeSending();
     void refusalBannerUntilNextKey_data();
     void refusalBannerUntilNextKey();
     void leader_data();
@@ -248,6 +250,29 @@ void TestGameView::enterSendsOnlyDuringOwnTurn()
     QTest::keyClick(edit, Qt::Key_Enter);
     QVERIFY(board.sent.isEmpty());
     QVERIFY(edit->text().isEmpty());
+}
+
+void TestGameView::wordIsTrimmedBeforeSending_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("trailing blank") << "spa " << QByteArray("spa");
+    QTest::newRow("blanks both ends") << "  spa  " << QByteArray("spa");
+    QTest::newRow("blank inside kept") << " sp a " << QByteArray("sp a");
+    QTest::newRow("nothing to trim") << "spa" << QByteArray("spa");
+}
+
+void TestGameView::wordIsTrimmedBeforeSending()
+{
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, sent);
+    Board board;
+    board.view->startthegame(bodyOf(Msg::startgame("Ann", 5, 30, 0)));
+    board.view->startround(startroundBody(1, 30, 1));
+    QLineEdit *edit = board.b()->edit_word;
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(board.sent, QList<QByteArray>{Msg::sendword(1, sent)});
 }
 
 void TestGameView::refusalBannerUntilNextKey_data()
