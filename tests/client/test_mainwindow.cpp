@@ -103,6 +103,7 @@ private slots:
     void removeFromGame();
     void spyListRemovesASpy();
     void gameIsFullThenClose();
+    void fullArrivesWithTheClose();
     void socketClosedClosesTheWindow();
     void refusedJoinIsReported();
     void versionLines();
@@ -472,6 +473,24 @@ void TestMainWindow::gameIsFullThenClose()
     QVERIFY(!closedBeforeTheBox);
     QCOMPARE(closed.size(), 1);
     QVERIFY(!chat->isVisible());
+}
+
+void TestMainWindow::fullArrivesWithTheClose()
+{
+    QSignalSpy closed(chat.get(), &Tchat::closed);
+    bool closedBeforeTheBox = false;
+    setMessageBoxHandler([&](const QString &text) {
+        boxes << text;
+        closedBeforeTheBox = !closed.isEmpty();
+    });
+    chat->show();
+    // The refusal is read, and the close is reported before the queue's next tick.
+    chat->dispatcher->received(QByteArray("CMD_full+\xFF"));
+    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    QCOMPARE(boxes, QStringList({"Game is full"}));
+    QVERIFY(!closedBeforeTheBox);
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(chat->dispatcher->receivedlist.isEmpty());
 }
 
 void TestMainWindow::socketClosedClosesTheWindow()
