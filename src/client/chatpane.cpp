@@ -196,6 +196,12 @@ bool ChatPane::mychatKeyDown(QKeyEvent *event)
 {
     if (mychat->text() == kEnterChatHere)
         mychat->clear();
+    // The paste key does what the pop-up's "Paste" does, not the field's own
+    // paste at the caret.
+    if (event->matches(QKeySequence::Paste)) {
+        Paste1Click();
+        return true;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         sendit();
         return true;

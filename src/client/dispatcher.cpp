@@ -69,6 +69,12 @@ void Dispatcher::processsocktimer()
     dispatch(message.command, message.body);
 }
 
+void Dispatcher::drain()
+{
+    while (!receivedlist.isEmpty())
+        processsocktimer();
+}
+
 void Dispatcher::dispatch(const QByteArray &command, const QByteArray &body)
 {
     if (command == Cmd::sendlogininfo)

@@ -46,6 +46,9 @@ public:
     // Handles the oldest queued message (nothing when the queue is empty) and
     // stops Timer1 once the queue is drained.
     void processsocktimer();
+    // Handles every queued message at once, oldest first; the connection
+    // closed, and what the server said before closing must still be heard.
+    void drain();
 
     void sendloginfo(const QByteArray &body);
     void newplayerinfo(const QByteArray &body);

@@ -198,8 +198,7 @@ void GameView::startround(const QByteArray &body)
         watchTurn(turnseat);
     setTurnActive(true);
     board_->memo_wordlist->clear();
-    timeleft = round.seconds;
-    turntime->start();
+    startclock(round.seconds);
 }
 
 void GameView::loadstats(const QByteArray &body)
@@ -228,23 +227,16 @@ void GameView::loadstats(const QByteArray &body)
         turnseat = state_.myseat;
     }
     setTurnActive(true);
-    timeleft = stats.remaining;
-    turntime->start();
+    startclock(stats.remaining);
 }
 
 void GameView::turntimeTimer()
 {
     --timeleft;
     if (timeleft > 0) {
-        board_->image_timer->resize(std::min(pixelsPerSecond() * timeleft, GameBoard::kBarWidth),
-                                    board_->image_timer->height());
-        setTextColour(board_->label_timer, timeleft < kWarnBelow ? kTimerWarning : kTimerNormal);
+        showclock();
         if (timeleft == 20 || timeleft == 15 || timeleft <= 10)
             playsounds(QStringLiteral("time"));
-        const int seconds = timeleft % 60;
-        board_->label_timer->setText(QStringLiteral("Time: ") + QString::number(timeleft / 60) +
-                                     (seconds < 10 ? QStringLiteral(":0") : QStringLiteral(":")) +
-                                     QString::number(seconds));
         return;
     }
     timeleft = 0;
@@ -255,10 +247,41 @@ void GameView::turntimeTimer()
         if (hooks_.windowActive && hooks_.windowActive() && hooks_.focusChat)
             hooks_.focusChat();
     }
-    board_->label_timer->setText(QStringLiteral("Time: 0:00"));
-    board_->image_timer->resize(0, board_->image_timer->height());
+    showclock();
     turnseat = 0;
     hideEntry();
+}
+
+void GameView::showclock()
+{
+    if (timeleft <= 0) {
+        board_->label_timer->setText(QStringLiteral("Time: 0:00"));
+        board_->image_timer->resize(0, board_->image_timer->height());
+        return;
+    }
+    board_->image_timer->resize(std::min(pixelsPerSecond() * timeleft, GameBoard::kBarWidth),
+                                board_->image_timer->height());
+    setTextColour(board_->label_timer, timeleft < kWarnBelow ? kTimerWarning : kTimerNormal);
+    const int seconds = timeleft % 60;
+    board_->label_timer->setText(QStringLiteral("Time: ") + QString::number(timeleft / 60) +
+                                 (seconds < 10 ? QStringLiteral(":0") : QStringLiteral(":")) +
+                                 QString::number(seconds));
+}
+
+void GameView::startclock(int seconds)
+{
+    timeleft = seconds;
+    // The new round's time shows at once, not after the first second.
+    showclock();
+    turntime->start();
+}
+
+void GameView::stopclock()
+{
+    turntime->stop();
+    timeleft = 0;
+    setTextColour(board_->label_timer, kTimerNormal);
+    showclock();
 }
 
 bool GameView::edit_wordKeyDown(QKeyEvent *event)
@@ -270,7 +293,7 @@ bool GameView::edit_wordKeyDown(QKeyEvent *event)
 void GameView::edit_wordKeyPress()
 {
     if (turnseat == state_.myseat && state_.loggedin && hooks_.send)
-        hooks_.send(Msg::sendword(state_.myseat, board_->edit_word->text().toUtf8()));
+        hooks_.send(Msg::sendword(state_.myseat, board_->edit_word->text().trimmed().toUtf8()));
     board_->edit_word->clear();
 }
 
@@ -336,6 +359,8 @@ void GameView::endround(const QByteArray &body)
     }
 
     setTurnActive(false);
+    // The round is over, also when it ended early: its clock and warnings stop.
+    stopclock();
     board_->label_status->setText(QStringLiteral("Posting Scores.. Please Wait."));
     hideEntry();
     board_->edit_word->clear();
@@ -357,6 +382,7 @@ void GameView::winner(const QByteArray &body)
     if (!winnerRow)
         return;
     const QString name = winnerRow->text();
+    stopclock();
     playsounds(QStringLiteral("gameover"));
     board_->label_status->setText(QStringLiteral("Game Over!"));
     if (hooks_.info)

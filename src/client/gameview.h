@@ -84,7 +84,7 @@ public:
     int turnseat = 0;
     // Seconds left in the local countdown.
     int timeleft = 0;
-    // The countdown; once started it is never stopped.
+    // The countdown; runs from a round start until the round ends or runs out.
     QTimer *turntime = nullptr;
 
 protected:
@@ -97,6 +97,9 @@ private:
     void beginOwnTurn();
     void watchTurn(int seat);
     void hideEntry();
+    void showclock();
+    void startclock(int seconds);
+    void stopclock();
     QString seatName(int seat) const;
     QLabel *scoreRow(int seat) const;
 

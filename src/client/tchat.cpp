@@ -352,6 +352,8 @@ void Tchat::sockRead(TSock *, int)
 void Tchat::sockInfo(TSock *, TSocketInfo kind, const QString &msg)
 {
     if (msg == QLatin1String("Socket Closed")) {
+        // "CMD_full" and the close come together; the message goes first.
+        dispatcher->drain();
         close();
         return;
     }

@@ -9,6 +9,7 @@
 #include "dict/tdictn.h"
 #include "net/messages.h"
 #include "server/hostoptions.h"
+#include "server/submittedword.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -162,6 +163,14 @@ void TServer::Sock1Accept(TSock *)
     seatcount = std::max(seatcount, seat);
 
     TSeat &s = seats[seat];
+    if (seat == 2 && computerplayed) {
+        s.score = 0;
+        s.roundwords = 0;
+        s.roundletters = 0;
+        s.gamewords = 0;
+        s.gaveup = false;
+        computerplayed = false;
+    }
     s.sock = conn;
     s.connected = true;
     s.loggedin = false;
@@ -445,6 +454,7 @@ void TServer::startgame(const QByteArray &body)
         s.roundletters = 0;
         s.gamewords = 0;
     }
+    computerplayed = false;
     wordlength = 0;
     round = 0;
     starttheround();
@@ -480,6 +490,7 @@ void TServer::starttheround()
     }
 
     if (!seats[2].connected) {
+        computerplayed = true;
         computertimer->setInterval(botspeed());
         computertimer->start();
     }
@@ -523,13 +534,15 @@ void TServer::sendword(const QByteArray &body)
     const int seat = submitted.seat;
     if (!roundon || seat < 1 || seat > numplayers)
         return;
-    const QByteArray word = upperLetters(submitted.word);
+    // Length, repeat check, lookup, points and the word everybody is shown
+    // all use the one trimmed form, so padding cannot make a word count twice.
+    const QByteArray word = submittedWord(submitted.word);
     const int n = static_cast<int>(word.size());
 
     int reason = -1;
     if (wordlength != 0 && n != wordlength)
         reason = 0;
-    else if (!spell->IsWord(QString::fromLatin1(word)))
+    else if (!isPlainWord(word) || !spell->IsWord(QString::fromLatin1(word)))
         reason = 1;
     else if (listbox_gotten.contains(word))
         reason = 2;

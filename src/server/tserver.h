@@ -126,6 +126,9 @@ public:
     QByteArray prefix;
     QByteArray starterword;
     bool roundon = false;
+    // The computer player has played seat 2 in this game; a person who then
+    // takes the seat starts from zero instead of with the computer's points.
+    bool computerplayed = false;
     int countdown = 0;
     // What the end of the countdown means: 1 ends the round, 2 starts the next.
     int phase = 0;

@@ -65,8 +65,9 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// A count line holds the number; whatever follows it on the line is ignored.
-int readCount(QByteArrayView line)
+// A count line holds the number; whatever follows it on the line is ignored
+// by a reader that only wants the number.
+QByteArrayView countField(QByteArrayView line, QByteArrayView *rest = nullptr)
 {
     qsizetype start = 0;
     while (start < line.size() && isBlank(line[start]))
@@ -74,14 +75,36 @@ int readCount(QByteArrayView line)
     qsizetype end = start;
     while (end < line.size() && !isBlank(line[end]))
         ++end;
-    return strToInt(line.sliced(start, end - start));
+    if (rest)
+        *rest = line.sliced(end).trimmed();
+    return line.sliced(start, end - start);
+}
+
+int readCount(QByteArrayView line)
+{
+    return strToInt(countField(line));
+}
+
+// Cells are stored in Latin-1, as they always were. A table holding a
+// character beyond Latin-1 (a name like "Jiří") is stored in UTF-8 instead,
+// and says so after the column count on the first line, where older readers
+// ignore it. Files without the mark read exactly as before.
+constexpr QByteArrayView kUtf8Mark = "UTF-8";
+
+bool fitsLatin1(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF)
+            return false;
+    }
+    return true;
 }
 
 // A cell is one line of the file, so a line break inside it would shift every
 // later cell.
-QByteArray storedCell(const QString &text)
+QByteArray storedCell(const QString &text, bool utf8)
 {
-    QByteArray bytes = text.toLatin1();
+    QByteArray bytes = utf8 ? text.toUtf8() : text.toLatin1();
     bytes.replace('\r', ' ');
     bytes.replace('\n', ' ');
     return bytes;
@@ -197,11 +220,17 @@ QByteArray TallyTable::toText() const
         text += bytes;
         text += "\r\n";
     };
-    line(QByteArray::number(kColumns));
+    bool utf8 = false;
+    for (const QStringList &row : m_rows) {
+        for (const QString &cell : row)
+            utf8 = utf8 || !fitsLatin1(cell);
+    }
+    line(utf8 ? QByteArray::number(kColumns) + ' ' + kUtf8Mark.toByteArray()
+              : QByteArray::number(kColumns));
     line(QByteArray::number(rowCount()));
     for (int column = 0; column < kColumns; ++column) {
         for (const QStringList &row : m_rows)
-            line(storedCell(row[column]));
+            line(storedCell(row[column], utf8));
     }
     return text;
 }
@@ -209,7 +238,9 @@ QByteArray TallyTable::toText() const
 TallyTable TallyTable::fromText(const QByteArray &text)
 {
     LineReader reader(text);
-    const int columns = readCount(reader.next());
+    QByteArrayView mark;
+    const int columns = strToInt(countField(reader.next(), &mark));
+    const bool utf8 = mark == kUtf8Mark;
     const int rows = readCount(reader.next());
     if (columns != kColumns || rows < 1)
         throw Error(
@@ -224,8 +255,10 @@ TallyTable TallyTable::fromText(const QByteArray &text)
     for (int row = 0; row < rows; ++row)
         table.m_rows << zeroRow();
     for (int column = 0; column < columns; ++column) {
-        for (int row = 0; row < rows; ++row)
-            table.m_rows[row][column] = QString::fromLatin1(reader.next());
+        for (int row = 0; row < rows; ++row) {
+            const QByteArrayView cell = reader.next();
+            table.m_rows[row][column] = utf8 ? QString::fromUtf8(cell) : QString::fromLatin1(cell);
+        }
     }
     return table;
 }

@@ -114,15 +114,20 @@ private slots:
     void longRoundKeepsBar_data();
     void longRoundKeepsBar();
     void enterSendsOnlyDuringOwnTurn();
+    void wordIsTrimmedBeforeSending_data();
+    void wordIsTrimmedBeforeSending();
     void refusalBannerUntilNextKey_data();
     void refusalBannerUntilNextKey();
     void leader_data();
     void leader();
-    void roundEndedEarlyCountsOn();
+    void roundEndedEarlyStopsClock();
+    void roundStartShowsItsTime_data();
+    void roundStartShowsItsTime();
     void spyWatchesSeatOne();
     void loadstats_data();
     void loadstats();
     void winnerShowsPictureAndStart();
+    void gameOverStopsClock();
     void winnerRecordsTally();
     void gotwordListsInSeatColour();
     void soundOptions();
@@ -247,6 +252,29 @@ void TestGameView::enterSendsOnlyDuringOwnTurn()
     QVERIFY(edit->text().isEmpty());
 }
 
+void TestGameView::wordIsTrimmedBeforeSending_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("trailing blank") << "spa " << QByteArray("spa");
+    QTest::newRow("blanks both ends") << "  spa  " << QByteArray("spa");
+    QTest::newRow("blank inside kept") << " sp a " << QByteArray("sp a");
+    QTest::newRow("nothing to trim") << "spa" << QByteArray("spa");
+}
+
+void TestGameView::wordIsTrimmedBeforeSending()
+{
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, sent);
+    Board board;
+    board.view->startthegame(bodyOf(Msg::startgame("Ann", 5, 30, 0)));
+    board.view->startround(startroundBody(1, 30, 1));
+    QLineEdit *edit = board.b()->edit_word;
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(board.sent, QList<QByteArray>{Msg::sendword(1, sent)});
+}
+
 void TestGameView::refusalBannerUntilNextKey_data()
 {
     QTest::addColumn<int>("reason");
@@ -324,7 +352,7 @@ void TestGameView::leader()
     QVERIFY(!board.b()->edit_word->isVisible());
 }
 
-void TestGameView::roundEndedEarlyCountsOn()
+void TestGameView::roundEndedEarlyStopsClock()
 {
     Board board;
     board.view->startthegame(bodyOf(Msg::startgame("Ann", 5, 60, 0)));
@@ -334,23 +362,57 @@ void TestGameView::roundEndedEarlyCountsOn()
     board.view->endround(endroundBody({3, 0, 0, 0, 0, 0}));
     board.sounds.clear();
 
-    // A 12-second pause: the countdown runs on from 25 to 13.
-    QList<int> timeAt;
-    for (int i = 0; i < 12; ++i) {
-        board.tick();
-        if (board.sounds.contains(QStringLiteral("time")))
-            timeAt << board.view->timeleft;
-        board.sounds.removeAll(QStringLiteral("time"));
-    }
-    QCOMPARE(board.view->timeleft, 13);
-    QCOMPARE(timeAt, (QList<int>{20, 15}));
+    // Everybody gave up with 25 seconds left: the clock stops at once and
+    // stays silent through the pause.
+    QVERIFY(!board.view->turntime->isActive());
+    QCOMPARE(board.view->timeleft, 0);
+    QCOMPARE(board.b()->label_timer->text(), QStringLiteral("Time: 0:00"));
+    QCOMPARE(board.b()->image_timer->width(), 0);
+    board.tick(12);
     QVERIFY(board.sounds.isEmpty());
+    QCOMPARE(board.b()->label_timer->text(), QStringLiteral("Time: 0:00"));
     QCOMPARE(board.b()->label_status->text(), QStringLiteral("Posting Scores.. Please Wait."));
 
     board.view->startround(startroundBody(2, 60, 1));
     QCOMPARE(board.view->timeleft, 60);
+    QVERIFY(board.view->turntime->isActive());
     QVERIFY(!board.b()->panel_scores->isVisible());
     QCOMPARE(board.b()->label_round->text(), QStringLiteral("2 of 5"));
+}
+
+void TestGameView::roundStartShowsItsTime_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("30 s") << 30 << QStringLiteral("Time: 0:30") << 300 << QColor(224, 227, 157);
+    QTest::newRow("65 s") << 65 << QStringLiteral("Time: 1:05") << 260 << QColor(224, 227, 157);
+    QTest::newRow("15 s") << 15 << QStringLiteral("Time: 0:15") << 300 << QColor(255, 0, 0);
+}
+
+void TestGameView::roundStartShowsItsTime()
+{
+    QFETCH(int, seconds);
+    QFETCH(QString, shown);
+    QFETCH(int, bar);
+    QFETCH(QColor, colour);
+    Board board;
+    board.view->startthegame(bodyOf(Msg::startgame("Ann", 5, 60, 0)));
+    board.view->startround(startroundBody(1, 60, 1));
+    // The first round runs down to its last seconds, in red.
+    board.tick(56);
+    QCOMPARE(board.b()->label_timer->text(), QStringLiteral("Time: 0:04"));
+    board.tick(10);
+
+    board.view->startthegame(bodyOf(Msg::startgame("Ann", 5, seconds, 0)));
+    board.view->startround(startroundBody(1, seconds, 1));
+    QCOMPARE(board.b()->label_timer->text(), shown);
+    QCOMPARE(board.b()->image_timer->width(), std::min(bar, GameBoard::kBarWidth));
+    QCOMPARE(board.b()->label_timer->palette().color(QPalette::WindowText), colour);
+    // The first second after the start counts down from the new time.
+    board.tick();
+    QCOMPARE(board.view->timeleft, seconds - 1);
 }
 
 void TestGameView::spyWatchesSeatOne()
@@ -462,6 +524,26 @@ void TestGameView::winnerShowsPictureAndStart()
     joined.start->hide();
     joined.view->winner(bodyOf(Msg::winner(1)));
     QVERIFY(!joined.b()->button_start->isVisible());
+}
+
+void TestGameView::gameOverStopsClock()
+{
+    Board board;
+    board.name(1, "Ann");
+    board.view->startthegame(bodyOf(Msg::startgame("Ann", 1, 60, 0)));
+    board.view->startround(startroundBody(1, 60, 1));
+    // The last round ends early with 50 seconds left; the pause runs; the winner comes.
+    board.tick(10);
+    board.view->endround(endroundBody({10, 0, 0, 0, 0, 0}));
+    board.tick(12);
+    board.sounds.clear();
+    board.view->winner(bodyOf(Msg::winner(1)));
+    QVERIFY(!board.view->turntime->isActive());
+    QCOMPARE(board.b()->label_timer->text(), QStringLiteral("Time: 0:00"));
+    QCOMPARE(board.b()->label_timer->palette().color(QPalette::WindowText), QColor(224, 227, 157));
+    board.tick(20);
+    QCOMPARE(board.sounds, QStringList{QStringLiteral("gameover")});
+    QCOMPARE(board.b()->label_status->text(), QStringLiteral("Game Over!"));
 }
 
 void TestGameView::winnerRecordsTally()

@@ -103,6 +103,7 @@ private slots:
     void removeFromGame();
     void spyListRemovesASpy();
     void gameIsFullThenClose();
+    void fullArrivesWithTheClose();
     void socketClosedClosesTheWindow();
     void refusedJoinIsReported();
     void versionLines();
@@ -119,6 +120,8 @@ private slots:
     void textAndActionColours();
     void textSize();
     void clearCopyPaste();
+    void pasteKey_data();
+    void pasteKey();
     void webAddressInThePane();
     void phraseListFillsAndAppliesTheEditor();
     void minimumSize();
@@ -472,6 +475,24 @@ void TestMainWindow::gameIsFullThenClose()
     QVERIFY(!chat->isVisible());
 }
 
+void TestMainWindow::fullArrivesWithTheClose()
+{
+    QSignalSpy closed(chat.get(), &Tchat::closed);
+    bool closedBeforeTheBox = false;
+    setMessageBoxHandler([&](const QString &text) {
+        boxes << text;
+        closedBeforeTheBox = !closed.isEmpty();
+    });
+    chat->show();
+    // The refusal is read, and the close is reported before the queue's next tick.
+    chat->dispatcher->received(QByteArray("CMD_full+\xFF"));
+    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    QCOMPARE(boxes, QStringList({"Game is full"}));
+    QVERIFY(!closedBeforeTheBox);
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(chat->dispatcher->receivedlist.isEmpty());
+}
+
 void TestMainWindow::socketClosedClosesTheWindow()
 {
     QSignalSpy closed(chat.get(), &Tchat::closed);
@@ -779,6 +800,51 @@ void TestMainWindow::clearCopyPaste()
     chat->chat->mychat->setText(QStringLiteral("typed"));
     chat->chat->Paste1->trigger();
     QCOMPARE(chat->chat->mychat->text(), QStringLiteral("Ann chats: copy me"));
+}
+
+void TestMainWindow::pasteKey_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("caret in the middle") << "hello world" << 5 << "pasted"
+                                         << "pasted";
+    QTest::newRow("caret at the end") << "hello" << 5 << " there"
+                                      << " there";
+    QTest::newRow("over the hint") << "<Enter Chat Here>" << 3 << "hi"
+                                   << "hi";
+    QTest::newRow("empty field") << "" << 0 << "hi all"
+                                 << "hi all";
+    QTest::newRow("clipboard without text") << "hello" << 2 << ""
+                                            << "hello";
+}
+
+void TestMainWindow::pasteKey()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, caret);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, expected);
+    chat->show();
+    QVERIFY(QTest::qWaitForWindowExposed(chat.get()));
+    QLineEdit *entry = chat->chat->mychat;
+    entry->setFocus();
+    entry->setText(typed);
+    entry->setCursorPosition(caret);
+    if (clipboard.isEmpty())
+        QGuiApplication::clipboard()->clear();
+    else
+        QGuiApplication::clipboard()->setText(clipboard);
+
+    QTest::keyClick(entry, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(entry->text(), expected);
+
+    // The pop-up's "Paste" gives the same text from the same start.
+    entry->setText(typed);
+    entry->setCursorPosition(caret);
+    chat->chat->Paste1->trigger();
+    QCOMPARE(entry->text(), expected);
 }
 
 void TestMainWindow::webAddressInThePane()

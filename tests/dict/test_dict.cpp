@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -293,6 +294,13 @@ private slots:
         QTest::newRow("not a word") << "QXZJV" << false;
         QTest::newRow("blank inside") << "HOU SE" << false;
         QTest::newRow("apostrophe") << "DON'T" << false;
+        // Abbreviations are not words; vowel-less words are.
+        for (const char *abbreviation :
+             {"DKL", "KB", "MB", "CS", "CSCH", "HHD", "LN", "LX", "MF", "MS", "PS", "SS", "TS"})
+            QTest::addRow("abbreviation %s", abbreviation) << abbreviation << false;
+        for (const char *word : {"RHYTHM", "CRYPT", "NTH", "LYNX", "HMM", "PSST", "SHH", "CWM",
+                                 "CRWTH", "BRR", "MYRRH", "GYM"})
+            QTest::addRow("vowel-less word %s", word) << word << true;
     }
 
     void shippedList()
@@ -348,6 +356,29 @@ private slots:
         }
         QVERIFY(count >= 6000 && count <= 8000);
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
+    }
+
+    void shippedListHasNoAbbreviations()
+    {
+        // Entries without a, e, i, o, u or y are abbreviations unless they
+        // are one of the few vowel-less words.
+        const QSet<QByteArray> genuine{"BRR", "CRWTH", "CRWTHS", "CWM",  "CWMS", "HMM",
+                                       "NTH", "PSST",  "PWN",    "PWNS", "SH",   "SHH",
+                                       "SSH", "TSK",   "TSKS",   "PFFT", "GRR",  "ZZZ"};
+        QFile resource(TDictn::kDefaultResource);
+        QVERIFY(resource.open(QIODevice::ReadOnly));
+        const QByteArray data = resource.readAll();
+        QVERIFY(data.size() / 15 > 100000);
+        QStringList abbreviations;
+        for (qsizetype at = 0; at < data.size(); at += 15) {
+            const QByteArray word = data.mid(at + 1, 14).trimmed();
+            bool vowel = false;
+            for (const char c : word)
+                vowel = vowel || QByteArrayView("AEIOUY").contains(c);
+            if (!vowel && !genuine.contains(word))
+                abbreviations << QString::fromLatin1(word);
+        }
+        QVERIFY2(abbreviations.isEmpty(), qPrintable(abbreviations.join(' ')));
     }
 };
 

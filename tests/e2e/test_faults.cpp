@@ -70,6 +70,7 @@ private slots:
     void terminationClosesLikeTheWindow_data();
     void terminationClosesLikeTheWindow();
     void unwritableSettingsFileIsReported();
+    void tenthCopyIsToldTheGameIsFull();
 
 private:
     std::unique_ptr<QTemporaryDir> root_;
@@ -266,6 +267,35 @@ void FaultTest::unwritableSettingsFileIsReported()
     });
     QVERIFY(host->waitExit());
     QVERIFY(QFile::exists(host->home() + QStringLiteral("/Lexiclashtally.tld")));
+}
+
+void FaultTest::tenthCopyIsToldTheGameIsFull()
+{
+    auto host = startHost(root_->path(), port_);
+    QVERIFY(host);
+    // Seats 2 to 9 are held by raw clients.
+    std::vector<std::unique_ptr<RawClient>> seated;
+    for (int i = 0; i < 8; ++i) {
+        seated.push_back(std::make_unique<RawClient>());
+        QVERIFY(seated.back()->connectTo(port_));
+        QVERIFY(seated.back()->waitFor(Cmd::sendlogininfo));
+    }
+
+    // The server sends "CMD_full" and closes at once; the copy must still
+    // show the message before its window goes.
+    GameProcess tenth(root_->path(), QStringLiteral("tenth"), port_);
+    QVERIFY(
+        tenth.start({QStringLiteral("Ten"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
+    QVERIFY(
+        GameProcess::waitFor([&] { return tenth.command("messages").contains("Game is full"); }));
+    QCOMPARE(tenth.command("dismiss").left(2), QByteArray("ok"));
+    QVERIFY(tenth.waitExit());
+    QCOMPARE(tenth.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tenth.exitCode(), 0);
+    // The refusal took nobody's seat.
+    for (const auto &client : seated)
+        QVERIFY(client->withCommand(Cmd::full).isEmpty());
+    QCOMPARE(host->text(QStringLiteral("label_playername1")), QStringLiteral("Hostess"));
 }
 
 QTEST_GUILESS_MAIN(FaultTest)

@@ -19,6 +19,8 @@ private slots:
     void computerFindsOnlyFittingEntries();
     void computerNotWhileSeat2Held();
     void computerHiddenWordsStillScore();
+    void personTakingComputerSeatStartsFromZero();
+    void seat2HeldFromTheStartKeepsItsPoints();
     void botIntervalReadAtRoundStart();
 };
 
@@ -152,6 +154,71 @@ void TestServerComputer::computerHiddenWordsStillScore()
     QCOMPARE(scores.at(1).total, letters);
     QCOMPARE(scores.at(1).roundPoints, letters);
     QVERIFY(scores.at(1).roundWords > 0);
+}
+
+void TestServerComputer::personTakingComputerSeatStartsFromZero()
+{
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    QVERIFY(host);
+    Random::seed(5);
+    QVERIFY(h.startGame(host, 5, 60, 0, true));
+    h.server.prefix = h.server.prefix.left(1);
+    for (int tick = 0; tick < 100; ++tick)
+        h.server.computertimerTimer();
+    QVERIFY(h.server.seats[2].roundletters > 0);
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.server.seats[2].score > 0);
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.server.roundon);
+    for (int tick = 0; tick < 100; ++tick)
+        h.server.computertimerTimer();
+    QVERIFY(h.server.seats[2].roundletters > 0);
+    const QList<QByteArray> computerwords = h.server.listbox_gotten;
+
+    // A person takes seat 2 in the middle of the second round.
+    TestClient *person = h.join("P2");
+    QVERIFY(person);
+    QCOMPARE(person->seat(), 2);
+    QCOMPARE(h.server.seats[2].score, 0);
+    QCOMPARE(h.server.seats[2].gamewords, 0);
+    QCOMPARE(h.server.seats[2].roundwords, 0);
+    QCOMPARE(h.server.seats[2].roundletters, 0);
+    // The words the computer found stay found for this round.
+    QCOMPARE(h.server.listbox_gotten, computerwords);
+
+    host->clearReceived();
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    QVERIFY(h.wait([&] { return !host->withCommand(Cmd::endround).isEmpty(); }));
+    const QList<Msg::SeatScore> scores =
+        Msg::readEndround(splitMessage(host->withCommand(Cmd::endround).first()).body);
+    QCOMPARE(scores.at(1).seat, 2);
+    QCOMPARE(scores.at(1).total, 0);
+    QCOMPARE(scores.at(1).gameWords, 0);
+}
+
+void TestServerComputer::seat2HeldFromTheStartKeepsItsPoints()
+{
+    // Seat 2 was a person's all game: a newcomer after him inherits his
+    // numbers, as at every other seat.
+    ServerHarness h;
+    TestClient *host = h.join("P1");
+    TestClient *first = h.join("P2");
+    QVERIFY(host && first);
+    QVERIFY(h.startGame(host, 5, 60, 0, true));
+    QVERIFY(!h.server.computertimer->isActive());
+    h.server.seats[2].score = 17;
+    h.server.seats[2].gamewords = 4;
+    first->close();
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    TestClient *second = h.join("P3");
+    QVERIFY(second);
+    QCOMPARE(second->seat(), 2);
+    QCOMPARE(h.server.seats[2].score, 17);
+    QCOMPARE(h.server.seats[2].gamewords, 4);
 }
 
 void TestServerComputer::botIntervalReadAtRoundStart()

@@ -77,6 +77,9 @@ private slots:
     void refusalReasons_data();
     void refusalReasons();
     void wordsInTurn();
+    void paddedWordCountsOnce();
+    void paddedForms_data();
+    void paddedForms();
     void spyWordsIgnored();
     void hiddenWordsGoToFinderOnly();
     void giveups_data();
@@ -240,6 +243,70 @@ void TestServerGame::wordsInTurn()
     QVERIFY(h.barrier(c[0]));
     QVERIFY(c[0]->withCommand(Cmd::notvalid).isEmpty());
     QCOMPARE(c[0]->gotwords(1), QList<QByteArray>{});
+}
+
+void TestServerGame::paddedWordCountsOnce()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
+    setRound(h.server, "SP", 0);
+
+    const QByteArray nul(1, '\0');
+    const QByteArrayList forms{"spa ",      "spa",  "spa  ",
+                               "spa" + nul, " SPA", nul + " sPa " + nul + nul};
+    QCOMPARE(submit(h, c[1], forms.at(0)), text(Msg::gotword(2, "SPA", 3)));
+    for (qsizetype i = 1; i < forms.size(); ++i)
+        QCOMPARE(submit(h, c[1], forms.at(i)), text(Msg::notvalid(2, 2)));
+    QCOMPARE(h.server.listbox_gotten, QByteArrayList{"SPA"});
+    QCOMPARE(h.server.seats[2].roundletters, 3);
+
+    // Everybody is shown the word once, in its trimmed form.
+    QVERIFY(h.barrier(c[1]));
+    QCOMPARE(c[0]->gotwords(2), QList<QByteArray>{"SPA"});
+
+    h.server.countdown = 1;
+    h.server.roundtimerTimer();
+    const QByteArray report =
+        "CMD_endround+1+0+0+0+0+2+3+1+1+3+3+0+0+0+0+4+0+0+0+0+5+0+0+0+0+6+0+0+0+0";
+    QVERIFY(h.wait([&] { return c[0]->received().contains(report); }));
+}
+
+void TestServerGame::paddedForms_data()
+{
+    QTest::addColumn<int>("wordlength");
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<QByteArray>("answer");
+    const QByteArray nul(1, '\0');
+    QTest::newRow("trailing blank, length rule")
+        << 3 << QByteArray("bat ") << Msg::gotword(3, "BAT", 3);
+    QTest::newRow("leading blanks, length rule")
+        << 3 << QByteArray("  bat") << Msg::gotword(3, "BAT", 3);
+    QTest::newRow("NULs around") << 0 << nul + "bat" + nul << Msg::gotword(3, "BAT", 3);
+    QTest::newRow("padding does not fit a longer length")
+        << 4 << QByteArray("bat ") << Msg::notvalid(3, 0);
+    QTest::newRow("blank inside") << 0 << QByteArray("ba t") << Msg::notvalid(3, 1);
+    QTest::newRow("NUL inside") << 0 << "ba" + nul + "t" << Msg::notvalid(3, 1);
+    QTest::newRow("two words") << 0 << QByteArray("bat bag") << Msg::notvalid(3, 1);
+    QTest::newRow("only blanks") << 0 << QByteArray("   ") << Msg::notvalid(3, 1);
+    QTest::newRow("only NULs") << 0 << nul + nul << Msg::notvalid(3, 1);
+    QTest::newRow("tab is not padding") << 0 << QByteArray("bat\t") << Msg::notvalid(3, 1);
+}
+
+void TestServerGame::paddedForms()
+{
+    QFETCH(int, wordlength);
+    QFETCH(QByteArray, word);
+    QFETCH(QByteArray, answer);
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 3);
+    QVERIFY(!c.isEmpty());
+    setRound(h.server, "BA", wordlength);
+
+    QCOMPARE(submit(h, c[2], word), text(answer));
+    const bool accepted = answer.startsWith("CMD_gotword");
+    QCOMPARE(h.server.seats[3].roundletters, accepted ? 3 : 0);
 }
 
 void TestServerGame::spyWordsIgnored()

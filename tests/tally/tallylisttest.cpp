@@ -153,6 +153,7 @@ private slots:
     void reset_data();
     void reset();
     void nameNotAddedTwice();
+    void nameBeyondLatin1SurvivesARestart();
     void failingSaveKeepsThePreviousFile_data();
     void failingSaveKeepsThePreviousFile();
     void damagedFileIsReportedOnceAndKept_data();
@@ -422,6 +423,25 @@ void TestTallyList::nameNotAddedTwice()
     QCOMPARE(window.stringgrid_scores().rowCount(), 2);
     // The box keeps telling that Ann is followed.
     QCOMPARE(item->checkState(), Qt::Checked);
+}
+
+void TestTallyList::nameBeyondLatin1SurvivesARestart()
+{
+    const QString jiri = QStringLiteral("Jiří");
+    {
+        Ttallylist window;
+        follow(window, {jiri, "Ann"});
+        finishGame(window, {jiri, "Ann"}, jiri);
+    }
+    QCOMPARE(storedLines().at(0), QByteArray("9 UTF-8"));
+    Ttallylist window;
+    QCOMPARE(itemTexts(window.listbox_tally()), QStringList({jiri, "Ann"}));
+    finishGame(window, {jiri}, jiri);
+    QCOMPARE(opponentRow(window, 1), QStringList({jiri, "2", "2", "0", "0", "1", "1", "0", "0"}));
+    // Following him again finds the row he has.
+    follow(window, {jiri});
+    QCOMPARE(window.stringgrid_scores().rowCount(), 3);
+    QCOMPARE(itemTexts(window.listbox_tally()), QStringList({jiri, "Ann"}));
 }
 
 void TestTallyList::failingSaveKeepsThePreviousFile_data()

@@ -48,6 +48,10 @@ private slots:
     void damagedTextIsRejected_data();
     void damagedTextIsRejected();
     void lineBreakInANameCannotShiftCells();
+    void namesRoundTrip_data();
+    void namesRoundTrip();
+    void storedLatin1FilesReadAsBefore_data();
+    void storedLatin1FilesReadAsBefore();
     void onlyPlayerSeatsCountGames_data();
     void onlyPlayerSeatsCountGames();
 };
@@ -262,6 +266,72 @@ void TestTallyTable::lineBreakInANameCannotShiftCells()
     const TallyTable back = TallyTable::fromText(table.toText());
     QCOMPARE(back.rowCount(), 2);
     QCOMPARE(rowCells(back, 1), QStringList({"Ann  Bob", "0", "0", "0", "0", "0", "0", "0", "0"}));
+}
+
+void TestTallyTable::namesRoundTrip_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::addColumn<QByteArrayList>("storedNames");
+    QTest::newRow("ASCII") << QStringList{"Ann"} << QByteArray("9") << QByteArrayList{"Ann"};
+    QTest::newRow("Latin-1 stays Latin-1")
+        << QStringList{QStringLiteral("Zoë")} << QByteArray("9") << QByteArrayList{"Zo\xEB"};
+    QTest::newRow("beyond Latin-1") << QStringList{QStringLiteral("Jiří")} << QByteArray("9 UTF-8")
+                                    << QByteArrayList{"Ji\xC5\x99\xC3\xAD"};
+    QTest::newRow("both in one table: all UTF-8")
+        << QStringList{QStringLiteral("Zoë"), QStringLiteral("Jiří")} << QByteArray("9 UTF-8")
+        << QByteArrayList{"Zo\xC3\xAB", "Ji\xC5\x99\xC3\xAD"};
+    QTest::newRow("outside the basic plane")
+        << QStringList{QStringLiteral("李明"), QString::fromUtf8("Ann\xF0\x9F\x98\x80")}
+        << QByteArray("9 UTF-8")
+        << QByteArrayList{"\xE6\x9D\x8E\xE6\x98\x8E", "Ann\xF0\x9F\x98\x80"};
+}
+
+void TestTallyTable::namesRoundTrip()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QByteArray, firstLine);
+    QFETCH(QByteArrayList, storedNames);
+    TallyTable table;
+    for (const QString &name : names)
+        table.addOpponent(name);
+    const QByteArray text = table.toText();
+    const QByteArrayList lines = text.split('\n');
+    QCOMPARE(lines.at(0), firstLine + '\r');
+    // Column 0: row 0's cell, then one name per opponent row.
+    for (qsizetype i = 0; i < storedNames.size(); ++i)
+        QCOMPARE(lines.at(3 + i), storedNames.at(i) + '\r');
+
+    const TallyTable back = TallyTable::fromText(text);
+    QCOMPARE(back.opponentNames(), names);
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(back.findOpponent(names.at(i).toUpper()), i + 1);
+    QCOMPARE(back.toText(), text);
+}
+
+void TestTallyTable::storedLatin1FilesReadAsBefore_data()
+{
+    QTest::addColumn<QByteArray>("storedName");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Latin-1 letter") << QByteArray("Zo\xEB") << QStringLiteral("Zoë");
+    // Bytes that would also make sense as UTF-8 are still Latin-1 in a file
+    // without the mark.
+    QTest::newRow("looks like UTF-8") << QByteArray("Ren\xC3\xA9") << QStringLiteral("RenÃ©");
+    QTest::newRow("question mark kept") << QByteArray("Ji?\xED") << QStringLiteral("Ji?í");
+}
+
+void TestTallyTable::storedLatin1FilesReadAsBefore()
+{
+    QFETCH(QByteArray, storedName);
+    QFETCH(QString, name);
+    QByteArrayList lines{"9", "2", "0", storedName};
+    for (int i = 0; i < 16; ++i)
+        lines << "0";
+    const QByteArray text = crlfLines(lines);
+    const TallyTable table = TallyTable::fromText(text);
+    QCOMPARE(table.opponentNames(), QStringList{name});
+    // Written back byte for byte as it was.
+    QCOMPARE(table.toText(), text);
 }
 
 void TestTallyTable::onlyPlayerSeatsCountGames_data()

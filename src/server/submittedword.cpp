@@ -1,0 +1,32 @@
+#include "server/submittedword.h"
+
+#include "server/starterwords.h"
+
+namespace {
+bool isPadding(char c)
+{
+    return c == ' ' || c == '\0';
+}
+} // namespace
+
+QByteArray submittedWord(QByteArray text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isPadding(text.at(begin)))
+        ++begin;
+    while (end > begin && isPadding(text.at(end - 1)))
+        --end;
+    return upperLetters(text.mid(begin, end - begin));
+}
+
+bool isPlainWord(const QByteArray &word)
+{
+    if (word.isEmpty())
+        return false;
+    for (const char c : word) {
+        if (c < 'A' || c > 'Z')
+            return false;
+    }
+    return true;
+}
