@@ -1,6 +1,7 @@
-# Core libraries (QtCore only) are collected into lexiclash_core, the windows
-# into lexiclash_ui. Each folder of src/ builds its own static library so that
-# a folder compiles and is tested on its own.
+# Core libraries (QtCore only) are collected into lexiclash_core, the window
+# libraries into lexiclash_ui. Each folder of src/ builds its own static
+# library so that a folder compiles and is tested on its own; a library names
+# the libraries of the folders it includes from in DEPENDS.
 add_library(lexiclash_core INTERFACE)
 add_library(lexiclash_ui INTERFACE)
 
@@ -19,7 +20,7 @@ function(lexiclash_ui_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC Qt6::Widgets lexiclash_core ${ARG_DEPENDS})
+  target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_DEPENDS})
   target_link_libraries(lexiclash_ui INTERFACE ${name})
 endfunction()
 

@@ -5,7 +5,7 @@
 // Input: the bytes of "quillmarklobby.ini"; its first byte also picks which of
 // the game's keys is rewritten.
 
-#include "shell/profilefile.h"
+#include "settings/profilefile.h"
 
 #include "common/errors.h"
 

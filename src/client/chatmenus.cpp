@@ -1,6 +1,6 @@
 #include "client/chatmenus.h"
 
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "common/guard.h"
 
 #include <QAction>

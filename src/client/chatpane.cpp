@@ -1,8 +1,8 @@
 #include "client/chatpane.h"
 
 #include "client/clientstate.h"
-#include "client/colourtext.h"
-#include "client/weblink.h"
+#include "settings/colourtext.h"
+#include "widgets/weblink.h"
 #include "common/guard.h"
 #include "net/messages.h"
 

@@ -1,9 +1,9 @@
 #include "client/gameboard.h"
 
-#include "client/artwork.h"
-#include "client/gamepicturebutton.h"
+#include "widgets/artwork.h"
+#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
-#include "client/tag.h"
+#include "widgets/tag.h"
 
 #include <QKeyEvent>
 #include <QLabel>

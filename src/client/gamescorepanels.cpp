@@ -1,6 +1,6 @@
 #include "client/gamescorepanels.h"
 
-#include "client/artwork.h"
+#include "widgets/artwork.h"
 #include "client/seatcolours.h"
 
 #include <QFrame>

@@ -3,16 +3,16 @@
 #include "client/chatmenus.h"
 #include "client/clientstate.h"
 #include "client/gameboard.h"
-#include "client/gamepicturebutton.h"
+#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
 #include "client/seatcolours.h"
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "common/guard.h"
 #include "common/intconv.h"
 #include "net/messages.h"
-#include "tally/ttallylist.h"
+#include "tallywindow/ttallylist.h"
 
 #include <QAction>
 #include <QKeyEvent>

@@ -3,13 +3,13 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/clientstate.h"
-#include "client/colourtext.h"
-#include "client/gameupdown.h"
-#include "client/tag.h"
+#include "settings/colourtext.h"
+#include "widgets/gameupdown.h"
+#include "widgets/tag.h"
 #include "common/intconv.h"
 #include "common/paths.h"
 #include "dialogs/tgamestart.h"
-#include "shell/profilefile.h"
+#include "settings/profilefile.h"
 
 #include <QAction>
 #include <QDir>

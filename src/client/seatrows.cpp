@@ -2,7 +2,7 @@
 
 #include "client/clientstate.h"
 #include "client/seatcolours.h"
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "common/guard.h"
 
 #include <QAction>

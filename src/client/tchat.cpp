@@ -7,7 +7,7 @@
 #include "client/gameview.h"
 #include "client/inisettings.h"
 #include "client/seatrows.h"
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "common/ports.h"
@@ -17,8 +17,8 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
-#include "shell/runningmarker.h"
-#include "tally/ttallylist.h"
+#include "common/runningmarker.h"
+#include "tallywindow/ttallylist.h"
 
 #include <QAction>
 #include <QCloseEvent>

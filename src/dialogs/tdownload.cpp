@@ -1,6 +1,6 @@
 #include "dialogs/tdownload.h"
 
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "common/messagebox.h"

@@ -1,9 +1,9 @@
 #include "dialogs/tgamestart.h"
 
-#include "client/artwork.h"
-#include "client/gamecheckimage.h"
-#include "client/gamepicturebutton.h"
-#include "client/gameupdown.h"
+#include "widgets/artwork.h"
+#include "widgets/gamecheckimage.h"
+#include "widgets/gamepicturebutton.h"
+#include "widgets/gameupdown.h"
 #include "common/guard.h"
 #include "net/messages.h"
 

@@ -1,7 +1,7 @@
 #include "dialogs/thelp.h"
 
-#include "client/artwork.h"
-#include "client/tag.h"
+#include "widgets/artwork.h"
+#include "widgets/tag.h"
 #include "common/guard.h"
 
 #include <QFile>

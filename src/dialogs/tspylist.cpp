@@ -1,6 +1,6 @@
 #include "dialogs/tspylist.h"
 
-#include "client/artwork.h"
+#include "widgets/artwork.h"
 #include "common/guard.h"
 #include "common/intconv.h"
 

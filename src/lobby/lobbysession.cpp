@@ -2,7 +2,7 @@
 
 #include "common/guard.h"
 #include "common/ports.h"
-#include "shell/runningmarker.h"
+#include "common/runningmarker.h"
 
 #include <QCoreApplication>
 #include <QDir>

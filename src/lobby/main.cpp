@@ -1,7 +1,7 @@
 #include "common/guard.h"
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
-#include "shell/signalwatcher.h"
+#include "common/signalwatcher.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -8,7 +8,7 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "server/tserver.h"
-#include "tally/ttallylist.h"
+#include "tallywindow/ttallylist.h"
 
 AppWindows::AppWindows(const QStringList &parameters)
 {

@@ -1,7 +1,7 @@
 #include "client/tchat.h"
 #include "shell/appwindows.h"
 #include "shell/automation.h"
-#include "shell/signalwatcher.h"
+#include "common/signalwatcher.h"
 #include "shell/singleinstance.h"
 #include "shell/uihandlers.h"
 

@@ -1,7 +1,7 @@
 #include "shell/singleinstance.h"
 
 #include "common/guard.h"
-#include "shell/runtimefolder.h"
+#include "common/runtimefolder.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "client/artwork.h"
-#include "client/gamecheckimage.h"
-#include "client/gamepicturebutton.h"
-#include "client/gameupdown.h"
+#include "widgets/artwork.h"
+#include "widgets/gamecheckimage.h"
+#include "widgets/gamepicturebutton.h"
+#include "widgets/gameupdown.h"
 #include "dialogs/tgamestart.h"
 #include "net/messages.h"
 

@@ -1,15 +1,15 @@
 #include "client/chatmenus.h"
 #include "client/clientstate.h"
 #include "client/gameboard.h"
-#include "client/gamepicturebutton.h"
+#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
 #include "client/gameview.h"
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "common/errors.h"
 #include "net/messages.h"
-#include "tally/ttallylist.h"
+#include "tallywindow/ttallylist.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "client/dispatcher.h"
 #include "client/gamecommands.h"
 #include "client/seatrows.h"
-#include "client/tag.h"
+#include "widgets/tag.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"

@@ -1,4 +1,4 @@
-#include "shell/runningmarker.h"
+#include "common/runningmarker.h"
 
 #include <QFile>
 #include <QProcess>

@@ -13,9 +13,9 @@
 #include "net/tsock.h"
 #include "server/tserver.h"
 #include "shell/appwindows.h"
-#include "shell/runningmarker.h"
+#include "common/runningmarker.h"
 #include "shell/singleinstance.h"
-#include "tally/ttallylist.h"
+#include "tallywindow/ttallylist.h"
 
 #include <QAction>
 #include <QDesktopServices>

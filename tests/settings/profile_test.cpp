@@ -1,5 +1,5 @@
 #include "common/errors.h"
-#include "shell/profilefile.h"
+#include "settings/profilefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "client/weblink.h"
+#include "widgets/weblink.h"
 
 #include <array>
 

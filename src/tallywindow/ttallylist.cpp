@@ -1,8 +1,8 @@
-#include "tally/ttallylist.h"
+#include "tallywindow/ttallylist.h"
 
 #include "common/errors.h"
 #include "common/guard.h"
-#include "tally/tallyquestion.h"
+#include "tallywindow/tallyquestion.h"
 
 #include <QDebug>
 #include <QGridLayout>

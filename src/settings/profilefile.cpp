@@ -1,4 +1,4 @@
-#include "shell/profilefile.h"
+#include "settings/profilefile.h"
 
 #include "common/errors.h"
 

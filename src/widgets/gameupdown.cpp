@@ -1,4 +1,4 @@
-#include "client/gameupdown.h"
+#include "widgets/gameupdown.h"
 
 #include "common/guard.h"
 

@@ -1,4 +1,4 @@
-#include "client/gamepicturebutton.h"
+#include "widgets/gamepicturebutton.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "shell/signalwatcher.h"
+#include "common/signalwatcher.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "client/colourtext.h"
+#include "settings/colourtext.h"
 
 #include "common/intconv.h"
 

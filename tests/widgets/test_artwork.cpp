@@ -1,4 +1,4 @@
-#include "client/artwork.h"
+#include "widgets/artwork.h"
 
 #include <QApplication>
 #include <QFontInfo>

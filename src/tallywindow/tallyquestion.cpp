@@ -1,4 +1,4 @@
-#include "tally/tallyquestion.h"
+#include "tallywindow/tallyquestion.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,5 +1,5 @@
-#include "client/colourtext.h"
-#include "client/weblink.h"
+#include "settings/colourtext.h"
+#include "widgets/weblink.h"
 
 #include <QGuiApplication>
 #include <QPalette>

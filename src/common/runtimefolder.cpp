@@ -1,4 +1,4 @@
-#include "shell/runtimefolder.h"
+#include "common/runtimefolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "client/gamecheckimage.h"
+#include "widgets/gamecheckimage.h"
 
-#include "client/artwork.h"
+#include "widgets/artwork.h"
 
 #include <QKeyEvent>
 #include <QPainter>

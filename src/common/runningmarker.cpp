@@ -1,6 +1,6 @@
-#include "shell/runningmarker.h"
+#include "common/runningmarker.h"
 
-#include "shell/runtimefolder.h"
+#include "common/runtimefolder.h"
 
 #include <QFile>
 

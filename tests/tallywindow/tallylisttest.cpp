@@ -1,9 +1,9 @@
 #include "common/guard.h"
 #include "common/random.h"
 #include "tally/tallyfile.h"
-#include "tally/tallyquestion.h"
+#include "tallywindow/tallyquestion.h"
 #include "tally/tlzrw1.h"
-#include "tally/ttallylist.h"
+#include "tallywindow/ttallylist.h"
 #include "tallyexample.h"
 
 #include <QLabel>
