@@ -1,7 +1,7 @@
 #include "client/chatpane.h"
 
 #include "client/clientstate.h"
-#include "settings/colourtext.h"
+#include "widgets/colourpalette.h"
 #include "widgets/weblink.h"
 #include "common/guard.h"
 #include "net/messages.h"
@@ -255,7 +255,7 @@ void ChatPane::chatrecieved(const QByteArray &body)
     const Msg::RelayedLine relayed = Msg::readRelayed(body);
     std::optional<QColor> colour;
     if (relayed.hasColour)
-        colour = textToColour(QString::fromLatin1(relayed.colour));
+        colour = textToQColor(QString::fromLatin1(relayed.colour));
     addlinetochat(QString::fromUtf8(relayed.line), colour.value_or(QColor(255, 0, 0)));
 }
 

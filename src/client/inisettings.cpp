@@ -3,7 +3,7 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/clientstate.h"
-#include "settings/colourtext.h"
+#include "widgets/colourpalette.h"
 #include "widgets/gameupdown.h"
 #include "widgets/tag.h"
 #include "common/intconv.h"
@@ -47,7 +47,7 @@ std::optional<int> readNumber(const ProfileFile &file, const QString &section, c
 
 QColor readColour(const ProfileFile &file, const QString &section, const QString &key)
 {
-    return textToColour(file.readString(section, key, QStringLiteral("clblack")))
+    return textToQColor(file.readString(section, key, QStringLiteral("clblack")))
         .value_or(QColor(Qt::black));
 }
 

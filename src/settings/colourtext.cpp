@@ -2,9 +2,6 @@
 
 #include "common/intconv.h"
 
-#include <QGuiApplication>
-#include <QPalette>
-
 #include <array>
 #include <cctype>
 
@@ -36,66 +33,37 @@ const std::array<NamedColour, 16> kNamed = {{
     {"clWhite", 255, 255, 255},
 }};
 
-struct SystemColour {
-    const char *name;
-    QPalette::ColorGroup group;
-    QPalette::ColorRole role;
-};
-
 // The system colours in the numbering of the colour value's low byte, so a
 // numeric system colour (0x800000nn) finds its entry by index.
-const std::array<SystemColour, 25> kSystem = {{
-    {"clScrollBar", QPalette::Active, QPalette::Button},
-    {"clBackground", QPalette::Active, QPalette::Window},
-    {"clActiveCaption", QPalette::Active, QPalette::Highlight},
-    {"clInactiveCaption", QPalette::Inactive, QPalette::Mid},
-    {"clMenu", QPalette::Active, QPalette::Window},
-    {"clWindow", QPalette::Active, QPalette::Base},
-    {"clWindowFrame", QPalette::Active, QPalette::Shadow},
-    {"clMenuText", QPalette::Active, QPalette::WindowText},
-    {"clWindowText", QPalette::Active, QPalette::Text},
-    {"clCaptionText", QPalette::Active, QPalette::HighlightedText},
-    {"clActiveBorder", QPalette::Active, QPalette::Window},
-    {"clInactiveBorder", QPalette::Inactive, QPalette::Window},
-    {"clAppWorkSpace", QPalette::Active, QPalette::Dark},
-    {"clHighlight", QPalette::Active, QPalette::Highlight},
-    {"clHighlightText", QPalette::Active, QPalette::HighlightedText},
-    {"clBtnFace", QPalette::Active, QPalette::Button},
-    {"clBtnShadow", QPalette::Active, QPalette::Dark},
-    {"clGrayText", QPalette::Disabled, QPalette::Text},
-    {"clBtnText", QPalette::Active, QPalette::ButtonText},
-    {"clInactiveCaptionText", QPalette::Disabled, QPalette::WindowText},
-    {"clBtnHighlight", QPalette::Active, QPalette::Light},
-    {"cl3DDkShadow", QPalette::Active, QPalette::Shadow},
-    {"cl3DLight", QPalette::Active, QPalette::Midlight},
-    {"clInfoText", QPalette::Active, QPalette::ToolTipText},
-    {"clInfoBk", QPalette::Active, QPalette::ToolTipBase},
+const std::array<const char *, 25> kSystem = {{
+    "clScrollBar",    "clBackground",  "clActiveCaption", "clInactiveCaption",
+    "clMenu",         "clWindow",      "clWindowFrame",   "clMenuText",
+    "clWindowText",   "clCaptionText", "clActiveBorder",  "clInactiveBorder",
+    "clAppWorkSpace", "clHighlight",   "clHighlightText", "clBtnFace",
+    "clBtnShadow",    "clGrayText",    "clBtnText",       "clInactiveCaptionText",
+    "clBtnHighlight", "cl3DDkShadow",  "cl3DLight",       "clInfoText",
+    "clInfoBk",
 }};
 
 constexpr quint32 kSystemFlag = 0x80000000u;
 constexpr quint32 kNoneValue = 0x1FFFFFFFu;
 
-QColor systemColour(const SystemColour &entry)
-{
-    return QGuiApplication::palette().color(entry.group, entry.role);
-}
-
 // A colour value as the colour text stores it: 00BBGGRR, with the high byte
 // marking system colours (0x80) and no colour (0x1FFFFFFF).
-std::optional<QColor> colourFromValue(quint32 value)
+std::optional<ColourValue> colourFromValue(quint32 value)
 {
     if (value == kNoneValue)
-        return QColor();
+        return ColourValue();
     if ((value & 0xFF000000u) == kSystemFlag) {
         const quint32 index = value & 0x00FFFFFFu;
         if (index >= kSystem.size())
             return std::nullopt;
-        return systemColour(kSystem[index]);
+        return ColourValue::system(index);
     }
     // Palette-relative forms (high byte 1 or 2) carry the same RGB below it.
     if ((value & 0xFC000000u) != 0)
         return std::nullopt;
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+    return ColourValue{ColourValue::Kind::Rgb, value & 0x00FFFFFFu};
 }
 
 std::optional<quint32> readHex(const QString &digits)
@@ -115,30 +83,44 @@ std::optional<quint32> readHex(const QString &digits)
 
 } // namespace
 
-QString colourToText(const QColor &colour)
+ColourValue ColourValue::rgb(int red, int green, int blue)
 {
-    const QColor rgb = colour.toRgb();
+    return {Kind::Rgb,
+            quint32(blue & 0xFF) << 16 | quint32(green & 0xFF) << 8 | quint32(red & 0xFF)};
+}
+
+ColourValue ColourValue::system(quint32 index)
+{
+    return {Kind::System, index};
+}
+
+QString colourToText(const ColourValue &colour)
+{
+    if (colour.kind == ColourValue::Kind::None)
+        return QStringLiteral("clNone");
+    if (colour.kind == ColourValue::Kind::System && colour.value < kSystem.size())
+        return QString::fromLatin1(kSystem[colour.value]);
     for (const NamedColour &named : kNamed) {
-        if (rgb.red() == named.red && rgb.green() == named.green && rgb.blue() == named.blue)
+        if (colour.red() == named.red && colour.green() == named.green &&
+            colour.blue() == named.blue)
             return QString::fromLatin1(named.name);
     }
-    const quint32 value =
-        quint32(rgb.blue()) << 16 | quint32(rgb.green()) << 8 | quint32(rgb.red());
+    const quint32 value = colour.value & 0x00FFFFFFu;
     return QStringLiteral("$%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
 }
 
-std::optional<QColor> textToColour(const QString &text)
+std::optional<ColourValue> textToColour(const QString &text)
 {
     for (const NamedColour &named : kNamed) {
         if (text.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
-            return QColor(named.red, named.green, named.blue);
+            return ColourValue::rgb(named.red, named.green, named.blue);
     }
-    for (const SystemColour &entry : kSystem) {
-        if (text.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
-            return systemColour(entry);
+    for (quint32 index = 0; index < kSystem.size(); ++index) {
+        if (text.compare(QLatin1String(kSystem[index]), Qt::CaseInsensitive) == 0)
+            return ColourValue::system(index);
     }
     if (text.compare(QLatin1String("clNone"), Qt::CaseInsensitive) == 0)
-        return QColor();
+        return ColourValue();
 
     if (text.startsWith(QLatin1Char('$'))) {
         const auto value = readHex(text.mid(1));

@@ -1,6 +1,6 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
-#include "settings/colourtext.h"
+#include "widgets/colourpalette.h"
 #include "client/dispatcher.h"
 #include "widgets/gameupdown.h"
 #include "client/inisettings.h"

@@ -1,4 +1,4 @@
-#include "settings/colourtext.h"
+#include "widgets/colourpalette.h"
 #include "widgets/weblink.h"
 
 #include <QGuiApplication>
@@ -77,7 +77,7 @@ void TestColourText::reads()
 {
     QFETCH(QString, text);
     QFETCH(QColor, colour);
-    const std::optional<QColor> read = textToColour(text);
+    const std::optional<QColor> read = textToQColor(text);
     QVERIFY(read.has_value());
     QCOMPARE(read->toRgb(), colour.toRgb());
 }
@@ -101,28 +101,28 @@ void TestColourText::rejects_data()
 void TestColourText::rejects()
 {
     QFETCH(QString, text);
-    QVERIFY(!textToColour(text).has_value());
+    QVERIFY(!textToQColor(text).has_value());
 }
 
 void TestColourText::systemColoursAreThisMachines()
 {
     const QPalette palette = QGuiApplication::palette();
-    QCOMPARE(textToColour(QStringLiteral("clBtnFace")),
+    QCOMPARE(textToQColor(QStringLiteral("clBtnFace")),
              palette.color(QPalette::Active, QPalette::Button));
-    QCOMPARE(textToColour(QStringLiteral("clwindowtext")),
+    QCOMPARE(textToQColor(QStringLiteral("clwindowtext")),
              palette.color(QPalette::Active, QPalette::Text));
-    QCOMPARE(textToColour(QStringLiteral("clHighlight")),
+    QCOMPARE(textToQColor(QStringLiteral("clHighlight")),
              palette.color(QPalette::Active, QPalette::Highlight));
-    QCOMPARE(textToColour(QStringLiteral("clInfoBk")),
+    QCOMPARE(textToQColor(QStringLiteral("clInfoBk")),
              palette.color(QPalette::Active, QPalette::ToolTipBase));
     // The numeric form of clBtnFace, 0x8000000F.
-    QCOMPARE(textToColour(QStringLiteral("$8000000F")),
+    QCOMPARE(textToQColor(QStringLiteral("$8000000F")),
              palette.color(QPalette::Active, QPalette::Button));
 }
 
 void TestColourText::noneIsNoColour()
 {
-    const std::optional<QColor> none = textToColour(QStringLiteral("clNone"));
+    const std::optional<QColor> none = textToQColor(QStringLiteral("clNone"));
     QVERIFY(none.has_value());
     QVERIFY(!none->isValid());
 }
@@ -132,7 +132,7 @@ void TestColourText::roundTrips()
     for (int red : {0, 1, 127, 128, 200, 255}) {
         for (int blue : {0, 64, 255}) {
             const QColor colour(red, 77, blue);
-            QCOMPARE(textToColour(colourToText(colour)), colour);
+            QCOMPARE(textToQColor(colourToText(colour)), colour);
         }
     }
 }
