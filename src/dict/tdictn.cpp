@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 const QString TDictn::kDefaultResource = QStringLiteral(":/dict/TEXT_DEMO");
 const QString TDictn::kDefaultFileName = QStringLiteral("English");
@@ -170,14 +171,18 @@ void TDictn::walkPrefix(const QString &prefix, Visitor visit, void *context) con
         batch.count = 0;
         const bool read = readRecords([&] {
             while (batch.count < kBatch) {
-                if (next > lastRecord_ ||
-                    compareRecord(file_.record(next), key.data(), length) != 0) {
+                if (next > lastRecord_) {
                     ended = true;
                     return;
                 }
                 Key word;
-                for (int i = 0; i < kField; ++i)
-                    word[i] = capital(file_.record(next)[1 + i]);
+                std::memcpy(word.data(), file_.record(next) + 1, kField);
+                for (unsigned char &c : word)
+                    c = capital(c);
+                if (std::memcmp(word.data(), key.data(), static_cast<std::size_t>(length)) != 0) {
+                    ended = true;
+                    return;
+                }
                 ++next;
                 // Words cut to the field's width can stand several times in a row.
                 if (havePrevious && word == previous)
@@ -187,7 +192,7 @@ void TDictn::walkPrefix(const QString &prefix, Visitor visit, void *context) con
                 int size = kField;
                 while (size > 0 && word[size - 1] == ' ')
                     --size;
-                std::copy_n(word.begin(), size, batch.text.begin() + batch.count * kField);
+                std::memcpy(batch.text.data() + batch.count * kField, word.data(), kField);
                 batch.sizes[batch.count++] = size;
             }
         });
