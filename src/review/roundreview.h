@@ -27,8 +27,9 @@ struct RoundPlay {
     bool showwords = true;
     // This copy's seat.
     int myseat = 0;
-    // Words accepted per player seat, in the order they were accepted; a seat
-    // that played without finding anything may stand with an empty list.
+    // Words accepted per player seat, in capitals as the server sent them, in
+    // the order they were accepted; a seat that played without finding
+    // anything may stand with an empty list.
     std::map<int, QList<FoundWord>> found;
     // Round points per seat as the round's end reported them; a seat missing
     // here is counted by the points of its words.
