@@ -9,6 +9,7 @@
 #include "common/messagebox.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "loopbackport.h"
 #include "net/tsock.h"
 
 #include <QAction>
@@ -143,6 +144,9 @@ private:
 
 void TestMainWindow::init()
 {
+    // A joining window also opens its presence connection to the lobby: never
+    // the real lobby's port, always one that nobody listens on.
+    qputenv("LEXICLASH_LOBBY_PORT", QByteArray::number(unusedLoopbackPort()));
     boxes.clear();
     errors.clear();
     setMessageBoxHandler([this](const QString &text) { boxes << text; });
@@ -489,14 +493,7 @@ void TestMainWindow::socketClosedClosesTheWindow()
 
 void TestMainWindow::refusedJoinIsReported()
 {
-    // A port on which nothing listens: take one and give it back.
-    quint16 port = 0;
-    {
-        TSock probe;
-        probe.setPortName(QStringLiteral("0"));
-        probe.setListen(true);
-        port = probe.localPort();
-    }
+    const quint16 port = unusedLoopbackPort();
     chat->setParameters(
         {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("join")});
     chat->sock->setPortName(QString::number(port));
