@@ -74,9 +74,11 @@ QByteArray FieldReader::next()
     if (atEnd())
         return {};
     const qsizetype plus = body_.indexOf('+', pos_);
-    // Text without its closing "+" is not a field.
-    if (plus < 0)
+    // Text without its closing "+" is not a field: it is passed over.
+    if (plus < 0) {
+        pos_ = body_.size();
         return {};
+    }
     QByteArray field = body_.mid(pos_, plus - pos_);
     pos_ = qMin(plus + 1, body_.size());
     return field;

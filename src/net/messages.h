@@ -44,12 +44,12 @@ SplitMessage splitMessage(const QByteArray &text);
 
 // Takes the fields of a body from the left: a field is everything before the
 // next "+", removed together with that "+". Text after the last "+" is not a
-// field: reading it with next() gives the empty text (a missing field) and
-// leaves it in place; only rest() takes it.
+// field: next() passes over it and gives the empty text (a missing field);
+// only rest() reads it.
 class FieldReader {
 public:
     explicit FieldReader(QByteArray body);
-    // The next field as text; empty when no "+" closes it.
+    // The next field as text; empty (and the text passed over) when no "+" closes it.
     QByteArray next();
     // The next field as a number; raises EConvertError (also when no "+" closes it).
     int nextInt();

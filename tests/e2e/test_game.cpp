@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <map>
 #include <memory>
 
 namespace {
@@ -202,6 +203,13 @@ void GameTest::wholeGameThroughTheWindows()
     QVERIFY(jill.waitExit());
     QCOMPARE(jack.exitCode(), 0);
     QCOMPARE(jill.exitCode(), 0);
+    // Each copy's own row, as stored: games, wins, best total, words found.
+    // The host won with its one word; Jack and Jill lost with nothing. Nobody
+    // followed an opponent, so the own row is the only one.
+    const QByteArray letters = QByteArray::number(word.size());
+    const std::map<const GameProcess *, QByteArrayList> ownRows{
+        {&host, {"1", "1", letters, "1"}}, {&jack, {"1", "0", "0", "0"}},
+        {&jill, {"1", "0", "0", "0"}}};
     for (GameProcess *copy : {&host, &jack, &jill}) {
         const QString tally = copy->home() + QStringLiteral("/Lexiclashtally.tld");
         QVERIFY2(QFile::exists(tally), qPrintable(tally));
@@ -212,7 +220,17 @@ void GameTest::wholeGameThroughTheWindows()
                    {QStringLiteral("decompress"), tally, text});
         QVERIFY(tool.waitForFinished(20000));
         QCOMPARE(tool.exitCode(), 0);
-        QVERIFY(QFile::exists(text));
+        QFile stored(text);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        // Columns, rows, then every column top to bottom, one cell a line.
+        const QByteArrayList lines = stored.readAll().split('\n');
+        QVERIFY2(lines.size() >= 11, qPrintable(text));
+        QCOMPARE(lines[0], QByteArray("9\r"));
+        QCOMPARE(lines[1], QByteArray("1\r"));
+        QByteArrayList own;
+        for (int column = 1; column <= 4; ++column)
+            own << lines[2 + column].chopped(1);
+        QCOMPARE(own, ownRows.at(copy));
     }
 }
 
