@@ -72,6 +72,13 @@ void GameProcess::setEnv(const QString &key, const QString &value)
 
 bool GameProcess::start(const QStringList &parameters)
 {
+    if (!launch(parameters))
+        return false;
+    return waitFor([this] { return connectAutomation(); });
+}
+
+bool GameProcess::launch(const QStringList &parameters)
+{
     process_ = std::make_unique<QProcess>();
     process_->setProgram(gameProgram());
     process_->setArguments(parameters);
@@ -80,9 +87,7 @@ bool GameProcess::start(const QStringList &parameters)
     process_->setProcessChannelMode(QProcess::MergedChannels);
     process_->setStandardOutputFile(logPath_);
     process_->start();
-    if (!process_->waitForStarted(10000))
-        return false;
-    return waitFor([this] { return connectAutomation(); });
+    return process_->waitForStarted(10000);
 }
 
 bool GameProcess::connectAutomation()

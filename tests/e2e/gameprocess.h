@@ -29,6 +29,9 @@ public:
     // Starts the copy with the launch parameters and waits until its
     // automation channel answers; false when it did not come up.
     bool start(const QStringList &parameters);
+    // Starts the copy and returns once it runs, without waiting for its
+    // automation channel (for a copy that is to end on its own).
+    bool launch(const QStringList &parameters);
     // Sends one automation command line and returns the answer line, or an
     // empty text when the copy did not answer.
     QByteArray command(const QByteArray &line);

@@ -387,6 +387,12 @@ void FaultTest::unwritableWorkingFolderStillPlays()
     // /proc takes no new files, not even from root.
     GameProcess host(root_->path(), QStringLiteral("host"), port_);
     host.setWorkingFolder(QStringLiteral("/proc"));
+    {
+        QFile settings(host.home() + QStringLiteral("/quillmarklobby.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(
+            "[Lexiclash]\nPlaytoscore=1\nTimeperturn=120\nGametype=0\nPlaysounds=false\n");
+    }
     QVERIFY(host.start(hostParameters()));
     QVERIFY2(GameProcess::waitFor([&] {
                  return host.text(QStringLiteral("label_playername1")) == QLatin1String("Hostess");
@@ -395,19 +401,30 @@ void FaultTest::unwritableWorkingFolderStillPlays()
     const QString standIn = root_->path() + QStringLiteral("/host/run/English-%1").arg(host.pid());
     QVERIFY(QFile::exists(standIn));
 
-    // The server judges words from the list in its stand-in place: the
-    // round's own starter word is in the list and is accepted.
+    // The server judges words from the list in its stand-in place: a word of
+    // that file with the round's prefix is accepted.
     RawClient player;
     QVERIFY(player.connectTo(port_));
     QVERIFY(player.login("Guest"));
-    QVERIFY(player.send(Msg::startgameRequest("Guest", 1, 120, 0, true)));
+    QCOMPARE(host.command("click button_start"), QByteArray("ok"));
+    QVERIFY(GameProcess::waitFor([&] { return host.command("visible gamestart") == "ok 1"; }));
+    QCOMPARE(host.command("click gamestart/Image1"), QByteArray("ok"));
     QVERIFY(player.waitFor(Cmd::startround));
     const Msg::StartRound round =
         Msg::readStartround(splitMessage(player.withCommand(Cmd::startround).first()).body);
-    QVERIFY(!round.starter.isEmpty());
-    QVERIFY(player.send(Msg::sendword(player.seat(), round.starter)));
-    QVERIFY2(player.waitFor("CMD_gotword+" + QByteArray::number(player.seat()) + '+' +
-                            round.starter + '+'),
+    QFile list(standIn);
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    const QByteArray records = list.readAll();
+    QByteArray word;
+    for (qsizetype at = 0; at + 15 <= records.size() && word.isEmpty(); at += 15) {
+        const QByteArray entry = records.mid(at + 1, 14).trimmed();
+        if (entry.startsWith(round.prefix) && entry.size() > round.prefix.size() &&
+            (round.length == 0 || entry.size() == round.length))
+            word = entry;
+    }
+    QVERIFY2(!word.isEmpty(), round.prefix.constData());
+    QVERIFY(player.send(Msg::sendword(player.seat(), word)));
+    QVERIFY2(player.waitFor("CMD_gotword+" + QByteArray::number(player.seat()) + '+' + word + '+'),
              player.received().join('\n').constData());
 
     QVERIFY(host.command("close").startsWith("ok"));
@@ -423,7 +440,7 @@ void FaultTest::nowhereToWriteTheWordListEndsCleanly()
     host.setWorkingFolder(QStringLiteral("/proc"));
     host.setEnv(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/proc"));
     host.setEnv(QStringLiteral("TMPDIR"), QStringLiteral("/proc"));
-    QVERIFY(host.start(hostParameters()));
+    QVERIFY(host.launch(hostParameters()));
     QVERIFY(host.waitExit());
     QCOMPARE(host.exitStatus(), QProcess::NormalExit);
     QCOMPARE(host.exitCode(), 1);

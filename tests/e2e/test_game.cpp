@@ -207,9 +207,9 @@ void GameTest::wholeGameThroughTheWindows()
     // The host won with its one word; Jack and Jill lost with nothing. Nobody
     // followed an opponent, so the own row is the only one.
     const QByteArray letters = QByteArray::number(word.size());
-    const std::map<const GameProcess *, QByteArrayList> ownRows{
-        {&host, {"1", "1", letters, "1"}}, {&jack, {"1", "0", "0", "0"}},
-        {&jill, {"1", "0", "0", "0"}}};
+    const std::map<const GameProcess *, QByteArrayList> ownRows{{&host, {"1", "1", letters, "1"}},
+                                                                {&jack, {"1", "0", "0", "0"}},
+                                                                {&jill, {"1", "0", "0", "0"}}};
     for (GameProcess *copy : {&host, &jack, &jill}) {
         const QString tally = copy->home() + QStringLiteral("/Lexiclashtally.tld");
         QVERIFY2(QFile::exists(tally), qPrintable(tally));
