@@ -65,6 +65,8 @@ bool startGame(GameProcess &host)
 // Enters a word in a copy's word field as a player does.
 void enterWord(GameProcess &copy, const QByteArray &word)
 {
+    // The field shows once the copy itself has taken the round's start.
+    QVERIFY(GameProcess::waitFor([&] { return copy.command("visible edit_word") == "ok 1"; }));
     QCOMPARE(copy.command("type edit_word " + word), QByteArray("ok"));
     QCOMPARE(copy.command("key edit_word Return"), QByteArray("ok"));
 }
@@ -192,6 +194,11 @@ void GameTest::wholeGameThroughTheWindows()
     QCOMPARE(totals[0].total, int(word.size()));
     QCOMPARE(totals[1].total, 0);
     QVERIFY(robo.waitFor("CMD_winner+1+"));
+    // Every window has taken the winner (and counted the game) before the host goes.
+    for (GameProcess *copy : {&host, &jack, &jill})
+        QVERIFY(GameProcess::waitFor([&] {
+            return copy->text(QStringLiteral("label_status")) == QLatin1String("Game Over!");
+        }));
 
     // Closing the host ends the game for everybody: the joiners' windows
     // close on "Socket Closed", and every copy writes its tally file.
