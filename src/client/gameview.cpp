@@ -391,7 +391,8 @@ void GameView::winner(const QByteArray &body)
     if (state_.hosting)
         board_->button_start->show();
 
-    if (!tally_ || state_.myseat < 1 || state_.myseat > state_.numseats)
+    // Only a player's own copy records the game; a spy's watches.
+    if (!tally_ || !TallyTable::countsGame(state_.myseat, state_.numseats))
         return;
     const QString own = scoreRow(state_.myseat)->text();
     int ownTotal = 0;

@@ -268,7 +268,19 @@ void Tchat::hostpress()
 {
     if (windows_.serverListener) {
         windows_.serverListener->setPortName(gamePortName());
-        windows_.serverListener->setListen(true);
+        try {
+            windows_.serverListener->setListen(true);
+        } catch (const ESockException &) {
+            // Another program holds the port: without a server there is no
+            // game to show, so the window closes once the player has read why.
+            showMessage(QStringLiteral("Cannot host the game: port %1 is already in use by "
+                                       "another program, or may not be opened. Close that "
+                                       "program, or start Lexiclash with LEXICLASH_PORT set to "
+                                       "a free port. Lexiclash will now close.")
+                            .arg(gamePortName()));
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            return;
+        }
     }
     state.loginname = state.playername;
     state.hosting = true;

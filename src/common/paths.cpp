@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 QString programFolder()
 {
     if (QCoreApplication::instance())
@@ -26,4 +28,18 @@ QString dataFolder()
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/lexiclash";
     QDir().mkpath(config);
     return config;
+}
+
+QString scratchFolder()
+{
+    const QString session = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!session.isEmpty() && QFileInfo(session).isDir())
+        return session;
+    return QDir::tempPath();
+}
+
+QString scratchPath(const QString &base)
+{
+    return scratchFolder() + QLatin1Char('/') + base + QLatin1Char('-') +
+           QString::number(::getpid());
 }

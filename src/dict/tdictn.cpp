@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "common/messagebox.h"
+#include "common/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -94,23 +95,42 @@ TDictn::~TDictn()
 void TDictn::OpenWordList()
 {
     if (!QFileInfo::exists(fileName_))
-        writeFromResource();
+        placeWordList();
     const bool opened = file_.open(fileName_);
     lastRecord_ = file_.recordCount() - 1;
     if (!opened)
         showMessage(QStringLiteral("English.dic dictionary not found!"));
 }
 
-void TDictn::writeFromResource()
+void TDictn::placeWordList()
+{
+    try {
+        writeFromResource(fileName_);
+        return;
+    } catch (const Error &here) {
+        // A working folder that cannot be written (a read-only medium, a
+        // folder of another user) must not keep the game from starting.
+        const QString standIn = scratchPath(QFileInfo(fileName_).fileName());
+        try {
+            writeFromResource(standIn);
+        } catch (const Error &there) {
+            throw Error(QStringLiteral("The word list could not be written. %1 %2")
+                            .arg(here.message(), there.message()));
+        }
+        fileName_ = standIn;
+    }
+}
+
+void TDictn::writeFromResource(const QString &fileName)
 {
     QFile resource(resourceName_);
     if (!resource.open(QIODevice::ReadOnly))
         return;
     // Written beside the target and renamed over it, so a failed write never
     // leaves a half list that a later run would take for a complete one.
-    QSaveFile out(fileName_);
+    QSaveFile out(fileName);
     const auto fail = [&] {
-        return Error(QStringLiteral("Cannot create file %1. %2").arg(fileName_, out.errorString()));
+        return Error(QStringLiteral("Cannot create file %1. %2").arg(fileName, out.errorString()));
     };
     if (!out.open(QIODevice::WriteOnly))
         throw fail();

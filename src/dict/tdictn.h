@@ -24,6 +24,8 @@ public:
     // Opens the shipped list as the file "English"; shows a message once when that fails.
     explicit TDictn(QObject *parent = nullptr);
     // Opens fileName, writing it from resourceName first when it does not exist.
+    // When fileName cannot be written, the list is written under scratchPath()
+    // instead; raises Error naming both places when neither can be written.
     TDictn(const QString &resourceName, const QString &fileName, QObject *parent = nullptr);
     // Closes the file and deletes it when this dictionary wrote it.
     ~TDictn() override;
@@ -32,6 +34,8 @@ public:
     qint64 FindWord(const QString &word) const;
     // True when the word, blanks around it removed and in capitals, is in the list.
     bool IsWord(const QString &word) const { return FindWord(word) >= 0; }
+    // The file the list is read from (fileName, or its stand-in under scratchPath()).
+    QString fileName() const { return fileName_; }
     // True when the list file was opened at creation.
     bool isOpen() const { return file_.isOpen(); }
     // Number of records in the list file (0 when it is not open).
@@ -62,7 +66,8 @@ private:
     template <typename Body> bool readRecords(Body &&body) const;
     qint64 firstWithPrefix(const unsigned char *key, int length) const;
     void OpenWordList();
-    void writeFromResource();
+    void placeWordList();
+    void writeFromResource(const QString &fileName);
     qint64 search(const unsigned char *key) const;
     qint64 firstOfEqual(qint64 match, const unsigned char *key) const;
 

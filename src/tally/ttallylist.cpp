@@ -148,8 +148,15 @@ void Ttallylist::buildControls()
 
 void Ttallylist::FormCreate()
 {
-    // A damaged file is reported once; the window still starts, with the empty tally.
-    guarded([this] { m_table = m_file.load(); });
+    // A damaged file is reported once, in a notice that nothing waits for:
+    // the window starts at once, with the empty tally.
+    try {
+        m_table = m_file.load();
+    } catch (const Error &error) {
+        reportNotice(error.message());
+    } catch (const std::exception &error) {
+        reportNotice(QString::fromUtf8(error.what()));
+    }
     loadtally();
 }
 

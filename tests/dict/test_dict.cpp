@@ -1,5 +1,6 @@
 #include "common/errors.h"
 #include "common/messagebox.h"
+#include "common/paths.h"
 #include "dict/tdictn.h"
 
 #include <QDir>
@@ -228,10 +229,43 @@ private slots:
         QVERIFY(QFileInfo(TDictn::kDefaultFileName).isDir());
     }
 
-    void failedWriteRaisesAndLeavesNoFile()
+    void unwritableFolderFallsBackToTheRuntimeFolder()
     {
         const QString target = QStringLiteral("no-such-folder/English");
-        QVERIFY_THROWS_EXCEPTION(Error, TDictn(TDictn::kDefaultResource, target));
+        QString standIn;
+        {
+            const TDictn dictionary(TDictn::kDefaultResource, target);
+            QVERIFY(messages.isEmpty());
+            QVERIFY(dictionary.isOpen());
+            QVERIFY(dictionary.IsWord("CAT"));
+            standIn = dictionary.fileName();
+            QCOMPARE(standIn, scratchPath(QStringLiteral("English")));
+            QVERIFY(QFile::exists(standIn));
+        }
+        QVERIFY(!QFile::exists(standIn));
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void nowhereToWriteRaisesAndLeavesNoFile()
+    {
+        // /proc takes no new files, not even from root.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray temporary = qgetenv("TMPDIR");
+        qputenv("XDG_RUNTIME_DIR", "/proc");
+        qputenv("TMPDIR", "/proc");
+        const QString target = QStringLiteral("no-such-folder/English");
+        QString message;
+        try {
+            TDictn dictionary(TDictn::kDefaultResource, target);
+        } catch (const Error &error) {
+            message = error.message();
+        }
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temporary);
+        QVERIFY2(message.startsWith(QStringLiteral("The word list could not be written. Cannot "
+                                                   "create file no-such-folder/English.")),
+                 qPrintable(message));
+        QVERIFY(message.contains(QStringLiteral("/proc/English-")));
         QVERIFY(!QFile::exists(target));
         QVERIFY(messages.isEmpty());
     }
