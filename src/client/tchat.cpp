@@ -269,6 +269,9 @@ void Tchat::hostpress()
     if (windows_.serverListener) {
         windows_.serverListener->setPortName(gamePortName());
         windows_.serverListener->setListen(true);
+        // Solo games are not offered to others.
+        if (parameters_.size() >= 3 && windows_.hostingStarted)
+            windows_.hostingStarted();
     }
     state.loginname = state.playername;
     state.hosting = true;
