@@ -29,5 +29,6 @@ for who in Ann:host Cleo:join; do
     for _ in $(seq 300); do grep -q "the game connected" "$work/$name.log" && break; sleep 0.1; done
 done
 sleep 2
-LEXICLASH_HOME="$work" "$build/bin/lobby_shot" "$out" "$LEXICLASH_DISCOVERY_PORT"
+# The window itself shows the usual game port in its hint.
+LEXICLASH_HOME="$work" LEXICLASH_PORT= "$build/bin/lobby_shot" "$out" "$LEXICLASH_DISCOVERY_PORT"
 echo "wrote $out"

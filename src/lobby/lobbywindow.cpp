@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkInterface>
+#include <QPalette>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -201,6 +202,10 @@ void LobbyWindow::build()
 void LobbyWindow::applyLook()
 {
     setStyleSheet(kStyle);
+    // Style sheets leave the hint text of empty fields to the palette.
+    QPalette hints = combo_address->lineEdit()->palette();
+    hints.setColor(QPalette::PlaceholderText, QColor(0xa8, 0xb4, 0xc0));
+    combo_address->lineEdit()->setPalette(hints);
     const QStringList addresses = ownAddresses();
     const QString port = gamePortName();
     const QString where = addresses.isEmpty()
