@@ -26,7 +26,7 @@ for who in Ann:host Cleo:join; do
         LEXICLASH_INSTANCE="shot$name" QT_QPA_PLATFORM=offscreen \
         exec "$build/bin/lexiclash-lobby" "${args[@]}" > "$work/$name.log" 2>&1) &
     pids+=($!)
-    for _ in $(seq 300); do grep -q "the game connected" "$work/$name.log" && break; sleep 0.1; done
+    for _ in $(seq 300); do grep -qs "the game connected" "$work/$name.log" && break; sleep 0.1; done
 done
 sleep 2
 # The window itself shows the usual game port in its hint.

@@ -40,7 +40,7 @@ for who in answering reference; do
     pids+=($!)
 done
 for who in answering reference; do
-    for _ in $(seq 600); do grep -q "the game connected" "$work/$who.log" && break; sleep 0.1; done
+    for _ in $(seq 600); do grep -qs "the game connected" "$work/$who.log" && break; sleep 0.1; done
 done
 sleep 3
 a=$(game_pid "${lobby[answering]}"); r=$(game_pid "${lobby[reference]}")

@@ -118,7 +118,7 @@ void LobbyWindow::build()
     grid->addWidget(edit_name, 1, 1);
     grid->addWidget(label_nameproblem, 1, 2);
     connect(edit_name, &QLineEdit::textChanged, this,
-            [this](const QString &text) { label_nameproblem->setText(nameProblem(text)); });
+            [this](const QString &text) { showNameProblem(nameProblem(text)); });
 
     button_host = makeButton(page, QStringLiteral("button_host"), QStringLiteral("&Host a game"));
     grid->addWidget(button_host, 2, 1, Qt::AlignLeft);
@@ -270,12 +270,19 @@ void LobbyWindow::saveSettings()
 bool LobbyWindow::checkName()
 {
     const QString problem = nameProblem(edit_name->text());
-    label_nameproblem->setText(problem);
+    showNameProblem(problem);
     if (problem.isEmpty())
         return true;
     showError(problem);
     edit_name->setFocus();
     return false;
+}
+
+void LobbyWindow::showNameProblem(const QString &problem)
+{
+    label_nameproblem->setText(problem);
+    label_nameproblem->setAccessibleName(problem.isEmpty() ? QStringLiteral("Name problem")
+                                                           : problem);
 }
 
 void LobbyWindow::showError(const QString &text)
@@ -372,6 +379,9 @@ void LobbyWindow::joinClick()
 
 void LobbyWindow::joinAddressClick()
 {
+    // Enter in the field while an address is still being tried.
+    if (!button_joinaddress->isEnabled())
+        return;
     if (!checkName())
         return;
     const QString text = combo_address->currentText().trimmed();

@@ -54,6 +54,7 @@ private:
     void loadSettings();
     void saveSettings();
     bool checkName();
+    void showNameProblem(const QString &problem);
     void showError(const QString &text);
     void rememberAddress(const QString &address);
     void probeAndJoin(const QString &host, const QString &address, quint16 port);

@@ -1,3 +1,4 @@
+#include "discovery/discoveryresponder.h"
 #include "hostedgame.h"
 #include "lobby/lobbywindow.h"
 #include "loopbackport.h"
@@ -23,6 +24,7 @@ private slots:
     void cleanup();
     void listsGamesAndJoinsTheChosenOne();
     void joinByAddressWhereNobodyListens();
+    void refusesAGameOfAnotherVersion();
     void addressesThatCannotBeUsed_data();
     void addressesThatCannotBeUsed();
     void namesTheGameCannotCarry_data();
@@ -137,6 +139,29 @@ void LobbyWindowTest::joinByAddressWhereNobodyListens()
     control<QPushButton>("button_joinaddress")->click();
     QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("Nobody answers"), 30000);
     QCOMPARE(address->itemText(0), QStringLiteral("127.0.0.1:%1").arg(port));
+}
+
+void LobbyWindowTest::refusesAGameOfAnotherVersion()
+{
+    // A host of an older version, answering as its responder would.
+    DiscoveryResponder older(
+        [] { return discovery::GameInfo{5, 7772, "Dee", 2, 1, true, 3, 5, "0.9.1"}; });
+    QVERIFY(older.start(0));
+    window_->browser().setTargets({{QHostAddress(QHostAddress::LocalHost), older.port()}});
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    auto *list = control<QTreeWidget>("list_games");
+    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
+    const QTreeWidgetItem *dee = list->topLevelItem(0);
+    QCOMPARE(dee->text(0), QStringLiteral("Dee"));
+    QCOMPARE(dee->text(2), QStringLiteral("2 of 6"));
+    QCOMPARE(dee->text(3), QStringLiteral("1"));
+    QCOMPARE(dee->text(4), QStringLiteral("round 3 of 5"));
+    QCOMPARE(dee->text(5), QStringLiteral("0.9.1 (yours is 1.0.3)"));
+    control<QPushButton>("button_join")->click();
+    QCOMPARE(status(), QStringLiteral("That game runs version 0.9.1 and yours is 1.0.3. Both "
+                                      "sides need the same version."));
+    QVERIFY(!window_->inGame());
 }
 
 void LobbyWindowTest::addressesThatCannotBeUsed_data()
