@@ -85,7 +85,13 @@ void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
     auto *list = control<QTreeWidget>("list_games");
-    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 2, 30000);
+    // Each host's own player may still be logging in when its game is found.
+    const auto bothSeated = [list] {
+        return list->topLevelItemCount() == 2 &&
+               list->topLevelItem(0)->text(2) == QLatin1String("1 of 6") &&
+               list->topLevelItem(1)->text(2) == QLatin1String("1 of 6");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(bothSeated(), 30000);
     QTreeWidgetItem *cid = nullptr;
     for (int row = 0; row < 2; ++row) {
         QTreeWidgetItem *item = list->topLevelItem(row);
