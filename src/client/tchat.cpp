@@ -281,6 +281,9 @@ void Tchat::hostpress()
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
             return;
         }
+        // Solo games are not offered to others.
+        if (parameters_.size() >= 3 && windows_.hostingStarted)
+            windows_.hostingStarted();
     }
     state.loginname = state.playername;
     state.hosting = true;

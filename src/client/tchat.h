@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "client/clientstate.h"
 #include "net/tsock.h"
 #include "server/hostoptions.h"
@@ -46,6 +48,8 @@ public:
         TSock *serverListener = nullptr;
         Tspylist *spylist = nullptr;
         Ttallylist *tally = nullptr;
+        // Called once the server listens for a hosted game with players.
+        std::function<void()> hostingStarted;
     };
 
     explicit Tchat(QWidget *parent = nullptr);
