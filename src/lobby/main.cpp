@@ -1,4 +1,5 @@
 #include "common/guard.h"
+#include "common/infooption.h"
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
 #include "shell/signalwatcher.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (printInfoOption(argc, argv, "lexiclash-lobby", lobbyUsage()))
+        return 0;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
     QTextStream out(stdout);
