@@ -22,12 +22,20 @@ done
 work=$(mktemp -d)
 root=$work/root
 xvfb=""
+# Never removes anything while a folder of the host is still mounted inside.
 cleanup() {
+  set +e
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   for mount in tmp/.X11-unix dev/pts dev proc; do
-    mountpoint -q "$root/$mount" 2>/dev/null && umount -l "$root/$mount"
+    if mountpoint -q "$root/$mount" 2>/dev/null; then
+      umount "$root/$mount" || umount -l "$root/$mount"
+    fi
   done
-  rm -rf "$work"
+  if grep -q " $work/" /proc/mounts; then
+    echo "left $work in place: something is still mounted in it" >&2
+    return
+  fi
+  rm -rf --one-file-system "$work"
 }
 trap cleanup EXIT
 
@@ -65,6 +73,7 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -dpi 96 >/dev/null 2>&1 &
 xvfb=$!
 mkdir -p "$root/tmp/.X11-unix"
 sleep 1
+kill -0 "$xvfb" 2>/dev/null || { echo "no X server on $display (taken?)" >&2; xvfb=""; exit 1; }
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 game_command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/example.lexiclash.Lexiclash.desktop")
 chroot "$root" env -i PATH=/usr/bin:/bin HOME=/home/player USER=player DISPLAY="$display" \
