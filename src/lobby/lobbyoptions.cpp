@@ -45,6 +45,8 @@ QString lobbyUsage()
         "  host NAME       start a game that others join, playing as NAME\n"
         "  join NAME HOST  join the game hosted at HOST, playing as NAME\n"
         "  (no arguments)  open the lobby window: host, find games, join by address\n"
+        "  --help          print this text\n"
+        "  --version       print the version\n"
         "Games are played over TCP port 7772; let it through the firewall to host.\n"
         "Hosts answer lobbies looking for games on UDP port 7773.\n");
 }

@@ -1,4 +1,5 @@
 #include "common/guard.h"
+#include "common/infooption.h"
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
@@ -15,6 +16,7 @@ int runWindow(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.lexiclash.Lobby"));
     setErrorHandler([](const QString &message) {
         QTextStream(stderr) << "lexiclash-lobby: " << message << Qt::endl;
     });
@@ -29,6 +31,8 @@ int runWindow(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    if (printInfoOption(argc, argv, "lexiclash-lobby", lobbyUsage()))
+        return 0;
     if (argc <= 1)
         return runWindow(argc, argv);
     QCoreApplication app(argc, argv);

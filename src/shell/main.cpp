@@ -1,9 +1,12 @@
 #include "client/tchat.h"
+#include "common/infooption.h"
+#include "common/paths.h"
 #include "shell/appwindows.h"
 #include "shell/automation.h"
 #include "shell/signalwatcher.h"
 #include "shell/singleinstance.h"
 #include "shell/uihandlers.h"
+#include "shell/usage.h"
 
 #include "common/errors.h"
 
@@ -16,8 +19,13 @@
 // lobby ports, LEXICLASH_INSTANCE the scope of the single-instance guard.
 int main(int argc, char *argv[])
 {
+    // Answered before the application exists, so they work without a display.
+    if (printInfoOption(argc, argv, "lexiclash", lexiclashUsage()))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexiclash"));
+    // Ties the windows to the menu entry and its icon.
+    QApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
 
     SingleInstance guard(QStringLiteral("kramlliuq"));
     if (guard.anotherInstanceRuns(true))
