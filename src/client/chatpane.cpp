@@ -29,6 +29,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 const QString ChatPane::kEnterChatHere = QStringLiteral("<Enter Chat Here>");
 
 namespace {
@@ -88,7 +90,9 @@ ChatPane::ChatPane(const ClientState &state, QWidget *parent)
         button->setObjectName(QStringLiteral("b_phrase") + QString::number(n));
         button->setToolTip(QString::fromUtf8(kDefaultPhrases[n - 1]));
         button->setFocusPolicy(Qt::NoFocus);
-        button->setMinimumWidth(22);
+        // Narrow, but never narrower than its number.
+        button->setMinimumWidth(
+            std::max(22, button->fontMetrics().horizontalAdvance(button->text()) + 10));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         connect(button, &QPushButton::clicked, this,
                 [this, n] { guarded([this, n] { b_phrase1Click(n); }); });

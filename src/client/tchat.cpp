@@ -316,7 +316,11 @@ void Tchat::FormClose()
 QSize Tchat::minimumWindowSize() const
 {
     const int menuHeight = menuBar()->sizeHint().height();
-    return {panel_board->width() + 15, panel_board->height() + 12 + menuHeight};
+    // Room for the board and, beside it, the narrowest chat pane: the chat
+    // must never lie over the board.
+    const QSize least = centralWidget() ? centralWidget()->minimumSizeHint() : QSize();
+    return {std::max(panel_board->width() + 15, least.width()),
+            std::max(panel_board->height() + 12, least.height()) + menuHeight};
 }
 
 void Tchat::FormResize()
@@ -432,7 +436,7 @@ void Tchat::ViewTally1Click()
     if (game_)
         game_->loadchecklist();
     if (windows_.tally)
-        windows_.tally->show();
+        showCentred(windows_.tally);
 }
 
 void Tchat::Image4Click()

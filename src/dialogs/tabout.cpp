@@ -62,11 +62,11 @@ Tabout::Tabout(QWidget *parent)
 
     // "Version", "1.0.3" and ".6" read as one version number.
     constexpr int versionTop = 152;
-    Label1 = addLabel("Label1", QStringLiteral("Version"), QRect(8, versionTop, 44, 16));
+    Label1 = addLabel("Label1", QStringLiteral("Version"), QRect(8, versionTop, 54, 16));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    version = addLabel("version", QString::fromLatin1(kVersionText), QRect(54, versionTop, 36, 16));
+    version = addLabel("version", QString::fromLatin1(kVersionText), QRect(62, versionTop, 40, 16));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label9 = addLabel("Label9", QStringLiteral(".6"), QRect(90, versionTop, 20, 16));
+    Label9 = addLabel("Label9", QStringLiteral(".6"), QRect(102, versionTop, 20, 16));
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     button_done = new QPushButton(QStringLiteral("Done"), this);

@@ -28,6 +28,10 @@ Tspylist::Tspylist(QWidget *parent)
     QFont bold = caption->font();
     bold.setBold(true);
     caption->setFont(bold);
+    // Light words on the dark tile.
+    QPalette light = caption->palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    caption->setPalette(light);
 
     listbox_spys = new QListWidget(this);
     listbox_spys->setObjectName(QStringLiteral("listbox_spys"));

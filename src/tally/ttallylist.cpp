@@ -1,5 +1,6 @@
 #include "tally/ttallylist.h"
 
+#include "client/artwork.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "tally/tallyquestion.h"
@@ -53,6 +54,13 @@ Ttallylist::Ttallylist(QWidget *parent)
 {
     setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(QStringLiteral("Lexiclash - Tally List"));
+    // The main window's tiled background, with light words on it; the lists
+    // keep their own light base and dark text.
+    QPalette tiled = palette();
+    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
+    tiled.setColor(QPalette::WindowText, Qt::white);
+    setPalette(tiled);
+    setAutoFillBackground(true);
     buildControls();
     FormCreate();
 }
