@@ -6,6 +6,7 @@
 #include "client/gamecommands.h"
 #include "client/gameview.h"
 #include "client/inisettings.h"
+#include "client/pressablelabel.h"
 #include "client/seatrows.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -117,14 +118,15 @@ void Tchat::buildBoard()
     connect(button_start, &QPushButton::clicked, this,
             [this] { guarded([this] { button_startClick(); }); });
 
-    Image4 = new QLabel(QStringLiteral("Quillmark"), panel_board);
+    Image4 = new PressableLabel(QStringLiteral("Quillmark"), panel_board);
     Image4->setObjectName(QStringLiteral("Image4"));
+    Image4->setAccessibleName(QStringLiteral("Quillmark"));
+    Image4->setAccessibleDescription(QStringLiteral("Opens the maker's web site"));
     QFont logo = Image4->font();
     logo.setBold(true);
     logo.setItalic(true);
     Image4->setFont(logo);
-    Image4->setCursor(Qt::PointingHandCursor);
-    Image4->installEventFilter(this);
+    connect(Image4, &PressableLabel::pressed, this, [this] { guarded([this] { Image4Click(); }); });
 
     auto *game = new QVBoxLayout(panel_game);
     game->addStretch();
@@ -483,11 +485,4 @@ void Tchat::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     guarded([this] { FormResize(); });
-}
-
-bool Tchat::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Image4 && event->type() == QEvent::MouseButtonPress)
-        guarded([this] { Image4Click(); });
-    return QMainWindow::eventFilter(watched, event);
 }

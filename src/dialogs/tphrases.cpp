@@ -1,6 +1,7 @@
 #include "dialogs/tphrases.h"
 
 #include "client/artwork.h"
+#include "client/windowaccess.h"
 #include "common/guard.h"
 
 #include <QGridLayout>
@@ -53,6 +54,8 @@ Tphrases::Tphrases(QWidget *parent)
     column->addWidget(note, 0, Qt::AlignHCenter);
     column->addWidget(button_done, 0, Qt::AlignHCenter);
     column->setSizeConstraint(QLayout::SetFixedSize);
+    // Like the close box: the edits are dropped, only "Done" applies them.
+    closeOnEscape(this, [this] { hide(); });
 }
 
 QString Tphrases::phrase(int n) const
