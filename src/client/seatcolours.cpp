@@ -17,10 +17,7 @@ const std::array<SeatLook, 6> kSeats = {{
     {QColor(164, 164, 0), "Krazy"},
 }};
 
-bool isPlayerSeat(int seat)
-{
-    return seat >= 1 && seat <= int(kSeats.size());
-}
+bool isPlayerSeat(int seat) { return seat >= 1 && seat <= int(kSeats.size()); }
 } // namespace
 
 QColor seatColour(int seat)
