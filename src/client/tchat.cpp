@@ -90,6 +90,9 @@ Tchat::Tchat(QWidget *parent)
     setCentralWidget(central);
 
     wireMenus();
+    // The maker's logo is the last stop of Tab, after the chat, so the window
+    // does not open with the focus on it.
+    setTabOrder(chat->b_phrase.back(), Image4);
     resize(state.defaultwidth, state.defaultheight);
     move(3, 3);
     FormCreate();
