@@ -32,6 +32,7 @@ private slots:
     void refusedConnectionReportsErrorAndSecondOpenDoesNothing();
     void receiveAfterCloseReturnsBufferedBytesThenRaises();
     void closeReportsOnEveryCallAndNeverRaises();
+    void lastReportNamesTheReportBeingMade();
     void listenFalseReportsClosedThenStopped();
     void listenTrueTwiceReportsAlreadyRunning();
     void listenOnPortInUseRaises();
@@ -256,6 +257,34 @@ void TestTSock::closeReportsOnEveryCallAndNeverRaises()
 
     sock.OnInfo = [](TSock *, TSocketInfo, const QString &) { throw Error("owner failed"); };
     QCOMPARE(failureOf([&] { sock.Close(); }), QString("<no exception>"));
+}
+
+void TestTSock::lastReportNamesTheReportBeingMade()
+{
+    QList<QPair<TSockReport, QString>> reports;
+    TSock sock;
+    QCOMPARE(sock.lastReport(), TSockReport::None);
+    sock.OnInfo = [&](TSock *sender, TSocketInfo, const QString &msg) {
+        reports.append({sender->lastReport(), msg});
+    };
+    sock.setPortName("0");
+    sock.setListen(true);
+    sock.setListen(false);
+    sock.setHostName("127.0.0.1");
+    sock.setPortName(QString::number(closedPort()));
+    sock.Open();
+    QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 7, kWait);
+    QCOMPARE(reports.mid(0, 6),
+             (QList<QPair<TSockReport, QString>>{
+                 {TSockReport::LookupOfPort, "Lookup Of Port 0"},
+                 {TSockReport::ListeningStarted, "Listening Started"},
+                 {TSockReport::SocketClosed, "Socket Closed"},
+                 {TSockReport::ListeningStopped, "Listening Stopped"},
+                 {TSockReport::LookupOfPort, "Lookup Of Port " + sock.PortName()},
+                 {TSockReport::LookupOfHost, "Lookup Of Host 127.0.0.1"}}));
+    QCOMPARE(reports.last(),
+             qMakePair(TSockReport::ErrorNumber, QString("Error #10061 (WSAECONNREFUSED)")));
+    QCOMPARE(sock.lastReport(), TSockReport::ErrorNumber);
 }
 
 void TestTSock::listenFalseReportsClosedThenStopped()
