@@ -41,6 +41,10 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 //
 // Destruction closes first and reports "Socket Closed" to OnInfo: an owner
 // whose OnInfo touches itself clears OnInfo in its own destructor.
+//
+// Owners tell reports apart by lastReport() and failures by
+// ESockException::code(); the texts are for people. The listening side lives
+// in tsocklisten.cpp, the blocking and datagram modes in tsockmodes.cpp.
 class TSock : public QObject {
 public:
     // owner: the Qt parent that destroys this object (a window, or the
