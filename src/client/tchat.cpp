@@ -373,9 +373,9 @@ void Tchat::sockRead(TSock *, int)
         sock->Close();
 }
 
-void Tchat::sockInfo(TSock *, TSocketInfo kind, const QString &msg)
+void Tchat::sockInfo(TSock *sender, TSocketInfo kind, const QString &)
 {
-    if (msg == QLatin1String("Socket Closed")) {
+    if (sender->lastReport() == TSockReport::SocketClosed) {
         // "CMD_full" and the close come together; the message goes first.
         dispatcher->drain();
         close();
