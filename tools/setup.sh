@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev liblz4-dev zlib1g-dev
   fonts-dejavu-core
   scowl
+  desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

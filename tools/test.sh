@@ -17,6 +17,8 @@ run_suite() {
 export QT_QPA_PLATFORM=offscreen
 echo "== normal build =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
+echo "== install and package checks =="
+BUILD_DIR=build bash tools/check_install.sh
 echo "== sanitizer build =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0

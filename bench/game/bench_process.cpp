@@ -3,9 +3,9 @@
 // against the computer player) on the offscreen platform with its own
 // folders and the automation channel, as the end-to-end tests start it.
 //
-//   shown:  from exec until the automation channel answers; it is opened
-//           right before the main window is shown, and answers once the
-//           event loop runs, so the window is up.
+//   shown:  from exec until the main window is exposed on the screen (the
+//           platform reports its first frame), asked through the automation
+//           channel every 20 ms.
 //   login:  from exec until the seat row of seat 1 shows "You": the window's
 //           own client has connected to its server and its login is confirmed.
 //   VmHWM:  peak resident memory after the login, and again at the end.
@@ -82,6 +82,10 @@ int main(int argc, char *argv[])
         timer.start();
         if (!game.start({})) {
             std::fprintf(stderr, "the program did not start\n%s\n", game.log().constData());
+            return 1;
+        }
+        if (!GameProcess::waitFor([&] { return game.command("exposed chat") == "ok 1"; })) {
+            std::fprintf(stderr, "the window was not shown\n");
             return 1;
         }
         shown.push_back(double(timer.elapsed()));

@@ -2,6 +2,7 @@
 
 #include "client/chatmenus.h"
 #include "client/clientstate.h"
+#include "widgets/elidinglabel.h"
 #include "client/gameboard.h"
 #include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
@@ -178,7 +179,7 @@ void GameView::beginOwnTurn()
 
 void GameView::watchTurn(int seat)
 {
-    board_->label_status->setText(seatName(seat) + QStringLiteral("'s turn."));
+    board_->label_status->setText(seatName(seat), QStringLiteral("'s turn."));
     board_->image_full->show();
 }
 
@@ -391,7 +392,8 @@ void GameView::winner(const QByteArray &body)
     if (state_.hosting)
         board_->button_start->show();
 
-    if (!tally_ || state_.myseat < 1 || state_.myseat > state_.numseats)
+    // Only a player's own copy records the game; a spy's watches.
+    if (!tally_ || !TallyTable::countsGame(state_.myseat, state_.numseats))
         return;
     const QString own = scoreRow(state_.myseat)->text();
     int ownTotal = 0;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include "client/clientstate.h"
+#include "widgets/pressablelabel.h"
 #include "net/tsock.h"
 #include "server/hostoptions.h"
 
@@ -46,6 +49,8 @@ public:
         TSock *serverListener = nullptr;
         Tspylist *spylist = nullptr;
         Ttallylist *tally = nullptr;
+        // Called once the server listens for a hosted game with players.
+        std::function<void()> hostingStarted;
     };
 
     explicit Tchat(QWidget *parent = nullptr);
@@ -115,7 +120,7 @@ public:
     // The game view on panel_game; receives the game messages.
     GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
-    QLabel *Image4 = nullptr;
+    PressableLabel *Image4 = nullptr;
 
 signals:
     // The window was closed; the program ends.
@@ -125,7 +130,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildBoard();

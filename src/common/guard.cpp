@@ -12,7 +12,26 @@ std::function<void(const QString &)> &handlerSlot()
     static std::function<void(const QString &)> handler;
     return handler;
 }
+std::function<void(const QString &)> &noticeSlot()
+{
+    static std::function<void(const QString &)> handler;
+    return handler;
+}
 } // namespace
+
+void setNoticeHandler(std::function<void(const QString &)> handler)
+{
+    noticeSlot() = std::move(handler);
+}
+
+void reportNotice(const QString &message)
+{
+    if (noticeSlot()) {
+        noticeSlot()(message);
+        return;
+    }
+    reportError(message);
+}
 
 void setErrorHandler(std::function<void(const QString &)> handler)
 {

@@ -2,9 +2,23 @@
 
 #include <QString>
 
-// Folder of the settings file and the tally file: LEXICLASH_HOME when set,
-// else the program's folder when it is writable, else ~/.config/lexiclash/.
-// The folder is created when missing.
+// The application id of the installed program: the name of its desktop entry,
+// its AppStream metadata and its icon.
+inline constexpr char kApplicationId[] = "example.lexiclash.Lexiclash";
+
+// Folder of the settings file and the tally file: dataFolderFor(programFolder()).
 QString dataFolder();
+// Folder of the settings and tally files for a program in PROGRAM: LEXICLASH_HOME
+// when set; else PROGRAM when a file can be created there and it is not an
+// installed copy (one whose ../share/applications holds the program's desktop
+// entry); else the XDG config folder's lexiclash/ (honouring XDG_CONFIG_HOME).
+// The folder is created when missing.
+QString dataFolderFor(const QString &program);
 // The folder that holds the running program file.
 QString programFolder();
+// A folder for the program's own working files when the current folder
+// cannot take them: XDG_RUNTIME_DIR when it exists, else the temporary folder.
+QString scratchFolder();
+// A name in scratchFolder() that no other running copy uses: base, "-" and
+// the process id.
+QString scratchPath(const QString &base);

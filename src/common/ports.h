@@ -16,3 +16,12 @@ inline QString lobbyPortName()
     const QString port = qEnvironmentVariable("LEXICLASH_LOBBY_PORT");
     return port.isEmpty() ? QStringLiteral("9001") : port;
 }
+
+// The port on which hosting copies answer discovery queries, 7773;
+// LEXICLASH_DISCOVERY_PORT overrides it.
+inline quint16 discoveryPort()
+{
+    bool ok = false;
+    const uint port = qEnvironmentVariable("LEXICLASH_DISCOVERY_PORT").toUInt(&ok);
+    return ok && port <= 65535 ? quint16(port) : quint16(7773);
+}

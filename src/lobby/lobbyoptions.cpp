@@ -7,11 +7,7 @@ LobbyOptions LobbyOptions::parse(const QStringList &arguments)
 {
     LobbyOptions options;
     if (arguments.isEmpty()) {
-        options.action = Action::Play;
-        options.playerName = loginName();
-        options.hostAddress = QStringLiteral("127.0.0.1");
-        options.hosting = true;
-        options.fromGame = true;
+        options.action = Action::Window;
         return options;
     }
     const QString command = arguments.first();
@@ -48,8 +44,11 @@ QString lobbyUsage()
         "Usage: lexiclash-lobby [host NAME | join NAME HOST]\n"
         "  host NAME       start a game that others join, playing as NAME\n"
         "  join NAME HOST  join the game hosted at HOST, playing as NAME\n"
-        "  (no arguments)  host a game under your login name\n"
-        "Games are played over TCP port 7772; let it through the firewall to host.\n");
+        "  (no arguments)  open the lobby window: host, find games, join by address\n"
+        "  --help          print this text\n"
+        "  --version       print the version\n"
+        "Games are played over TCP port 7772; let it through the firewall to host.\n"
+        "Hosts answer lobbies looking for games on UDP port 7773.\n");
 }
 
 QString loginName()

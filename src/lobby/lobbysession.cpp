@@ -98,7 +98,7 @@ void LobbySession::startGame()
 {
     const QString program = gamePath();
     if (!QFileInfo(program).isExecutable()) {
-        err_ << "lexiclash-lobby: the game was not found at " << program << Qt::endl;
+        problem(QStringLiteral("the game was not found at ") + program);
         finish(1);
         return;
     }
@@ -108,6 +108,8 @@ void LobbySession::startGame()
     if (listener_.Listen())
         environment.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"),
                            QString::number(listener_.localPort()));
+    if (!options_.gamePort.isEmpty())
+        environment.insert(QStringLiteral("LEXICLASH_PORT"), options_.gamePort);
     game_.setProcessEnvironment(environment);
     game_.setProcessChannelMode(QProcess::ForwardedChannels);
     game_.setProgram(program);
@@ -169,14 +171,21 @@ void LobbySession::gameFailed(QProcess::ProcessError error)
 {
     if (error != QProcess::FailedToStart)
         return;
-    err_ << "lexiclash-lobby: cannot start " << game_.program() << ": " << game_.errorString()
-         << Qt::endl;
+    problem(QStringLiteral("cannot start ") + game_.program() + QStringLiteral(": ") +
+            game_.errorString());
     finish(1);
 }
 
 void LobbySession::say(const QString &line)
 {
     out_ << "lexiclash-lobby: " << line << Qt::endl;
+}
+
+void LobbySession::problem(const QString &line)
+{
+    err_ << "lexiclash-lobby: " << line << Qt::endl;
+    if (onProblem)
+        onProblem(line);
 }
 
 void LobbySession::finish(int exitCode)

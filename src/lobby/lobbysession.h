@@ -22,6 +22,8 @@ public:
 
     // Called once with the lobby's exit code when the session is over.
     std::function<void(int exitCode)> onFinished;
+    // Called with a plain sentence when the game cannot be started.
+    std::function<void(const QString &problem)> onProblem;
 
     // The game program that is started: "lexiclash" beside the lobby.
     static QString gamePath();
@@ -39,6 +41,7 @@ private:
     void gameFinished(int exitCode, QProcess::ExitStatus status);
     void gameFailed(QProcess::ProcessError error);
     void say(const QString &line);
+    void problem(const QString &line);
     void finish(int exitCode);
 
     LobbyOptions options_;

@@ -1,14 +1,40 @@
 #include "common/guard.h"
+#include "common/infooption.h"
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
+#include "lobby/lobbywindow.h"
 #include "common/signalwatcher.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
 
+namespace {
+// Without arguments: the lobby window, for players who never open a terminal.
+int runWindow(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.lexiclash.Lobby"));
+    setErrorHandler([](const QString &message) {
+        QTextStream(stderr) << "lexiclash-lobby: " << message << Qt::endl;
+    });
+    LobbyWindow window;
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window,
+                     &QWidget::close);
+    window.show();
+    return app.exec();
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (printInfoOption(argc, argv, "lexiclash-lobby", lobbyUsage()))
+        return 0;
+    if (argc <= 1)
+        return runWindow(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
     QTextStream out(stdout);

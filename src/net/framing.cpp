@@ -50,6 +50,12 @@ QueuedMessage ReceiveQueue::take()
     return oldest;
 }
 
+qsizetype ReceiveQueue::dropFrom(int origin)
+{
+    return static_cast<qsizetype>(std::erase_if(
+        items_, [origin](const QueuedMessage &item) { return item.origin == origin; }));
+}
+
 bool ReceiveQueue::isEmpty() const
 {
     return items_.empty();

@@ -73,10 +73,12 @@ QByteArray FieldReader::next()
 {
     if (atEnd())
         return {};
-    qsizetype plus = body_.indexOf('+', pos_);
-    // A last field without a closing "+" runs to the end of the body.
-    if (plus < 0)
-        plus = body_.size();
+    const qsizetype plus = body_.indexOf('+', pos_);
+    // Text without its closing "+" is not a field: it is passed over.
+    if (plus < 0) {
+        pos_ = body_.size();
+        return {};
+    }
     QByteArray field = body_.mid(pos_, plus - pos_);
     pos_ = qMin(plus + 1, body_.size());
     return field;
@@ -94,6 +96,16 @@ QByteArray FieldReader::rest()
     return left;
 }
 
+int FieldReader::restInt()
+{
+    return strToInt(rest());
+}
+
+bool FieldReader::onLastField() const
+{
+    return body_.indexOf('+', pos_) < 0;
+}
+
 bool FieldReader::atEnd() const
 {
     return pos_ >= body_.size();
@@ -108,7 +120,7 @@ QByteArray sendlogininfo(int seat)
 
 int readSendlogininfo(const QByteArray &body)
 {
-    return FieldReader(body).nextInt();
+    return FieldReader(body).restInt();
 }
 
 QByteArray logininfo(int seat, const QByteArray &version, const QByteArray &name)
@@ -306,6 +318,8 @@ Word readSendword(const QByteArray &body)
     w.word = fields.rest();
     if (w.word.endsWith('+'))
         w.word.chop(1);
+    else
+        w.word.clear(); // without its closing "+" the word field is missing
     return w;
 }
 
@@ -369,7 +383,7 @@ QList<SeatScore> readEndround(const QByteArray &body)
         s.total = fields.nextInt();
         s.gameWords = fields.nextInt();
         s.roundWords = fields.nextInt();
-        s.roundPoints = fields.nextInt();
+        s.roundPoints = fields.onLastField() ? fields.restInt() : fields.nextInt();
         scores.append(s);
     }
     return scores;
@@ -408,7 +422,7 @@ LoadStats readLoadstats(const QByteArray &body)
     s.remaining = fields.nextInt();
     while (!fields.atEnd()) {
         const int seat = fields.nextInt();
-        const int total = fields.nextInt();
+        const int total = fields.onLastField() ? fields.restInt() : fields.nextInt();
         s.totals.append({seat, total});
     }
     return s;

@@ -43,17 +43,23 @@ struct SplitMessage {
 SplitMessage splitMessage(const QByteArray &text);
 
 // Takes the fields of a body from the left: a field is everything before the
-// next "+", removed together with that "+" (a last field without a closing
-// "+" runs to the end of the body); a missing field is empty.
+// next "+", removed together with that "+". Text after the last "+" is not a
+// field: next() passes over it and gives the empty text (a missing field);
+// only rest() reads it.
 class FieldReader {
 public:
     explicit FieldReader(QByteArray body);
-    // The next field as text.
+    // The next field as text; empty (and the text passed over) when no "+" closes it.
     QByteArray next();
-    // The next field as a number; raises EConvertError.
+    // The next field as a number; raises EConvertError (also when no "+" closes it).
     int nextInt();
-    // Everything that is left (a last field that may hold "+").
+    // Everything that is left (a last field that may hold "+", or the last
+    // field of a layout that has no closing "+").
     QByteArray rest();
+    // Everything that is left as a number; raises EConvertError.
+    int restInt();
+    // True when no "+" is left, so what remains can only be read with rest().
+    bool onLastField() const;
     bool atEnd() const;
 
 private:

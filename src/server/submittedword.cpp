@@ -19,14 +19,3 @@ QByteArray submittedWord(QByteArray text)
         --end;
     return upperLetters(text.mid(begin, end - begin));
 }
-
-bool isPlainWord(const QByteArray &word)
-{
-    if (word.isEmpty())
-        return false;
-    for (const char c : word) {
-        if (c < 'A' || c > 'Z')
-            return false;
-    }
-    return true;
-}

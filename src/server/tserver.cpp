@@ -6,6 +6,7 @@
 #include "common/ports.h"
 #include "common/random.h"
 #include "common/version.h"
+#include "dict/roundrule.h"
 #include "dict/tdictn.h"
 #include "net/messages.h"
 #include "server/hostoptions.h"
@@ -84,7 +85,7 @@ TServer::TServer(QObject *parent)
         guarded([&] { tempsockInfo(sender, info, msg); });
     };
 
-    socktimer = addtimer(QStringLiteral("socktimer"), 10, [this] { socktimerTimer(); });
+    socktimer = addtimer(QStringLiteral("socktimer"), kQueueTickMs, [this] { socktimerTimer(); });
     socktimer->start();
     roundtimer = addtimer(QStringLiteral("roundtimer"), 1000, [this] { roundtimerTimer(); });
     computertimer =
@@ -203,10 +204,8 @@ void TServer::Sock1Read(TSock *sender, int)
         ++s.queued;
         receivedlist.push(std::move(text), seat);
     }
-    if (queueresting_ && !receivedlist.isEmpty()) {
-        queueresting_ = false;
-        socktimer->start();
-    }
+    if (queueresting_ && !receivedlist.isEmpty())
+        wakequeue();
     if (flooding) {
         qWarning().noquote() << "Lexiclash server: seat" << seat
                              << "sent messages faster than they are handled; closing it";
@@ -218,6 +217,16 @@ void TServer::Sock1Read(TSock *sender, int)
                              << "sent an unterminated message over the size limit; closing it";
         sender->Close();
     }
+}
+
+void TServer::wakequeue()
+{
+    // The first message after a rest waits only for what is left of the tick
+    // since the last one was handled: none at all after a pause, so a word
+    // is judged as soon as it arrives, while a burst still goes one per tick.
+    queueresting_ = false;
+    const qint64 since = lasthandled_.isValid() ? lasthandled_.elapsed() : kQueueTickMs;
+    socktimer->start(int(std::clamp<qint64>(kQueueTickMs - since, 0, kQueueTickMs)));
 }
 
 void TServer::tempsockDisconnect(TSock *sender)
@@ -232,7 +241,7 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg)
     const int seat = sender->Tag;
     if (!isSeat(seat) || seats[seat].sock != sender)
         return;
-    if (msg == QLatin1String("Socket Closed")) {
+    if (sender->lastReport() == TSockReport::SocketClosed) {
         freeseat(seat);
         return;
     }
@@ -269,6 +278,10 @@ void TServer::freeseat(int seat)
     s.sock = nullptr;
     s.loggedin = false;
     s.framer = Framer();
+    // What the connection still had waiting goes with it: a newcomer in this
+    // seat must not be taken for its sender.
+    receivedlist.dropFrom(seat);
+    s.queued = 0;
     if (conn)
         conn->deleteLater();
     if (!wasconnected)
@@ -295,17 +308,24 @@ void TServer::checklogins(qint64 nowms)
 
 void TServer::socktimerTimer()
 {
-    if (receivedlist.isEmpty()) {
+    // A wake-up tick comes early; the ticks after it keep the full period.
+    if (socktimer->isActive() && socktimer->interval() != kQueueTickMs)
+        socktimer->setInterval(kQueueTickMs);
+    if (!receivedlist.isEmpty())
+        handleoldest();
+    if (receivedlist.isEmpty() && socktimer->isActive()) {
         // Nothing waits: the timer rests until the next message arrives, so
         // an idle host costs no CPU. A test that stopped the timer to step the
         // queue by hand keeps it stopped.
-        if (socktimer->isActive()) {
-            socktimer->stop();
-            queueresting_ = true;
-        }
-        return;
+        socktimer->stop();
+        queueresting_ = true;
     }
+}
+
+void TServer::handleoldest()
+{
     const QueuedMessage message = receivedlist.take();
+    lasthandled_.start();
     if (isSeat(message.origin) && seats[message.origin].queued > 0)
         --seats[message.origin].queued;
     try {
@@ -539,17 +559,9 @@ void TServer::sendword(const QByteArray &body)
     const QByteArray word = submittedWord(submitted.word);
     const int n = static_cast<int>(word.size());
 
-    int reason = -1;
-    if (wordlength != 0 && n != wordlength)
-        reason = 0;
-    else if (!isPlainWord(word) || !spell->IsWord(QString::fromLatin1(word)))
-        reason = 1;
-    else if (listbox_gotten.contains(word))
-        reason = 2;
-    else if (word.left(prefix.size()) != prefix)
-        reason = 3;
-    if (reason >= 0) {
-        sendto(seat, Msg::notvalid(seat, reason));
+    const Refusal refusal = RoundRule{prefix, wordlength}.judge(word, *spell, listbox_gotten);
+    if (refusal != Refusal::None) {
+        sendto(seat, Msg::notvalid(seat, static_cast<int>(refusal)));
         return;
     }
 

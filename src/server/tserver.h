@@ -6,6 +6,7 @@
 #include "server/tseat.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 
@@ -35,6 +36,8 @@ public:
     // Messages one connection may have waiting in the receive queue; a
     // connection that floods past it is closed.
     static constexpr int kMaxQueuedPerSeat = 200;
+    // The queue timer's period: at most one message is handled per tick.
+    static constexpr int kQueueTickMs = 10;
 
     explicit TServer(QObject *parent = nullptr);
     ~TServer() override;
@@ -137,12 +140,17 @@ private:
     // The queue timer stopped itself on an empty queue and starts again with
     // the next message.
     bool queueresting_ = false;
+    // Runs from the moment the last message was handled, so a message that
+    // finds the queue resting is handled at once when a tick has passed since.
+    QElapsedTimer lasthandled_;
 
     QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
     void dispatch(const QueuedMessage &message);
     void sendto(int seat, const QByteArray &message);
     void sendtoall(const QByteArray &message);
     void freeseat(int seat);
+    void wakequeue();
+    void handleoldest();
     bool isbrokenconnection(const QString &msg) const;
     void drawround();
 

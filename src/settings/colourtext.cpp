@@ -3,7 +3,6 @@
 #include "common/intconv.h"
 
 #include <array>
-#include <cctype>
 
 namespace {
 
@@ -71,7 +70,12 @@ std::optional<quint32> readHex(const QString &digits)
     if (digits.isEmpty() || digits.size() > 8)
         return std::nullopt;
     for (const QChar c : digits) {
-        if (!isxdigit(c.unicode()) || c.unicode() > 0x7F)
+        // Only ASCII hexadecimal digits; a character outside unsigned char's
+        // range must never reach the C library's classification.
+        const char16_t u = c.unicode();
+        const bool digit =
+            (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        if (!digit)
             return std::nullopt;
     }
     bool ok = false;

@@ -1,14 +1,19 @@
 #include "shell/appwindows.h"
 
 #include "client/tchat.h"
+#include "common/ports.h"
+#include "common/version.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "discovery/discoveryresponder.h"
 #include "server/tserver.h"
 #include "tallywindow/ttallylist.h"
+
+#include <QRandomGenerator>
 
 AppWindows::AppWindows(const QStringList &parameters)
 {
@@ -31,6 +36,7 @@ AppWindows::AppWindows(const QStringList &parameters)
     windows.serverListener = server_->Sock1();
     windows.spylist = spylist_.get();
     windows.tally = tally_.get();
+    windows.hostingStarted = [this] { startAnswering(); };
     chat_->setWindows(windows);
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
@@ -38,3 +44,32 @@ AppWindows::AppWindows(const QStringList &parameters)
 }
 
 AppWindows::~AppWindows() = default;
+
+void AppWindows::startAnswering()
+{
+    const TServer *server = server_.get();
+    const Tchat *chat = chat_.get();
+    const quint32 gameId = QRandomGenerator::system()->generate();
+    const quint16 gamePort = server->Sock1()->localPort();
+    responder_ = std::make_unique<DiscoveryResponder>([=] {
+        discovery::GameInfo info;
+        info.gameId = gameId;
+        info.gamePort = gamePort;
+        info.hostName = server->seats[1].name.isEmpty() ? chat->state.playername
+                                                        : QString::fromUtf8(server->seats[1].name);
+        for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
+            if (!server->seats[seat].connected || !server->seats[seat].loggedin)
+                continue;
+            ++(seat <= TServer::numplayers ? info.players : info.spies);
+        }
+        info.running = server->gameon;
+        info.round = server->round;
+        info.rounds = server->rounds;
+        info.version = QString::fromLatin1(kVersionText);
+        return info;
+    });
+    // The game goes on without being found; players can still join by address.
+    if (!responder_->start(discoveryPort()))
+        qWarning("lexiclash: cannot answer discovery queries on UDP port %u: %s",
+                 unsigned(discoveryPort()), qPrintable(responder_->errorString()));
+}

@@ -13,6 +13,7 @@ class Tphrases;
 class TServer;
 class Tspylist;
 class Ttallylist;
+class DiscoveryResponder;
 
 // Every window of the program, created once in the fixed order (the main
 // window first, so its creation runs before any other window exists) and kept
@@ -48,4 +49,8 @@ private:
     std::unique_ptr<TServer> server_;
     std::unique_ptr<Tspylist> spylist_;
     std::unique_ptr<Ttallylist> tally_;
+    // Answers the lobbies looking for games while this copy hosts one.
+    std::unique_ptr<DiscoveryResponder> responder_;
+
+    void startAnswering();
 };

@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include <cerrno>
 #include <cstring>
@@ -268,6 +269,12 @@ QByteArray Automation::execute(const QByteArray &line)
         return "ok " + escaped(textOf(object));
     if (command == QLatin1String("visible"))
         return widget ? (widget->isVisible() ? "ok 1" : "ok 0") : "error not a widget";
+    if (command == QLatin1String("exposed")) {
+        if (!widget)
+            return "error not a widget";
+        const QWindow *window = widget->window()->windowHandle();
+        return window && window->isExposed() ? "ok 1" : "ok 0";
+    }
     if (command == QLatin1String("enabled")) {
         const bool enabled = widget ? widget->isEnabled() : action->isEnabled();
         return enabled ? "ok 1" : "ok 0";

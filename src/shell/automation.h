@@ -17,6 +17,7 @@ class QWidget;
 //   key <name> <key>      one key by name (Return, Escape, Backspace, ...)
 //   text <name>           the widget's text (line breaks as "\n")
 //   visible <name>        1 when the widget is shown, else 0
+//   exposed <name>        1 when the widget's window is on the screen, else 0
 //   enabled <name>        1 when the widget or action is enabled, else 0
 //   checked <name>        1 when the button or action is checked, else 0
 //   trigger <name>        triggers a menu action

@@ -1,11 +1,17 @@
 #include "client/tchat.h"
+#include "common/infooption.h"
+#include "common/paths.h"
 #include "shell/appwindows.h"
 #include "shell/automation.h"
 #include "common/signalwatcher.h"
 #include "shell/singleinstance.h"
 #include "shell/uihandlers.h"
+#include "shell/usage.h"
+
+#include "common/errors.h"
 
 #include <QApplication>
+#include <QDebug>
 
 // Lexiclash: with no parameters a solo game against the computer player;
 // with NAME HOST true a hosted game, with NAME HOST anything-else a game
@@ -13,19 +19,47 @@
 // lobby ports, LEXICLASH_INSTANCE the scope of the single-instance guard.
 int main(int argc, char *argv[])
 {
+    // Answered before the application exists, so they work without a display.
+    if (printInfoOption(argc, argv, "lexiclash", lexiclashUsage()))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lexiclash"));
+    // Ties the windows to the menu entry and its icon.
+    QApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
 
     SingleInstance guard(QStringLiteral("kramlliuq"));
     if (guard.anotherInstanceRuns(true))
         return 0;
 
     installUiHandlers();
+    // SIGTERM and SIGINT end the program the way the main window's close box
+    // does, also while a message box waits and before the windows are up.
+    bool terminating = false;
+    Tchat *chat = nullptr;
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, [&] {
+        terminating = true;
+        closeMessageBoxesForGood();
+        if (chat)
+            chat->close();
+    });
     // Only the main window's close ends the program, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
-    AppWindows windows(QApplication::arguments().mid(1));
-    Tchat *chat = windows.chat();
+    std::unique_ptr<AppWindows> windows;
+    try {
+        windows = std::make_unique<AppWindows>(QApplication::arguments().mid(1));
+    } catch (const Error &error) {
+        qCritical().noquote() << "Lexiclash cannot start:" << error.message();
+        closeMessageBoxesForGood();
+        return 1;
+    }
+    chat = windows->chat();
     QObject::connect(chat, &Tchat::closed, &app, &QCoreApplication::quit);
+    if (terminating) {
+        chat->close();
+        closeMessageBoxesForGood();
+        return 0;
+    }
 
     guard.setActivationHandler([chat] {
         chat->setWindowState(chat->windowState() & ~Qt::WindowMinimized);
@@ -34,11 +68,13 @@ int main(int argc, char *argv[])
         chat->activateWindow();
         qInfo("Lexiclash: window raised for another copy");
     });
-    SignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, chat, &QWidget::close);
 
     // A test hook only when LEXICLASH_AUTOMATION is set; nothing otherwise.
     const auto automation = Automation::fromEnvironment();
     chat->show();
-    return app.exec();
+    // A signal that came while the window was being shown (a message box of
+    // the start-up) closed it before the event loop ran.
+    const int code = terminating || !chat->isVisible() ? 0 : app.exec();
+    closeMessageBoxesForGood();
+    return code;
 }

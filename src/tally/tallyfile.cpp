@@ -27,6 +27,17 @@ constexpr char kHeader[] = "WRZL";
 constexpr qint64 kStoredSizeOffset = 4;
 constexpr qint64 kStoredSizeBytes = 4;
 
+// The tally's text lies in "temp.txt" in the working folder while it is
+// coded; a working folder that cannot be written gets a private name in the
+// runtime folder instead, so that it is never taken for a damaged tally.
+QString textFile()
+{
+    QFile probe(kTextFile);
+    if (probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return kTextFile;
+    return scratchPath(kTextFile);
+}
+
 void writeText(const QString &name, const QByteArray &text)
 {
     QFile file(name);
@@ -102,27 +113,28 @@ TallyTable TallyFile::load()
 {
     if (!QFileInfo::exists(m_path))
         return {};
+    const QString text = textFile();
     try {
-        TallyTable table = read();
+        TallyTable table = read(text);
         table.clearSession();
         return table;
     } catch (...) {
-        QFile::remove(kTextFile);
+        QFile::remove(text);
         keepDamaged();
         throw;
     }
 }
 
-TallyTable TallyFile::read()
+TallyTable TallyFile::read(const QString &textName)
 {
     checkStoredSize();
     Tlzrw1 doit;
     doit.CompressMode = TCompressMode::Fast;
     doit.InputFile = m_path;
-    doit.OutputFile = kTextFile;
+    doit.OutputFile = textName;
     doit.Decompress();
-    const QByteArray text = readText(kTextFile);
-    QFile::remove(kTextFile);
+    const QByteArray text = readText(textName);
+    QFile::remove(textName);
     return TallyTable::fromText(text);
 }
 
@@ -155,20 +167,21 @@ void TallyFile::save(const TallyTable &table)
             QStringLiteral("%1 is damaged and could not be moved aside; it is left as it is")
                 .arg(m_path));
     const QString pending = m_path + QStringLiteral(".tmp");
+    const QString textName = textFile();
     try {
         const QByteArray text = table.toText();
-        writeText(kTextFile, text);
+        writeText(textName, text);
         Tlzrw1 doit;
         doit.CompressMode = TCompressMode::Fast;
-        doit.InputFile = kTextFile;
+        doit.InputFile = textName;
         doit.OutputFile = pending;
         const qint64 written = doit.Compress();
-        QFile::remove(kTextFile);
+        QFile::remove(textName);
         syncToDisk(pending);
         checkWritten(pending, written, text);
         replaceFile(pending, m_path);
     } catch (...) {
-        QFile::remove(kTextFile);
+        QFile::remove(textName);
         QFile::remove(pending);
         throw;
     }

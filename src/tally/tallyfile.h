@@ -29,7 +29,7 @@ public:
     void save(const TallyTable &table);
 
 private:
-    TallyTable read();
+    TallyTable read(const QString &textName);
     void checkStoredSize() const;
     void keepDamaged();
 

@@ -88,7 +88,18 @@ void TestGameStart::asCreated()
     }
     QCOMPARE(w.image_show->accessibleName(), QStringLiteral("Show Word List"));
     QCOMPARE(w.Image1->accessibleName(), QStringLiteral("START GAME"));
-    QVERIFY(w.findChild<QLabel *>() != nullptr);
+    // The header "Game Options", large and bold, above every option.
+    QLabel *header = nullptr;
+    for (QLabel *label : w.findChildren<QLabel *>()) {
+        if (label->text() == QLatin1String("Game Options"))
+            header = label;
+    }
+    QVERIFY(header);
+    QVERIFY(header->isVisible());
+    QVERIFY(header->font().bold());
+    QCOMPARE(header->font().pointSize(), 14);
+    QVERIFY(header->y() < w.edit_playtoscore->y());
+    QVERIFY(header->y() < w.image_letters[0]->y());
 }
 
 void TestGameStart::freshInstallationStart()

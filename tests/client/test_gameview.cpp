@@ -552,14 +552,39 @@ void TestGameView::winnerRecordsTally()
     board.withTally();
     board.name(1, "Ann");
     board.name(2, "Bob");
+    // Ann keeps a tally against Bob.
+    board.view->loadchecklist();
+    QCOMPARE(board.tally->checklist()->item(0)->text(), QStringLiteral("Bob"));
+    board.tally->checklistClickCheck(0);
+    const TallyTable &table = board.tally->stringgrid_scores();
+    const int bob = table.findOpponent(QStringLiteral("Bob"));
+    QVERIFY(bob >= 1);
+    // Own row: games, wins, best score, words. Opponent row: games together,
+    // his wins, my wins, neither's wins.
+    const auto row = [&](int r) {
+        QStringList cells;
+        for (int column = 1; column <= 4; ++column)
+            cells << table.cell(column, r);
+        return cells;
+    };
+    const QStringList ownBefore = row(0);
+
     board.view->endround(endroundBody({40, 25, 0, 0, 0, 0}));
     board.view->winner(bodyOf(Msg::winner(1)));
     QCOMPARE(board.tally->mylabel_3Text(), QStringLiteral("40"));
+    // A won game: one more game and one more win for Ann, a win of Ann's against Bob.
+    QCOMPARE(row(0).at(0).toInt(), ownBefore.at(0).toInt() + 1);
+    QCOMPARE(row(0).at(1).toInt(), ownBefore.at(1).toInt() + 1);
+    QCOMPARE(row(bob), QStringList({"1", "0", "1", "0"}));
 
+    // A lost game: one more game and no win for Ann, a win for Bob against her.
     // A lower total leaves the best score alone.
     board.view->endround(endroundBody({12, 25, 0, 0, 0, 0}));
     board.view->winner(bodyOf(Msg::winner(2)));
     QCOMPARE(board.tally->mylabel_3Text(), QStringLiteral("40"));
+    QCOMPARE(row(0).at(0).toInt(), ownBefore.at(0).toInt() + 2);
+    QCOMPARE(row(0).at(1).toInt(), ownBefore.at(1).toInt() + 1);
+    QCOMPARE(row(bob), QStringList({"2", "1", "1", "0"}));
 
     // A spy records nothing.
     Board spy(8);

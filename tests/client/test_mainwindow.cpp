@@ -2,13 +2,16 @@
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
 #include "client/gamecommands.h"
+#include "client/inisettings.h"
 #include "client/seatrows.h"
 #include "widgets/tag.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
+#include "common/paths.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "loopbackport.h"
 #include "net/tsock.h"
 
 #include <QAction>
@@ -124,6 +127,7 @@ private slots:
     void pasteKey();
     void webAddressInThePane();
     void phraseListFillsAndAppliesTheEditor();
+    void minimumSize_data();
     void minimumSize();
     void closeSavesGeometryOnlyAfterSettingsWereRead();
     void closeShrinksAWindowWiderThanTheScreen();
@@ -146,6 +150,9 @@ private:
 
 void TestMainWindow::init()
 {
+    // A joining window also opens its presence connection to the lobby: never
+    // the real lobby's port, always one that nobody listens on.
+    qputenv("LEXICLASH_LOBBY_PORT", QByteArray::number(unusedLoopbackPort()));
     boxes.clear();
     errors.clear();
     setMessageBoxHandler([this](const QString &text) { boxes << text; });
@@ -500,24 +507,17 @@ void TestMainWindow::socketClosedClosesTheWindow()
     chat->sockInfo(chat->sock, TSocketInfo::siError,
                    QStringLiteral("Error #10054 (WSAECONNRESET)"));
     QCOMPARE(closed.size(), 0);
-    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    chat->sock->Close();
     QCOMPARE(closed.size(), 1);
     QVERIFY(boxes.isEmpty());
     // A second report closes nothing more.
-    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    chat->sock->Close();
     QCOMPARE(closed.size(), 1);
 }
 
 void TestMainWindow::refusedJoinIsReported()
 {
-    // A port on which nothing listens: take one and give it back.
-    quint16 port = 0;
-    {
-        TSock probe;
-        probe.setPortName(QStringLiteral("0"));
-        probe.setListen(true);
-        port = probe.localPort();
-    }
+    const quint16 port = unusedLoopbackPort();
     chat->setParameters(
         {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("join")});
     chat->sock->setPortName(QString::number(port));
@@ -853,6 +853,11 @@ void TestMainWindow::webAddressInThePane()
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "open");
     chat->show();
     QVERIFY(QTest::qWaitForWindowExposed(chat.get()));
+    // The window is the active one, so the focus can be seen to move.
+    chat->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(chat.get()));
+    chat->chat->mainchat->setFocus();
+    QTRY_VERIFY(chat->chat->mainchat->hasFocus());
     chat->chat->addlinetochat(QStringLiteral("Ann chats: visit www.quillmark.com."), Qt::black);
     chat->chat->addlinetochat(QStringLiteral("Bob chats: plain words"), Qt::black);
     QTextEdit *pane = chat->chat->mainchat;
@@ -881,7 +886,8 @@ void TestMainWindow::webAddressInThePane()
     QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, pointAt(onAddress));
     QCOMPARE(recorder.opened, QList<QUrl>({QUrl(QStringLiteral("http://www.quillmark.com"))}));
     QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("www.quillmark.com"));
-    QVERIFY(chat->chat->mychat->hasFocus() || !QGuiApplication::focusWindow());
+    // After the click the typing line has the focus back.
+    QTRY_VERIFY(chat->chat->mychat->hasFocus());
 
     QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, pointAt(onPlain));
     QCOMPARE(recorder.opened.size(), 1);
@@ -903,22 +909,59 @@ void TestMainWindow::phraseListFillsAndAppliesTheEditor()
     QCOMPARE(chat->findChild<QPushButton *>("b_phrase5")->toolTip(), QStringLiteral("Super!"));
 }
 
+void TestMainWindow::minimumSize_data()
+{
+    QTest::addColumn<QSize>("asked");
+    QTest::addColumn<bool>("widthRaised");
+    QTest::addColumn<bool>("heightRaised");
+    QTest::newRow("both too small") << QSize(100, 100) << true << true;
+    QTest::newRow("too narrow") << QSize(100, 900) << true << false;
+    QTest::newRow("too low") << QSize(1200, 100) << false << true;
+    QTest::newRow("large enough") << QSize(1200, 900) << false << false;
+}
+
 void TestMainWindow::minimumSize()
 {
+    QFETCH(QSize, asked);
+    QFETCH(bool, widthRaised);
+    QFETCH(bool, heightRaised);
     chat->show();
-    chat->resize(100, 100);
+    chat->resize(asked);
     chat->FormResize();
-    QVERIFY(chat->width() >= chat->panel_board->width() + 15);
-    QVERIFY(chat->height() >= chat->panel_board->height() + 12);
-    QCOMPARE(chat->minimumSize(), chat->minimumWindowSize());
+    // The client area (below the menu bar) is never smaller than the board
+    // panel plus 15 pixels in width and 12 in height; a larger one is kept.
+    const QSize board = chat->panel_board->size();
+    const QSize client(chat->width(), chat->height() - chat->menuBar()->height());
+    QCOMPARE(client.width(), widthRaised ? board.width() + 15 : asked.width());
+    QCOMPARE(client.height(),
+             heightRaised ? board.height() + 12 : asked.height() - chat->menuBar()->height());
 }
 
 void TestMainWindow::closeSavesGeometryOnlyAfterSettingsWereRead()
 {
+    // The settings file as a player left it, with a geometry the window does not have.
+    const QString ini = dataFolder() + QLatin1Char('/') + IniSettings::kFileName;
+    const QByteArray stored = "[Lexiclash]\nTop=11\nLeft=22\nWidth=900\nHeight=600\n";
+    {
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(stored);
+    }
     chat->show();
+    chat->resize(820, 560);
     chat->close();
-    // Never logged in: the stored geometry stays as it was.
+    // Never logged in, so the file was never read: its geometry stays as it
+    // was, byte for byte, and nothing was taken as stored.
+    {
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), stored);
+    }
     QCOMPARE(chat->state.storedwidth, 0);
+    QCOMPARE(chat->state.storedheight, 0);
+    QCOMPARE(chat->state.storedleft, 0);
+    QCOMPARE(chat->state.storedtop, 0);
+    QFile::remove(ini);
 
     chat = std::make_unique<Tchat>();
     chat->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});

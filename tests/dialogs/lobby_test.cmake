@@ -1,9 +1,5 @@
-# The lobby program's tests run the real lexiclash-lobby; they share the
-# game's running marker with it.
-lexiclash_test(lobby_test
-  SOURCES lobby_test.cpp
-  LIBS lexiclash_common
-)
+# The lobby program's tests run the real lexiclash-lobby from the command line.
+lexiclash_test(lobby_test SOURCES lobby_test.cpp LIBS lexiclash_common)
 target_compile_definitions(lobby_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>")
 add_dependencies(lobby_test lexiclash-lobby)
 
@@ -11,3 +7,13 @@ add_dependencies(lobby_test lexiclash-lobby)
 lexiclash_test(lobby_game_test SOURCES lobby_game_test.cpp LIBS lexiclash_net lexiclash_testsupport TIMEOUT 600)
 target_compile_definitions(lobby_game_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>")
 add_dependencies(lobby_game_test lexiclash-lobby lexiclash)
+
+# The lobby window against real hosting copies started by the lobby program.
+lexiclash_test(lobby_window_test SOURCES lobby_window_test.cpp
+  LIBS lexiclash_lobby lexiclash_testsupport TIMEOUT 600)
+target_compile_definitions(lobby_window_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>")
+add_dependencies(lobby_window_test lexiclash-lobby lexiclash)
+
+# The README's picture of the lobby window (tools/lobby_shot.sh runs it).
+add_executable(lobby_shot lobby_shot.cpp)
+target_link_libraries(lobby_shot PRIVATE lexiclash_lobby)

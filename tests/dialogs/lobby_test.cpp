@@ -1,5 +1,3 @@
-#include "common/runningmarker.h"
-
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -35,7 +33,6 @@ private slots:
     void helpAndWrongCommandLines();
     void startsGameAndWatchesPresence_data();
     void startsGameAndWatchesPresence();
-    void waitsForClosingGameWhenStartedByIt();
     void missingGame();
 
 private:
@@ -119,8 +116,6 @@ void LobbyTest::startsGameAndWatchesPresence_data()
     QTest::newRow("host") << QStringList{"host", "Ann"} << QByteArray("Ann\n127.0.0.1\ntrue\n");
     QTest::newRow("join") << QStringList{"join", "Bob", "10.1.2.3"}
                           << QByteArray("Bob\n10.1.2.3\nfalse\n");
-    QTest::newRow("no arguments: host under the login name")
-        << QStringList{} << QByteArray("Carol\n127.0.0.1\ntrue\n");
 }
 
 void LobbyTest::startsGameAndWatchesPresence()
@@ -148,33 +143,6 @@ void LobbyTest::startsGameAndWatchesPresence()
     QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"
                              "lexiclash-lobby: the game exited with code 0\n"),
              output.constData());
-}
-
-void LobbyTest::waitsForClosingGameWhenStartedByIt()
-{
-    installLobby(true);
-    // The game that pressed "Play with Others" is still closing.
-    qputenv("XDG_RUNTIME_DIR", runtime_->path().toUtf8());
-    auto closingGame = std::make_unique<RunningMarker>();
-    QVERIFY(RunningMarker::gameRunning());
-
-    auto lobby = startLobby({});
-    QByteArray output;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (output += lobby->readAllStandardOutput())
-            .contains("lexiclash-lobby: waiting for the running game to close\n"),
-        30000);
-    QVERIFY(!output.contains("starting the game"));
-    closingGame.reset();
-    QTRY_VERIFY_WITH_TIMEOUT((output += lobby->readAllStandardOutput())
-                                 .contains("lexiclash-lobby: the game connected\n"),
-                             30000);
-    QCOMPARE(readFile(dir_->filePath("args.txt")), QByteArray("Carol\n127.0.0.1\ntrue\n"));
-    QFile release(dir_->filePath("release"));
-    QVERIFY(release.open(QIODevice::WriteOnly));
-    release.close();
-    QVERIFY(lobby->waitForFinished(30000));
-    QCOMPARE(lobby->exitCode(), 0);
 }
 
 void LobbyTest::missingGame()

@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -29,10 +30,13 @@ GameProcess::GameProcess(const QString &root, const QString &name, quint16 gameP
     : name_(name)
     , home_(root + QLatin1Char('/') + name + QStringLiteral("/home"))
     , work_(root + QLatin1Char('/') + name + QStringLiteral("/work"))
-    , socketPath_(root + QLatin1Char('/') + name + QStringLiteral("/automation.sock"))
     , logPath_(root + QLatin1Char('/') + name + QStringLiteral("/log.txt"))
     , env_(QProcessEnvironment::systemEnvironment())
 {
+    QByteArray folder = "/tmp/lxa-XXXXXX";
+    if (::mkdtemp(folder.data()))
+        socketFolder_ = QFile::decodeName(folder);
+    socketPath_ = socketFolder_ + QStringLiteral("/a");
     QDir().mkpath(home_);
     QDir().mkpath(work_);
     const QString runtime = root + QLatin1Char('/') + name + QStringLiteral("/run");
@@ -57,6 +61,8 @@ GameProcess::~GameProcess()
         process_->kill();
         process_->waitForFinished(5000);
     }
+    if (!socketFolder_.isEmpty())
+        QDir(socketFolder_).removeRecursively();
 }
 
 void GameProcess::setEnv(const QString &key, const QString &value)
@@ -66,6 +72,13 @@ void GameProcess::setEnv(const QString &key, const QString &value)
 
 bool GameProcess::start(const QStringList &parameters)
 {
+    if (!launch(parameters))
+        return false;
+    return waitFor([this] { return connectAutomation(); });
+}
+
+bool GameProcess::launch(const QStringList &parameters)
+{
     process_ = std::make_unique<QProcess>();
     process_->setProgram(gameProgram());
     process_->setArguments(parameters);
@@ -74,9 +87,7 @@ bool GameProcess::start(const QStringList &parameters)
     process_->setProcessChannelMode(QProcess::MergedChannels);
     process_->setStandardOutputFile(logPath_);
     process_->start();
-    if (!process_->waitForStarted(10000))
-        return false;
-    return waitFor([this] { return connectAutomation(); });
+    return process_->waitForStarted(10000);
 }
 
 bool GameProcess::connectAutomation()

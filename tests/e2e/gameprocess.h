@@ -11,7 +11,9 @@
 // One running copy of build/bin/lexiclash for the end-to-end tests: its own
 // settings folder (LEXICLASH_HOME), working folder, single-instance scope and
 // runtime folder, the offscreen platform, and the automation channel
-// (LEXICLASH_AUTOMATION) through which the test works its windows.
+// (LEXICLASH_AUTOMATION) through which the test works its windows. The
+// channel's socket lies in a private folder of its own under /tmp, since a
+// socket path may not be longer than 107 bytes wherever the build tree is.
 class GameProcess {
 public:
     // root: a folder of the test; the copy lives in root/name.
@@ -22,9 +24,14 @@ public:
 
     // Extra environment for the copy (before start()).
     void setEnv(const QString &key, const QString &value);
+    // Another working folder for the copy (before start()).
+    void setWorkingFolder(const QString &folder) { work_ = folder; }
     // Starts the copy with the launch parameters and waits until its
     // automation channel answers; false when it did not come up.
     bool start(const QStringList &parameters);
+    // Starts the copy and returns once it runs, without waiting for its
+    // automation channel (for a copy that is to end on its own).
+    bool launch(const QStringList &parameters);
     // Sends one automation command line and returns the answer line, or an
     // empty text when the copy did not answer.
     QByteArray command(const QByteArray &line);
@@ -56,6 +63,7 @@ private:
     QString name_;
     QString home_;
     QString work_;
+    QString socketFolder_;
     QString socketPath_;
     QString logPath_;
     QProcessEnvironment env_;

@@ -14,8 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -56,6 +60,40 @@ bool gameGoesOn(quint16 port, const QByteArray &name)
     probe.send(Msg::chat(probe.seat(), "still here", "clBlack"));
     return probe.waitFor("CMD_chat+" + name + " chats: still here");
 }
+// Another program that listens on the game's port on 127.0.0.1.
+class PortHolder {
+public:
+    explicit PortHolder(quint16 port)
+        : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        listening_ =
+            fd_ >= 0 &&
+            ::bind(fd_, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 &&
+            ::listen(fd_, 1) == 0;
+    }
+    ~PortHolder()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    PortHolder(const PortHolder &) = delete;
+    PortHolder &operator=(const PortHolder &) = delete;
+    bool listening() const { return listening_; }
+
+private:
+    int fd_ = -1;
+    bool listening_ = false;
+};
+
+// The texts of the message boxes that the copy shows now.
+QByteArray shownMessages(GameProcess &copy)
+{
+    return copy.command("messages");
+}
 } // namespace
 
 class FaultTest : public QObject {
@@ -71,6 +109,12 @@ private slots:
     void terminationClosesLikeTheWindow();
     void unwritableSettingsFileIsReported();
     void tenthCopyIsToldTheGameIsFull();
+    void busyPortIsNamedAndTheCopyEnds_data();
+    void busyPortIsNamedAndTheCopyEnds();
+    void damagedTallyNoticeHoldsUpNothing_data();
+    void damagedTallyNoticeHoldsUpNothing();
+    void unwritableWorkingFolderStillPlays();
+    void nowhereToWriteTheWordListEndsCleanly();
 
 private:
     std::unique_ptr<QTemporaryDir> root_;
@@ -296,6 +340,142 @@ void FaultTest::tenthCopyIsToldTheGameIsFull()
     for (const auto &client : seated)
         QVERIFY(client->withCommand(Cmd::full).isEmpty());
     QCOMPARE(host->text(QStringLiteral("label_playername1")), QStringLiteral("Hostess"));
+}
+
+void FaultTest::busyPortIsNamedAndTheCopyEnds_data()
+{
+    QTest::addColumn<int>("signo");
+    QTest::newRow("OK clicked") << 0;
+    QTest::newRow("SIGTERM while the message is shown") << int(SIGTERM);
+    QTest::newRow("SIGINT while the message is shown") << int(SIGINT);
+}
+
+void FaultTest::busyPortIsNamedAndTheCopyEnds()
+{
+    QFETCH(int, signo);
+    PortHolder other(port_);
+    QVERIFY(other.listening());
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    QVERIFY(host.start(hostParameters()));
+    const QByteArray expected = "Cannot host the game: port " + QByteArray::number(port_) +
+                                " is already in use by another program";
+    QVERIFY2(GameProcess::waitFor([&] { return shownMessages(host).contains(expected); }),
+             shownMessages(host).constData());
+    QVERIFY(shownMessages(host).contains("LEXICLASH_PORT set to a free port"));
+
+    if (signo == 0)
+        QCOMPARE(host.command("dismiss").left(2), QByteArray("ok"));
+    else
+        host.signal(signo);
+    QVERIFY2(host.waitExit(), host.log().constData());
+    QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host.exitCode(), 0);
+    // Ended as by the close box: the tally written, the word list removed.
+    QVERIFY(QFile::exists(host.home() + QStringLiteral("/Lexiclashtally.tld")));
+    QVERIFY(!QFile::exists(host.work() + QStringLiteral("/English")));
+}
+
+void FaultTest::damagedTallyNoticeHoldsUpNothing_data()
+{
+    QTest::addColumn<int>("signo");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void FaultTest::damagedTallyNoticeHoldsUpNothing()
+{
+    QFETCH(int, signo);
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    const QString tally = host.home() + QStringLiteral("/Lexiclashtally.tld");
+    const QByteArray damaged = "WRZL this is not a tally";
+    {
+        QFile file(tally);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    QVERIFY(host.start(hostParameters()));
+    // Hosting goes on while the notice is shown: the own client logs in and a
+    // guest is seated and relayed without anybody clicking.
+    QVERIFY(GameProcess::waitFor([&] {
+        return host.text(QStringLiteral("label_playername1")) == QLatin1String("Hostess");
+    }));
+    QVERIFY(shownMessages(host).contains(QFile::encodeName(tally)));
+    QVERIFY(gameGoesOn(port_, "Guest"));
+
+    host.signal(signo);
+    QVERIFY2(host.waitExit(), host.log().constData());
+    QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host.exitCode(), 0);
+    QFile kept(tally + QStringLiteral(".bad"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), damaged);
+    QVERIFY(QFile::exists(tally));
+}
+
+void FaultTest::unwritableWorkingFolderStillPlays()
+{
+    // /proc takes no new files, not even from root.
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    host.setWorkingFolder(QStringLiteral("/proc"));
+    {
+        QFile settings(host.home() + QStringLiteral("/quillmarklobby.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(
+            "[Lexiclash]\nPlaytoscore=1\nTimeperturn=120\nGametype=0\nPlaysounds=false\n");
+    }
+    QVERIFY(host.start(hostParameters()));
+    QVERIFY2(GameProcess::waitFor([&] {
+                 return host.text(QStringLiteral("label_playername1")) == QLatin1String("Hostess");
+             }),
+             host.log().constData());
+    const QString standIn = root_->path() + QStringLiteral("/host/run/English-%1").arg(host.pid());
+    QVERIFY(QFile::exists(standIn));
+
+    // The server judges words from the list in its stand-in place: a word of
+    // that file with the round's prefix is accepted.
+    RawClient player;
+    QVERIFY(player.connectTo(port_));
+    QVERIFY(player.login("Guest"));
+    QCOMPARE(host.command("click button_start"), QByteArray("ok"));
+    QVERIFY(GameProcess::waitFor([&] { return host.command("visible gamestart") == "ok 1"; }));
+    QCOMPARE(host.command("click gamestart/Image1"), QByteArray("ok"));
+    QVERIFY(player.waitFor(Cmd::startround));
+    const Msg::StartRound round =
+        Msg::readStartround(splitMessage(player.withCommand(Cmd::startround).first()).body);
+    QFile list(standIn);
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    const QByteArray records = list.readAll();
+    QByteArray word;
+    for (qsizetype at = 0; at + 15 <= records.size() && word.isEmpty(); at += 15) {
+        const QByteArray entry = records.mid(at + 1, 14).trimmed();
+        if (entry.startsWith(round.prefix) && entry.size() > round.prefix.size() &&
+            (round.length == 0 || entry.size() == round.length))
+            word = entry;
+    }
+    QVERIFY2(!word.isEmpty(), round.prefix.constData());
+    QVERIFY(player.send(Msg::sendword(player.seat(), word)));
+    QVERIFY2(player.waitFor("CMD_gotword+" + QByteArray::number(player.seat()) + '+' + word + '+'),
+             player.received().join('\n').constData());
+
+    QVERIFY(host.command("close").startsWith("ok"));
+    QVERIFY2(host.waitExit(), host.log().constData());
+    QCOMPARE(host.exitCode(), 0);
+    QVERIFY(!QFile::exists(standIn));
+    QVERIFY(!host.log().contains("Cannot create file"));
+}
+
+void FaultTest::nowhereToWriteTheWordListEndsCleanly()
+{
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    host.setWorkingFolder(QStringLiteral("/proc"));
+    host.setEnv(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/proc"));
+    host.setEnv(QStringLiteral("TMPDIR"), QStringLiteral("/proc"));
+    QVERIFY(host.launch(hostParameters()));
+    QVERIFY(host.waitExit());
+    QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host.exitCode(), 1);
+    QVERIFY2(host.log().contains("Lexiclash cannot start: The word list could not be written."),
+             host.log().constData());
 }
 
 QTEST_GUILESS_MAIN(FaultTest)

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <map>
 #include <memory>
 
 namespace {
@@ -64,6 +65,8 @@ bool startGame(GameProcess &host)
 // Enters a word in a copy's word field as a player does.
 void enterWord(GameProcess &copy, const QByteArray &word)
 {
+    // The field shows once the copy itself has taken the round's start.
+    QVERIFY(GameProcess::waitFor([&] { return copy.command("visible edit_word") == "ok 1"; }));
     QCOMPARE(copy.command("type edit_word " + word), QByteArray("ok"));
     QCOMPARE(copy.command("key edit_word Return"), QByteArray("ok"));
 }
@@ -191,6 +194,11 @@ void GameTest::wholeGameThroughTheWindows()
     QCOMPARE(totals[0].total, int(word.size()));
     QCOMPARE(totals[1].total, 0);
     QVERIFY(robo.waitFor("CMD_winner+1+"));
+    // Every window has taken the winner (and counted the game) before the host goes.
+    for (GameProcess *copy : {&host, &jack, &jill})
+        QVERIFY(GameProcess::waitFor([&] {
+            return copy->text(QStringLiteral("label_status")) == QLatin1String("Game Over!");
+        }));
 
     // Closing the host ends the game for everybody: the joiners' windows
     // close on "Socket Closed", and every copy writes its tally file.
@@ -202,6 +210,13 @@ void GameTest::wholeGameThroughTheWindows()
     QVERIFY(jill.waitExit());
     QCOMPARE(jack.exitCode(), 0);
     QCOMPARE(jill.exitCode(), 0);
+    // Each copy's own row, as stored: games, wins, best total, words found.
+    // The host won with its one word; Jack and Jill lost with nothing. Nobody
+    // followed an opponent, so the own row is the only one.
+    const QByteArray letters = QByteArray::number(word.size());
+    const std::map<const GameProcess *, QByteArrayList> ownRows{{&host, {"1", "1", letters, "1"}},
+                                                                {&jack, {"1", "0", "0", "0"}},
+                                                                {&jill, {"1", "0", "0", "0"}}};
     for (GameProcess *copy : {&host, &jack, &jill}) {
         const QString tally = copy->home() + QStringLiteral("/Lexiclashtally.tld");
         QVERIFY2(QFile::exists(tally), qPrintable(tally));
@@ -212,7 +227,17 @@ void GameTest::wholeGameThroughTheWindows()
                    {QStringLiteral("decompress"), tally, text});
         QVERIFY(tool.waitForFinished(20000));
         QCOMPARE(tool.exitCode(), 0);
-        QVERIFY(QFile::exists(text));
+        QFile stored(text);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        // Columns, rows, then every column top to bottom, one cell a line.
+        const QByteArrayList lines = stored.readAll().split('\n');
+        QVERIFY2(lines.size() >= 11, qPrintable(text));
+        QCOMPARE(lines[0], QByteArray("9\r"));
+        QCOMPARE(lines[1], QByteArray("1\r"));
+        QByteArrayList own;
+        for (int column = 1; column <= 4; ++column)
+            own << lines[2 + column].chopped(1);
+        QCOMPARE(own, ownRows.at(copy));
     }
 }
 

@@ -331,8 +331,10 @@ void TestMessages::fieldReader_data()
     QTest::addColumn<QByteArrayList>("fields");
 
     QTest::newRow("closing plus") << QByteArray("3+CAT+") << QByteArrayList{"3", "CAT"};
+    // Text after the last "+" is not a field: it reads as a missing one.
     QTest::newRow("last field without closing plus")
-        << QByteArray("3+CAT") << QByteArrayList{"3", "CAT"};
+        << QByteArray("3+CAT") << QByteArrayList{"3", ""};
+    QTest::newRow("only field without closing plus") << QByteArray("3") << QByteArrayList{""};
     QTest::newRow("empty field between") << QByteArray("3++CAT+") << QByteArrayList{"3", "", "CAT"};
     QTest::newRow("only a plus") << QByteArray("+") << QByteArrayList{""};
     QTest::newRow("empty body") << QByteArray() << QByteArrayList{};
@@ -536,8 +538,15 @@ void TestMessages::numberFieldsThatDoNotConvert_data()
         << "endround" << QByteArray("1+O+0+0+0") << "'O' is not a valid integer value";
     QTest::newRow("winner, empty")
         << "winner" << QByteArray("+") << "'' is not a valid integer value";
-    QTest::newRow("loadstats, remaining") << "loadstats" << QByteArray("1+5+60+0+1+0+AB+soon")
+    QTest::newRow("loadstats, remaining") << "loadstats" << QByteArray("1+5+60+0+1+0+AB+soon+1+0")
                                           << "'soon' is not a valid integer value";
+    // Seats and totals follow the remaining time, so a "+" must close it.
+    QTest::newRow("loadstats, remaining without closing plus")
+        << "loadstats" << QByteArray("1+5+60+0+1+0+AB+12") << "'' is not a valid integer value";
+    QTest::newRow("giveup without closing plus")
+        << "giveup" << QByteArray("3") << "'' is not a valid integer value";
+    QTest::newRow("kickhim target without closing plus")
+        << "kickhim" << QByteArray("1+3") << "'' is not a valid integer value";
     QTest::newRow("loadstats, pair without total")
         << "loadstats" << QByteArray("1+5+60+0+1+0+AB+30+1+5+2")
         << "'' is not a valid integer value";
@@ -568,7 +577,7 @@ void TestMessages::startgameRequestReadsText_data()
     QTest::newRow("missing fields are empty")
         << QByteArray("Ann+5+") << QByteArrayList{"Ann", "5", "", "", ""};
     QTest::newRow("no closing plus")
-        << QByteArray("Ann+5+60+6+1") << QByteArrayList{"Ann", "5", "60", "6", "1"};
+        << QByteArray("Ann+5+60+6+1") << QByteArrayList{"Ann", "5", "60", "6", ""};
     QTest::newRow("name alone") << QByteArray("Ann") << QByteArrayList{"Ann", "", "", "", ""};
     QTest::newRow("empty name") << QByteArray("+5+60+6+1+")
                                 << QByteArrayList{"", "5", "60", "6", "1"};

@@ -79,6 +79,8 @@ private slots:
     void unfinishedTailKeptAndCapped();
     void junkAndFloodsKeptOutOfTheQueue();
     void queueTimerRestsWhileIdle();
+    void burstHandledInArrivalOrder();
+    void freedSeatsQueuedMessagesGoWithIt();
     void connectionObjectsReleased();
 
 private:
@@ -562,6 +564,60 @@ void TestServerConnections::queueTimerRestsWhileIdle()
     ann->send(Msg::chat(1, "awake", "clRed"));
     QVERIFY(h.wait([&] { return bob->received().contains("CMD_chat+Ann chats: awake|clRed"); }));
     QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+}
+
+void TestServerConnections::burstHandledInArrivalOrder()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+    bob->clearReceived();
+
+    // Five messages in one write reach the resting queue together: the first
+    // wakes it, the others follow tick by tick, in the order they were sent.
+    QByteArray burst;
+    for (int i = 1; i <= 5; ++i)
+        burst += Msg::chat(1, "line " + QByteArray::number(i), "clRed");
+    ann->send(burst);
+    QVERIFY(h.wait([&] { return bob->received().size() >= 5; }));
+    QList<QByteArray> expected;
+    for (int i = 1; i <= 5; ++i)
+        expected << "CMD_chat+Ann chats: line " + QByteArray::number(i) + "|clRed";
+    QCOMPARE(bob->received(), expected);
+    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+}
+
+void TestServerConnections::freedSeatsQueuedMessagesGoWithIt()
+{
+    ServerHarness h;
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    // Ann's long burst keeps the queue busy for more than a second, so Bob's
+    // line still waits behind it when his connection goes.
+    QByteArray burst;
+    for (int i = 0; i < 150; ++i)
+        burst += Msg::chat(1, "filler", "clRed");
+    ann->send(burst);
+    bob->send(Msg::chat(2, "left behind", "clRed"));
+    QVERIFY(h.wait([&] { return h.server.seats[2].queued == 1; }));
+    QCOMPARE(h.server.receivedlist.size(), h.server.seats[1].queued + 1);
+    bob->close();
+    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QCOMPARE(h.server.seats[2].queued, 0);
+    QVERIFY(h.server.seats[1].queued > 0);
+    QCOMPARE(h.server.receivedlist.size(), h.server.seats[1].queued);
+
+    // The newcomer takes seat 2 and is not made the sender of Bob's line.
+    TestClient *cid = h.join("Cid");
+    QVERIFY(cid);
+    QCOMPARE(h.server.seats[2].name, QByteArray("Cid"));
+    QVERIFY(h.barrier(ann));
+    QCOMPARE(ann->received().count("CMD_chat+Ann chats: filler|clRed"), 150);
+    for (const QByteArray &line : ann->received())
+        QVERIFY2(!line.contains("left behind"), line.constData());
 }
 
 void TestServerConnections::connectionObjectsReleased()

@@ -7,6 +7,7 @@
 
 #include "net/messages.h"
 
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
@@ -85,6 +86,7 @@ private slots:
     void giveups_data();
     void giveups();
     void giveupDuringPause();
+    void giveupWithoutClosingPlusDropped();
     void departedPlayerDoesNotHoldRound();
     void endroundReport();
     void winner_data();
@@ -384,6 +386,25 @@ void TestServerGame::giveups()
     QVERIFY(h.server.roundtimer->isActive());
     if (ends)
         QCOMPARE(h.server.countdown, 12);
+}
+
+void TestServerGame::giveupWithoutClosingPlusDropped()
+{
+    ServerHarness h;
+    const QList<TestClient *> c = joinPlayers(h, 2);
+    QVERIFY(!c.isEmpty());
+    QVERIFY(h.startGame(c[0], 5, 60, 0, true));
+    // The seat is the last field and has no "+" after it: the number is
+    // missing, the message is dropped and the round goes on.
+    for (int seat = 1; seat <= 2; ++seat) {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("dropped a message of seat"));
+        c[seat - 1]->send("CMD_giveup+" + QByteArray::number(seat) + '\xFF');
+        QVERIFY(h.barrier(c[seat - 1]));
+    }
+    QVERIFY(h.server.roundon);
+    QCOMPARE(h.server.phase, 1);
+    QVERIFY(c[0]->withCommand(Cmd::endround).isEmpty());
+    QVERIFY(!h.server.seats[1].gaveup && !h.server.seats[2].gaveup);
 }
 
 void TestServerGame::giveupDuringPause()

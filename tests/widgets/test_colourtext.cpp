@@ -96,6 +96,13 @@ void TestColourText::rejects_data()
     QTest::newRow("too large") << "99999999999";
     QTest::newRow("unknown system colour") << "$80000040";
     QTest::newRow("negative not a colour") << "-5";
+    // Characters beyond one byte, some of which the C library's classification
+    // must never see: full-width digits and letters, Latin-1 and a surrogate.
+    QTest::newRow("full-width digits") << QStringLiteral("$\uFF10\uFF10\uFF21\uFF26");
+    QTest::newRow("full-width letter last") << QStringLiteral("$00FF00\uFF26");
+    QTest::newRow("latin-1 letter") << QStringLiteral("$00FF00\u00E9");
+    QTest::newRow("high character") << QStringLiteral("$00FF\u0130");
+    QTest::newRow("lone surrogate") << QStringLiteral("$00FF") + QChar(0xD800);
 }
 
 void TestColourText::rejects()

@@ -1,6 +1,7 @@
 // lexiclash-container: turns a file into a compressed container (the format of
 // the tally file) and back.
 
+#include "common/infooption.h"
 #include "tally/tlzrw1.h"
 
 #include <QCoreApplication>
@@ -13,30 +14,28 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-void printUsage(FILE *to)
-{
-    std::fputs("Usage: lexiclash-container compress IN OUT\n"
-               "       lexiclash-container decompress IN OUT\n"
-               "Writes the file IN as a compressed container (LZRW1/KH) to OUT, or the\n"
-               "contents of the container IN to OUT. OUT is replaced only on success.\n",
-               to);
-}
+constexpr char kUsage[] = "Usage: lexiclash-container compress IN OUT\n"
+                          "       lexiclash-container decompress IN OUT\n"
+                          "       lexiclash-container --help | --version\n"
+                          "Writes the file IN as a compressed container (LZRW1/KH) to OUT, or the\n"
+                          "contents of the container IN to OUT. OUT is replaced only on success.\n";
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (printInfoOption(argc, argv, "lexiclash-container", QString::fromLatin1(kUsage)))
+        return 0;
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 2 &&
-        (args[1] == QLatin1String("-h") || args[1] == QLatin1String("--help"))) {
-        printUsage(stdout);
+    if (args.size() == 2 && args[1] == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
         return 0;
     }
     const bool compress = args.size() == 4 && args[1] == QLatin1String("compress");
     const bool decompress = args.size() == 4 && args[1] == QLatin1String("decompress");
     if (!compress && !decompress) {
-        printUsage(stderr);
+        std::fputs(kUsage, stderr);
         return kExitUsage;
     }
     try {

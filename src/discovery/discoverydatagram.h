@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+// The two datagrams of finding games on the network. A query asks "who hosts
+// a game here?"; each hosting copy answers with one reply. Both begin with a
+// four-byte magic and a one-byte format version; numbers are big-endian.
+//
+// Query (exactly kQuerySize bytes):
+//   0  "LXCQ"   magic
+//   4  1        format version
+//   5  zeros    padding up to kQuerySize
+// Reply (kMinReplySize to kMaxReplySize bytes):
+//   0  "LXCR"   magic
+//   4  1        format version
+//   5  u32      game id, drawn by the host at start (one game answering on
+//               several addresses is listed once)
+//   9  u16      game port (TCP)
+//  11  u8       players seated, 0 to 6
+//  12  u8       spies, 0 to 3
+//  13  u8       flags: bit 0 set while a game is running; other bits zero
+//  14  u8       round, 0 to rounds
+//  15  u8       rounds of the game, 0 while none was started
+//  16  u8       n: length of the host's name, 1 to kMaxNameBytes
+//  17  n bytes  host's name, UTF-8 without control characters
+//  17+n u8      m: length of the version text, 1 to kMaxVersionBytes
+//  18+n m bytes version text, printable ASCII
+// Nothing follows. The query is padded to the largest reply so that a reply
+// is never larger than the query that asked for it.
+namespace discovery {
+
+inline constexpr int kFormatVersion = 1;
+inline constexpr int kMaxNameBytes = 64;
+inline constexpr int kMaxVersionBytes = 16;
+inline constexpr int kMinReplySize = 17 + 1 + 1 + 1;
+inline constexpr int kMaxReplySize = 17 + kMaxNameBytes + 1 + kMaxVersionBytes;
+inline constexpr int kQuerySize = kMaxReplySize;
+inline constexpr int kMaxPlayers = 6;
+inline constexpr int kMaxSpies = 3;
+
+// What a hosting copy tells about its game.
+struct GameInfo {
+    quint32 gameId = 0;
+    quint16 gamePort = 0;
+    QString hostName;
+    int players = 0;
+    int spies = 0;
+    bool running = false;
+    int round = 0;
+    int rounds = 0;
+    QString version;
+
+    bool operator==(const GameInfo &) const = default;
+};
+
+// The one query datagram.
+QByteArray encodeQuery();
+// True when data is exactly a well-formed query.
+bool isQuery(QByteArrayView data);
+// The reply for info. Out-of-range numbers are clamped; control characters
+// are dropped from the name and it is cut on a character boundary to fit.
+QByteArray encodeReply(const GameInfo &info);
+// The game a reply describes; nothing for anything but a well-formed reply.
+std::optional<GameInfo> decodeReply(QByteArrayView data);
+
+} // namespace discovery

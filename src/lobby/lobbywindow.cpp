@@ -1,0 +1,545 @@
+#include "lobby/lobbywindow.h"
+
+#include "common/errors.h"
+#include "common/guard.h"
+#include "common/paths.h"
+#include "common/ports.h"
+#include "common/version.h"
+#include "lobby/lobbysession.h"
+#include "net/tsock.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QHostInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkInterface>
+#include <QPalette>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+constexpr int kMaxNameLength = 24;
+constexpr int kRecentAddresses = 5;
+// The board's dark tile and light text (contrast about 13:1), and the first
+// seat's colours for the buttons and the error text.
+const QString kStyle = QStringLiteral(
+    "QWidget#LobbyWindow, QStackedWidget, QWidget#page_list, QWidget#page_ingame"
+    " { background: #1d2733; color: #eef2f6; }"
+    "QLabel { color: #eef2f6; }"
+    "QLabel#label_title { font-size: 16pt; font-weight: bold; color: #ffd08a; }"
+    "QLabel#label_nameproblem, QLabel#label_status[error=\"true\"] { color: #ffb0a8; }"
+    "QLineEdit, QComboBox, QTreeWidget { background: #0f151c; color: #eef2f6;"
+    " border: 1px solid #5b6b7d; selection-background-color: #3a6ea5; }"
+    "QHeaderView::section { background: #2b3846; color: #eef2f6; border: none; padding: 3px; }"
+    "QPushButton { background: #2e5c8a; color: #ffffff; border: 1px solid #8fb3d9;"
+    " padding: 5px 14px; }"
+    "QPushButton:focus, QLineEdit:focus, QComboBox:focus, QTreeWidget:focus"
+    " { border: 2px solid #ffd08a; }"
+    "QPushButton:disabled { background: #2b3846; color: #a8b4c0; }");
+
+QString settingsPath()
+{
+    return QDir(dataFolder()).filePath(QStringLiteral("lexiclash-lobby.ini"));
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAccessibleName(text);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(text.simplified().remove(QLatin1Char('&')));
+    return button;
+}
+} // namespace
+
+LobbyWindow::LobbyWindow(QWidget *parent)
+    : QWidget(parent)
+    , browser_(this)
+    , out_(stdout)
+    , err_(stderr)
+{
+    setObjectName(QStringLiteral("LobbyWindow"));
+    setWindowTitle(QStringLiteral("Lexiclash - Play with others"));
+    setAccessibleName(QStringLiteral("Lexiclash lobby"));
+    build();
+    applyLook();
+    loadSettings();
+    browser_.onChanged = [this] { refreshGames(); };
+    refreshGames();
+}
+
+LobbyWindow::~LobbyWindow()
+{
+    browser_.onChanged = nullptr;
+}
+
+void LobbyWindow::build()
+{
+    pages_ = new QStackedWidget(this);
+    pages_->setObjectName(QStringLiteral("pages"));
+    auto *outer = new QVBoxLayout(this);
+    outer->addWidget(pages_);
+
+    auto *page = new QWidget(pages_);
+    page->setObjectName(QStringLiteral("page_list"));
+    auto *grid = new QGridLayout(page);
+
+    grid->addWidget(
+        makeLabel(page, QStringLiteral("label_title"), QStringLiteral("Play with others")), 0, 0, 1,
+        3);
+
+    auto *nameLabel = makeLabel(page, QStringLiteral("label_name"), QStringLiteral("Your &name:"));
+    nameLabel->setAccessibleName(QStringLiteral("Your name"));
+    edit_name = new QLineEdit(page);
+    edit_name->setObjectName(QStringLiteral("edit_name"));
+    edit_name->setAccessibleName(QStringLiteral("Your name"));
+    edit_name->setMaxLength(kMaxNameLength);
+    nameLabel->setBuddy(edit_name);
+    label_nameproblem = makeLabel(page, QStringLiteral("label_nameproblem"), QString());
+    label_nameproblem->setAccessibleName(QStringLiteral("Name problem"));
+    grid->addWidget(nameLabel, 1, 0);
+    grid->addWidget(edit_name, 1, 1);
+    grid->addWidget(label_nameproblem, 1, 2);
+    connect(edit_name, &QLineEdit::textChanged, this,
+            [this](const QString &text) { showNameProblem(nameProblem(text)); });
+
+    button_host = makeButton(page, QStringLiteral("button_host"), QStringLiteral("&Host a game"));
+    grid->addWidget(button_host, 2, 1, Qt::AlignLeft);
+
+    auto *gamesLabel =
+        makeLabel(page, QStringLiteral("label_games"), QStringLiteral("&Games on your network:"));
+    gamesLabel->setAccessibleName(QStringLiteral("Games on your network"));
+    grid->addWidget(gamesLabel, 3, 0, 1, 3);
+    list_games = new QTreeWidget(page);
+    list_games->setObjectName(QStringLiteral("list_games"));
+    list_games->setAccessibleName(QStringLiteral("Games on your network"));
+    list_games->setRootIsDecorated(false);
+    list_games->setAllColumnsShowFocus(true);
+    list_games->setHeaderLabels({QStringLiteral("Host"), QStringLiteral("Address"),
+                                 QStringLiteral("Players"), QStringLiteral("Spies"),
+                                 QStringLiteral("Game"), QStringLiteral("Version")});
+    list_games->header()->setStretchLastSection(false);
+    list_games->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_games->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    list_games->setMinimumSize(560, 150);
+    gamesLabel->setBuddy(list_games);
+    grid->addWidget(list_games, 4, 0, 1, 3);
+    button_join = makeButton(page, QStringLiteral("button_join"), QStringLiteral("&Join"));
+    grid->addWidget(button_join, 5, 1, Qt::AlignLeft);
+
+    auto *addressLabel =
+        makeLabel(page, QStringLiteral("label_address"), QStringLiteral("Join by &address:"));
+    addressLabel->setAccessibleName(QStringLiteral("Join by address"));
+    combo_address = new QComboBox(page);
+    combo_address->setObjectName(QStringLiteral("combo_address"));
+    combo_address->setAccessibleName(QStringLiteral("Address of the game"));
+    combo_address->setEditable(true);
+    combo_address->setInsertPolicy(QComboBox::NoInsert);
+    combo_address->lineEdit()->setPlaceholderText(
+        QStringLiteral("name or 1.2.3.4, :port if not 7772"));
+    combo_address->lineEdit()->setAccessibleName(QStringLiteral("Address of the game"));
+    addressLabel->setBuddy(combo_address);
+    button_joinaddress = makeButton(page, QStringLiteral("button_joinaddress"),
+                                    QStringLiteral("Join &that address"));
+    grid->addWidget(addressLabel, 6, 0);
+    grid->addWidget(combo_address, 6, 1);
+    grid->addWidget(button_joinaddress, 6, 2, Qt::AlignLeft);
+
+    label_status = makeLabel(page, QStringLiteral("label_status"), QString());
+    label_status->setAccessibleName(QStringLiteral("Status"));
+    label_status->setWordWrap(true);
+    grid->addWidget(label_status, 7, 0, 1, 3);
+
+    label_addresses = makeLabel(page, QStringLiteral("label_addresses"), QString());
+    label_addresses->setWordWrap(true);
+    label_addresses->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(label_addresses, 8, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    pages_->addWidget(page);
+
+    auto *gamePage = new QWidget(pages_);
+    gamePage->setObjectName(QStringLiteral("page_ingame"));
+    auto *gameLayout = new QVBoxLayout(gamePage);
+    label_ingame = makeLabel(gamePage, QStringLiteral("label_ingame"), QString());
+    label_ingame->setAlignment(Qt::AlignCenter);
+    label_ingame->setWordWrap(true);
+    gameLayout->addWidget(label_ingame);
+    pages_->addWidget(gamePage);
+
+    setTabOrder(edit_name, button_host);
+    setTabOrder(button_host, list_games);
+    setTabOrder(list_games, button_join);
+    setTabOrder(button_join, combo_address);
+    setTabOrder(combo_address, button_joinaddress);
+
+    connect(button_host, &QPushButton::clicked, this, [this] { guarded([this] { hostClick(); }); });
+    connect(button_join, &QPushButton::clicked, this, [this] { guarded([this] { joinClick(); }); });
+    connect(list_games, &QTreeWidget::itemActivated, this,
+            [this] { guarded([this] { joinClick(); }); });
+    connect(button_joinaddress, &QPushButton::clicked, this,
+            [this] { guarded([this] { joinAddressClick(); }); });
+    connect(combo_address->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { guarded([this] { joinAddressClick(); }); });
+}
+
+void LobbyWindow::applyLook()
+{
+    setStyleSheet(kStyle);
+    // Style sheets leave the hint text of empty fields to the palette.
+    QPalette hints = combo_address->lineEdit()->palette();
+    hints.setColor(QPalette::PlaceholderText, QColor(0xa8, 0xb4, 0xc0));
+    combo_address->lineEdit()->setPalette(hints);
+    const QStringList addresses = ownAddresses();
+    const QString port = gamePortName();
+    const QString where = addresses.isEmpty()
+                              ? QStringLiteral("This machine has no network address now.")
+                              : QStringLiteral("Others can join you at %1.")
+                                    .arg(addresses.join(QStringLiteral(", ")));
+    label_addresses->setText(
+        where + QStringLiteral(" Players outside your local network need TCP port %1 forwarded "
+                               "to this machine.")
+                    .arg(port));
+    label_addresses->setAccessibleName(label_addresses->text());
+}
+
+QString LobbyWindow::nameProblem(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("Type a name first.");
+    if (name.size() > kMaxNameLength)
+        return QStringLiteral("Use at most %1 letters.").arg(kMaxNameLength);
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            return QStringLiteral("A name cannot hold control characters.");
+    }
+    return {};
+}
+
+QStringList LobbyWindow::ownAddresses()
+{
+    QStringList addresses;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            addresses << address.toString();
+    }
+    return addresses;
+}
+
+bool LobbyWindow::inGame() const
+{
+    return session_ != nullptr;
+}
+
+void LobbyWindow::loadSettings()
+{
+    const QSettings settings(settingsPath(), QSettings::IniFormat);
+    edit_name->setText(
+        settings.value(QStringLiteral("name"), loginName()).toString().left(kMaxNameLength));
+    combo_address->addItems(
+        settings.value(QStringLiteral("addresses")).toStringList().mid(0, kRecentAddresses));
+    combo_address->setCurrentIndex(combo_address->count() > 0 ? 0 : -1);
+}
+
+void LobbyWindow::saveSettings()
+{
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("name"), edit_name->text());
+    QStringList addresses;
+    for (int i = 0; i < combo_address->count(); ++i)
+        addresses << combo_address->itemText(i);
+    settings.setValue(QStringLiteral("addresses"), addresses);
+}
+
+bool LobbyWindow::checkName()
+{
+    const QString problem = nameProblem(edit_name->text());
+    showNameProblem(problem);
+    if (problem.isEmpty())
+        return true;
+    showError(problem);
+    edit_name->setFocus();
+    return false;
+}
+
+void LobbyWindow::showNameProblem(const QString &problem)
+{
+    label_nameproblem->setText(problem);
+    label_nameproblem->setAccessibleName(problem.isEmpty() ? QStringLiteral("Name problem")
+                                                           : problem);
+}
+
+void LobbyWindow::showError(const QString &text)
+{
+    label_status->setProperty("error", !text.isEmpty());
+    label_status->setStyleSheet(QString());
+    label_status->setText(text);
+    label_status->setAccessibleName(text.isEmpty() ? QStringLiteral("Status") : text);
+}
+
+void LobbyWindow::refreshGames()
+{
+    const QString selected = list_games->currentItem()
+                                 ? list_games->currentItem()->data(0, Qt::UserRole).toString()
+                                 : QString();
+    list_games->clear();
+    for (const DiscoveryBrowser::Game &game : browser_.games()) {
+        const discovery::GameInfo &info = game.info;
+        const QString address =
+            info.gamePort == 7772
+                ? game.address.toString()
+                : QStringLiteral("%1:%2").arg(game.address.toString()).arg(info.gamePort);
+        const QString state =
+            info.running ? QStringLiteral("round %1 of %2").arg(info.round).arg(info.rounds)
+                         : QStringLiteral("waiting");
+        const bool sameVersion = info.version == QLatin1String(kVersionText);
+        auto *item = new QTreeWidgetItem(
+            list_games, {info.hostName, address, QStringLiteral("%1 of 6").arg(info.players),
+                         QString::number(info.spies), state,
+                         sameVersion ? QStringLiteral("%1 (yours)").arg(info.version)
+                                     : QStringLiteral("%1 (yours is %2)")
+                                           .arg(info.version, QLatin1String(kVersionText))});
+        const QString key = QStringLiteral("%1/%2").arg(info.gameId).arg(info.gamePort);
+        item->setData(0, Qt::UserRole, key);
+        item->setData(1, Qt::UserRole, game.address.toString());
+        item->setData(2, Qt::UserRole, info.gamePort);
+        item->setData(3, Qt::UserRole, sameVersion);
+        item->setData(4, Qt::UserRole, info.version);
+        if (key == selected)
+            list_games->setCurrentItem(item);
+    }
+    if (!list_games->currentItem() && list_games->topLevelItemCount() > 0)
+        list_games->setCurrentItem(list_games->topLevelItem(0));
+    button_join->setEnabled(list_games->topLevelItemCount() > 0);
+}
+
+void LobbyWindow::hostClick()
+{
+    if (!checkName())
+        return;
+    // Only one game can listen on the game port of a machine.
+    TSock check;
+    check.setPortName(gamePortName());
+    try {
+        check.setListen(true);
+    } catch (const Error &) {
+        showError(QStringLiteral("TCP port %1 is already in use on this machine. Is another game "
+                                 "running here? Close it, or join it instead.")
+                      .arg(gamePortName()));
+        return;
+    }
+    check.setListen(false);
+    LobbyOptions options;
+    options.action = LobbyOptions::Action::Play;
+    options.playerName = edit_name->text().trimmed();
+    options.hostAddress = QStringLiteral("127.0.0.1");
+    options.hosting = true;
+    startGame(options, options.playerName);
+}
+
+void LobbyWindow::joinClick()
+{
+    QTreeWidgetItem *item = list_games->currentItem();
+    if (!item) {
+        showError(QStringLiteral("Choose a game in the list first."));
+        return;
+    }
+    if (!checkName())
+        return;
+    if (!item->data(3, Qt::UserRole).toBool()) {
+        showError(QStringLiteral("That game runs version %1 and yours is %2. Both sides need "
+                                 "the same version.")
+                      .arg(item->data(4, Qt::UserRole).toString(), QLatin1String(kVersionText)));
+        return;
+    }
+    LobbyOptions options;
+    options.action = LobbyOptions::Action::Play;
+    options.playerName = edit_name->text().trimmed();
+    options.hostAddress = item->data(1, Qt::UserRole).toString();
+    options.gamePort = QString::number(item->data(2, Qt::UserRole).toUInt());
+    options.hosting = false;
+    startGame(options, item->text(0));
+}
+
+void LobbyWindow::joinAddressClick()
+{
+    // Enter in the field while an address is still being tried.
+    if (!button_joinaddress->isEnabled())
+        return;
+    if (!checkName())
+        return;
+    const QString text = combo_address->currentText().trimmed();
+    QString host = text;
+    quint16 port = quint16(gamePortName().toUInt());
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        bool ok = false;
+        const uint number = text.mid(colon + 1).toUInt(&ok);
+        if (!ok || number == 0 || number > 65535) {
+            showError(QStringLiteral("\"%1\" is not a port. Write it as address:port, for "
+                                     "example 192.168.1.20:7772.")
+                          .arg(text.mid(colon + 1)));
+            return;
+        }
+        host = text.left(colon);
+        port = quint16(number);
+    }
+    if (host.isEmpty() || host.contains(QLatin1Char(' '))) {
+        showError(QStringLiteral("Type the address of the game: a computer's name or its "
+                                 "numbers, like 192.168.1.20."));
+        combo_address->setFocus();
+        return;
+    }
+    showError(QString());
+    label_status->setText(QStringLiteral("Looking for %1...").arg(host));
+    button_joinaddress->setEnabled(false);
+    QHostInfo::lookupHost(host, this, [this, host, text, port](const QHostInfo &found) {
+        guarded([&] {
+            QHostAddress address;
+            for (const QHostAddress &candidate : found.addresses()) {
+                if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+                    address = candidate;
+                    break;
+                }
+            }
+            if (address.isNull()) {
+                button_joinaddress->setEnabled(true);
+                showError(QStringLiteral("No computer called \"%1\" was found. Check the "
+                                         "spelling, or use its numbers.")
+                              .arg(host));
+                return;
+            }
+            rememberAddress(text);
+            probeAndJoin(host, address.toString(), port);
+        });
+    });
+}
+
+void LobbyWindow::probeAndJoin(const QString &host, const QString &address, quint16 port)
+{
+    // A connection that is taken shows someone answers; it is closed at once
+    // and the game makes its own.
+    probe_ = std::make_unique<TSock>();
+    probe_->setHostName(address);
+    probe_->setPortName(QString::number(port));
+    const auto done = [this](const QString &problem, const std::function<void()> &next) {
+        QTimer::singleShot(0, this, [this] { probe_.reset(); });
+        button_joinaddress->setEnabled(true);
+        if (!problem.isEmpty())
+            showError(problem);
+        else
+            next();
+    };
+    probe_->OnConnect = [this, done, host, address, port](TSock *sock) {
+        sock->OnInfo = nullptr;
+        sock->OnConnect = nullptr;
+        sock->Close();
+        done(QString(), [this, host, address, port] {
+            LobbyOptions options;
+            options.action = LobbyOptions::Action::Play;
+            options.playerName = edit_name->text().trimmed();
+            options.hostAddress = address;
+            options.gamePort = QString::number(port);
+            options.hosting = false;
+            startGame(options, host);
+        });
+    };
+    probe_->OnInfo = [done, host, port](TSock *sock, TSocketInfo info, const QString &) {
+        if (info != TSocketInfo::siError)
+            return;
+        sock->OnInfo = nullptr;
+        sock->OnConnect = nullptr;
+        done(QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, and is the "
+                            "port open to you?")
+                 .arg(host)
+                 .arg(port),
+             {});
+    };
+    try {
+        probe_->Open();
+    } catch (const Error &e) {
+        done(QStringLiteral("Nobody answers at %1 port %2.").arg(host).arg(port), {});
+    }
+}
+
+void LobbyWindow::rememberAddress(const QString &address)
+{
+    QStringList addresses{address};
+    for (int i = 0; i < combo_address->count(); ++i) {
+        if (combo_address->itemText(i) != address)
+            addresses << combo_address->itemText(i);
+    }
+    combo_address->clear();
+    combo_address->addItems(addresses.mid(0, kRecentAddresses));
+    combo_address->setCurrentIndex(0);
+    saveSettings();
+}
+
+void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
+{
+    saveSettings();
+    // The game that opened this window may still be closing.
+    options.fromGame = true;
+    session_ = std::make_unique<LobbySession>(options, out_, err_);
+    session_->onProblem = [this](const QString &problem) {
+        showError(QStringLiteral("The game could not be started: %1.").arg(problem));
+    };
+    session_->onFinished = [this](int) {
+        // The session is still on the stack of its own report.
+        QTimer::singleShot(0, this, [this] { guarded([this] { gameEnded(); }); });
+    };
+    showError(QString());
+    label_ingame->setText(QStringLiteral("In a game hosted by %1.\n\nThis window comes back "
+                                         "when the game ends.")
+                              .arg(hostPlayer));
+    label_ingame->setAccessibleName(label_ingame->text());
+    pages_->setCurrentIndex(1);
+    browser_.stop();
+    session_->start();
+}
+
+void LobbyWindow::gameEnded()
+{
+    session_.reset();
+    pages_->setCurrentIndex(0);
+    if (isVisible())
+        browser_.start();
+    refreshGames();
+}
+
+void LobbyWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!inGame() && !browser_.start())
+        showError(QStringLiteral("Games on your network cannot be looked for now."));
+}
+
+void LobbyWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    browser_.stop();
+}
+
+void LobbyWindow::closeEvent(QCloseEvent *event)
+{
+    saveSettings();
+    if (session_)
+        session_->stop();
+    QWidget::closeEvent(event);
+}

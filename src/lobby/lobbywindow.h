@@ -1,0 +1,80 @@
+#pragma once
+
+#include "discovery/discoverybrowser.h"
+#include "lobby/lobbyoptions.h"
+
+#include <QTextStream>
+#include <QWidget>
+
+#include <memory>
+
+class LobbySession;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+class TSock;
+
+// The lobby window: the player's name, hosting a game, the games found on the
+// local network, joining one of them or a game at an address, and this
+// machine's own addresses. While a game started from it runs, it says so and
+// stays the presence the game connects to; it comes back to the list after.
+class LobbyWindow : public QWidget {
+public:
+    explicit LobbyWindow(QWidget *parent = nullptr);
+    ~LobbyWindow() override;
+
+    // The component that finds games (tests point it at private ports).
+    DiscoveryBrowser &browser() { return browser_; }
+    // True while a game started from this window runs.
+    bool inGame() const;
+
+    // The actions behind the buttons (public so tests can step them).
+    void hostClick();
+    void joinClick();
+    void joinAddressClick();
+    // Shows the games the browser knows.
+    void refreshGames();
+
+    // A name the game can carry: empty text, or why not.
+    static QString nameProblem(const QString &name);
+    // This machine's IPv4 addresses other than loopback.
+    static QStringList ownAddresses();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void build();
+    void applyLook();
+    void loadSettings();
+    void saveSettings();
+    bool checkName();
+    void showNameProblem(const QString &problem);
+    void showError(const QString &text);
+    void rememberAddress(const QString &address);
+    void probeAndJoin(const QString &host, const QString &address, quint16 port);
+    void startGame(LobbyOptions options, const QString &hostPlayer);
+    void gameEnded();
+
+    DiscoveryBrowser browser_;
+    QTextStream out_;
+    QTextStream err_;
+    std::unique_ptr<LobbySession> session_;
+    std::unique_ptr<TSock> probe_;
+    QStackedWidget *pages_ = nullptr;
+    QLineEdit *edit_name = nullptr;
+    QLabel *label_nameproblem = nullptr;
+    QPushButton *button_host = nullptr;
+    QTreeWidget *list_games = nullptr;
+    QPushButton *button_join = nullptr;
+    QComboBox *combo_address = nullptr;
+    QPushButton *button_joinaddress = nullptr;
+    QLabel *label_status = nullptr;
+    QLabel *label_addresses = nullptr;
+    QLabel *label_ingame = nullptr;
+};

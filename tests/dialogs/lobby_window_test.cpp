@@ -1,0 +1,273 @@
+#include "discovery/discoveryresponder.h"
+#include "hostedgame.h"
+#include "lobby/lobbywindow.h"
+#include "loopbackport.h"
+#include "net/tsock.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+// The lobby window on the offscreen platform, against real hosting copies of
+// the game on private ports.
+class LobbyWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void listsGamesAndJoinsTheChosenOne();
+    void joinByAddressWhereNobodyListens();
+    void refusesAGameOfAnotherVersion();
+    void addressesThatCannotBeUsed_data();
+    void addressesThatCannotBeUsed();
+    void namesTheGameCannotCarry_data();
+    void namesTheGameCannotCarry();
+    void hostingWhenTheGamePortIsTaken();
+    void everyControlIsNamedAndInTabOrder();
+
+private:
+    template <typename T> T *control(const char *name)
+    {
+        return window_->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString status() { return control<QLabel>("label_status")->text(); }
+
+    std::unique_ptr<LobbyWindow> window_;
+    std::vector<std::unique_ptr<HostedGame>> hosts_;
+};
+
+void LobbyWindowTest::initTestCase()
+{
+    // The copies this window starts have their own presence port and
+    // single-instance scope.
+    qputenv("LEXICLASH_LOBBY_PORT", "0");
+    qputenv("LEXICLASH_INSTANCE", "lobbywindow");
+    qputenv("LEXICLASH_DISCOVERY_PORT", QByteArray::number(unusedLoopbackUdpPort()));
+}
+
+void LobbyWindowTest::init()
+{
+    qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
+    window_ = std::make_unique<LobbyWindow>();
+    window_->browser().setTargets({});
+}
+
+void LobbyWindowTest::cleanup()
+{
+    window_.reset();
+    hosts_.clear();
+}
+
+void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
+{
+    QList<DiscoveryBrowser::Target> targets;
+    std::vector<quint16> gamePorts;
+    for (const char *name : {"Ann", "Cid"}) {
+        auto host = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
+        const quint16 gamePort = unusedLoopbackPort();
+        const quint16 discoveryPort = unusedLoopbackUdpPort();
+        QVERIFY(host->start({"host", name}, gamePort, discoveryPort, QString("host") + name));
+        targets.append({QHostAddress(QHostAddress::LocalHost), discoveryPort});
+        gamePorts.push_back(gamePort);
+        hosts_.push_back(std::move(host));
+    }
+    for (const auto &host : hosts_)
+        QTRY_VERIFY_WITH_TIMEOUT(host->gameConnected(), 60000);
+
+    window_->browser().setTargets(targets);
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    auto *list = control<QTreeWidget>("list_games");
+    // Each host's own player may still be logging in when its game is found.
+    const auto bothSeated = [list] {
+        return list->topLevelItemCount() == 2 &&
+               list->topLevelItem(0)->text(2) == QLatin1String("1 of 6") &&
+               list->topLevelItem(1)->text(2) == QLatin1String("1 of 6");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(bothSeated(), 30000);
+    QTreeWidgetItem *cid = nullptr;
+    for (int row = 0; row < 2; ++row) {
+        QTreeWidgetItem *item = list->topLevelItem(row);
+        QCOMPARE(item->text(2), QStringLiteral("1 of 6"));
+        QCOMPARE(item->text(3), QStringLiteral("0"));
+        QCOMPARE(item->text(4), QStringLiteral("waiting"));
+        QCOMPARE(item->text(5), QStringLiteral("1.0.3 (yours)"));
+        if (item->text(0) == "Cid")
+            cid = item;
+    }
+    QVERIFY(cid);
+    QCOMPARE(cid->text(1), QStringLiteral("127.0.0.1:%1").arg(gamePorts[1]));
+
+    // Chosen from the keyboard: the row, then Enter.
+    list->setFocus();
+    list->setCurrentItem(cid);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(window_->inGame());
+    QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 1);
+    QVERIFY(control<QLabel>("label_ingame")->text().startsWith("In a game hosted by Cid."));
+
+    // The host's side: Cid's server now seats two players.
+    DiscoveryBrowser watcher;
+    watcher.setTargets({targets[1]});
+    QVERIFY(watcher.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!watcher.games().empty() && watcher.games().front().info.players == 2,
+                             60000);
+    QCOMPARE(watcher.games().front().info.hostName, QStringLiteral("Cid"));
+
+    // Cid stops hosting: the joined game closes and the window lists again.
+    hosts_[1]->stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->inGame(), 60000);
+    QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
+    QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Ann"));
+}
+
+void LobbyWindowTest::joinByAddressWhereNobodyListens()
+{
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    const quint16 port = unusedLoopbackPort();
+    auto *address = control<QComboBox>("combo_address");
+    address->setEditText(QStringLiteral("127.0.0.1:%1").arg(port));
+    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("Nobody answers at 127.0.0.1 port"), 30000);
+    QVERIFY(!window_->inGame());
+    QVERIFY(control<QPushButton>("button_joinaddress")->isEnabled());
+    QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 0);
+    // Still usable: the same address is tried again and answered the same way.
+    control<QPushButton>("button_joinaddress")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("Nobody answers"), 30000);
+    QCOMPARE(address->itemText(0), QStringLiteral("127.0.0.1:%1").arg(port));
+}
+
+void LobbyWindowTest::refusesAGameOfAnotherVersion()
+{
+    // A host of an older version, answering as its responder would.
+    DiscoveryResponder older(
+        [] { return discovery::GameInfo{5, 7772, "Dee", 2, 1, true, 3, 5, "0.9.1"}; });
+    QVERIFY(older.start(0));
+    window_->browser().setTargets({{QHostAddress(QHostAddress::LocalHost), older.port()}});
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    auto *list = control<QTreeWidget>("list_games");
+    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
+    const QTreeWidgetItem *dee = list->topLevelItem(0);
+    QCOMPARE(dee->text(0), QStringLiteral("Dee"));
+    QCOMPARE(dee->text(2), QStringLiteral("2 of 6"));
+    QCOMPARE(dee->text(3), QStringLiteral("1"));
+    QCOMPARE(dee->text(4), QStringLiteral("round 3 of 5"));
+    QCOMPARE(dee->text(5), QStringLiteral("0.9.1 (yours is 1.0.3)"));
+    control<QPushButton>("button_join")->click();
+    QCOMPARE(status(), QStringLiteral("That game runs version 0.9.1 and yours is 1.0.3. Both "
+                                      "sides need the same version."));
+    QVERIFY(!window_->inGame());
+}
+
+void LobbyWindowTest::addressesThatCannotBeUsed_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("empty") << ""
+                           << "Type the address of the game";
+    QTest::newRow("port not a number") << "127.0.0.1:abc"
+                                       << "\"abc\" is not a port.";
+    QTest::newRow("port too large") << "127.0.0.1:70000"
+                                    << "\"70000\" is not a port.";
+    QTest::newRow("port 0") << "127.0.0.1:0"
+                            << "\"0\" is not a port.";
+    QTest::newRow("name that cannot be found") << "no..such"
+                                               << "No computer called \"no..such\"";
+}
+
+void LobbyWindowTest::addressesThatCannotBeUsed()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, error);
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    control<QComboBox>("combo_address")->setEditText(address);
+    window_->joinAddressClick();
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(error), 30000);
+    QVERIFY(!window_->inGame());
+    QTRY_VERIFY(control<QPushButton>("button_joinaddress")->isEnabled());
+}
+
+void LobbyWindowTest::namesTheGameCannotCarry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("empty") << ""
+                           << "Type a name first.";
+    QTest::newRow("only spaces") << "   "
+                                 << "Type a name first.";
+    QTest::newRow("a tab") << "A\tB"
+                           << "A name cannot hold control characters.";
+    QTest::newRow("a line feed") << "A\nB"
+                                 << "A name cannot hold control characters.";
+    QTest::newRow("fine") << "Zoë"
+                          << "";
+}
+
+void LobbyWindowTest::namesTheGameCannotCarry()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, problem);
+    window_->show();
+    control<QLineEdit>("edit_name")->setText(name);
+    QCOMPARE(control<QLabel>("label_nameproblem")->text(), problem);
+    if (problem.isEmpty())
+        return;
+    window_->hostClick();
+    QCOMPARE(status(), problem);
+    window_->joinAddressClick();
+    QCOMPARE(status(), problem);
+    QVERIFY(!window_->inGame());
+}
+
+void LobbyWindowTest::hostingWhenTheGamePortIsTaken()
+{
+    TSock holder;
+    holder.setPortName("0");
+    holder.setListen(true);
+    qputenv("LEXICLASH_PORT", QByteArray::number(holder.localPort()));
+    control<QLineEdit>("edit_name")->setText("Ann");
+    window_->show();
+    control<QPushButton>("button_host")->click();
+    QVERIFY2(status().startsWith(QStringLiteral("TCP port %1 is already in use on this machine.")
+                                     .arg(holder.localPort())),
+             qPrintable(status()));
+    QVERIFY(!window_->inGame());
+}
+
+void LobbyWindowTest::everyControlIsNamedAndInTabOrder()
+{
+    window_->show();
+    const QStringList order{"edit_name",   "button_host",   "list_games",
+                            "button_join", "combo_address", "button_joinaddress"};
+    for (const QString &name : order) {
+        auto *widget = window_->findChild<QWidget *>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+        QVERIFY2(widget->focusPolicy() & Qt::TabFocus, qPrintable(name));
+    }
+    QWidget *widget = window_->findChild<QWidget *>(order.first());
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        widget = widget->nextInFocusChain();
+        // A combo box's line edit follows the combo box itself.
+        while (widget && widget->focusPolicy() == Qt::NoFocus)
+            widget = widget->nextInFocusChain();
+        if (qobject_cast<QLineEdit *>(widget) && order[i] == "button_joinaddress")
+            widget = widget->nextInFocusChain();
+        QCOMPARE(widget->objectName(), order[i]);
+    }
+}
+
+QTEST_MAIN(LobbyWindowTest)
+#include "lobby_window_test.moc"

@@ -1,0 +1,72 @@
+#include "hostedgame.h"
+
+#include <QProcessEnvironment>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+HostedGame::HostedGame(const QString &lobbyProgram)
+    : program_(lobbyProgram)
+{
+}
+
+HostedGame::~HostedGame()
+{
+    stop();
+}
+
+bool HostedGame::start(const QStringList &arguments, quint16 gamePort, quint16 discoveryPort,
+                       const QString &instance)
+{
+    if (!folder_.isValid())
+        return false;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("LEXICLASH_PORT", QString::number(gamePort));
+    environment.insert("LEXICLASH_LOBBY_PORT", "0");
+    environment.insert("LEXICLASH_DISCOVERY_PORT", QString::number(discoveryPort));
+    environment.insert("LEXICLASH_INSTANCE", instance);
+    environment.insert("LEXICLASH_HOME", folder_.path());
+    environment.insert("XDG_RUNTIME_DIR", folder_.path());
+    process_.setProcessEnvironment(environment);
+    process_.setWorkingDirectory(folder_.path());
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(program_, arguments);
+    return process_.waitForStarted(30000);
+}
+
+bool HostedGame::gameConnected()
+{
+    return output().contains("lexiclash-lobby: the game connected\n");
+}
+
+void HostedGame::stop()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(60000))
+        process_.kill();
+    process_.waitForFinished(10000);
+}
+
+const QByteArray &HostedGame::output()
+{
+    output_ += process_.readAll();
+    return output_;
+}
+
+quint16 unusedLoopbackUdpPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}

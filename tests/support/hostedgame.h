@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A lobby program started with its own folders and private ports, for tests
+// that need a real hosting or joining copy of the game.
+class HostedGame {
+public:
+    // lobbyProgram: the lexiclash-lobby to run.
+    explicit HostedGame(const QString &lobbyProgram);
+    ~HostedGame();
+
+    // Starts "lexiclash-lobby arguments" with the game on gamePort, discovery
+    // on discoveryPort and instance as the single-instance scope; false when
+    // the program did not start.
+    bool start(const QStringList &arguments, quint16 gamePort, quint16 discoveryPort,
+               const QString &instance);
+    // True once the lobby has seen its game connect.
+    bool gameConnected();
+    // Asks the lobby to stop (which closes its game) and waits for it.
+    void stop();
+    // Everything the lobby printed so far.
+    const QByteArray &output();
+    QProcess &process() { return process_; }
+
+private:
+    QString program_;
+    QTemporaryDir folder_;
+    QProcess process_;
+    QByteArray output_;
+};
+
+// A UDP port on 127.0.0.1 that nobody is bound to right now.
+quint16 unusedLoopbackUdpPort();
