@@ -13,7 +13,8 @@
 #include "common/guard.h"
 #include "common/intconv.h"
 #include "net/messages.h"
-#include "tallywindow/ttallylist.h"
+#include "tally/tallyrecorder.h"
+#include "tally/tallytable.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -69,11 +70,11 @@ GameView::GameView(ClientState &state, SeatRows &rows, ChatMenus &menus, QWidget
             [this] { guarded([this] { button_igiveupClick(); }); });
 }
 
-void GameView::setTally(Ttallylist *tally)
+void GameView::setTally(TallyRecorder *tally)
 {
     tally_ = tally;
     if (tally_)
-        tally_->onLoadChecklist = [this] { loadchecklist(); };
+        tally_->setLoadChecklistHandler([this] { loadchecklist(); });
 }
 
 bool GameView::turnActive() const

@@ -14,7 +14,7 @@ class QPushButton;
 class QTimer;
 class SeatRows;
 class SoundPlayer;
-class Ttallylist;
+class TallyRecorder;
 struct ClientState;
 
 // The game view: shows what the server tells about the game on the board
@@ -42,7 +42,7 @@ public:
              QPushButton *button_start, Hooks hooks, QObject *parent = nullptr);
 
     // The tally window that records this player's results (may be set later).
-    void setTally(Ttallylist *tally);
+    void setTally(TallyRecorder *tally);
 
     // --- GameCommands: the game messages, each with its body ---
     void startthegame(const QByteArray &body) override;
@@ -109,5 +109,5 @@ private:
     Hooks hooks_;
     GameBoard *board_ = nullptr;
     SoundPlayer *sounds_ = nullptr;
-    Ttallylist *tally_ = nullptr;
+    TallyRecorder *tally_ = nullptr;
 };

@@ -19,7 +19,6 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "common/runningmarker.h"
-#include "tallywindow/ttallylist.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -182,7 +181,7 @@ void Tchat::setWindows(const Windows &windows)
 {
     windows_ = windows;
     dispatcher->setSpyList(windows_.spylist);
-    gameview->setTally(windows_.tally);
+    gameview->setTally(windows_.tallyRecorder);
     if (windows_.gamestart) {
         Tgamestart::Hooks start;
         start.send = [this](const QByteArray &message) { sendToServer(message); };

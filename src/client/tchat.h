@@ -27,7 +27,7 @@ class Tgamestart;
 class Thelp;
 class Tphrases;
 class Tspylist;
-class Ttallylist;
+class TallyRecorder;
 
 // The main window: menus, the board (seat rows and the game area) and the
 // chat pane, the client connection sock and the presence connection Sock11.
@@ -48,7 +48,9 @@ public:
         // The game server's listening socket (Sock1).
         TSock *serverListener = nullptr;
         Tspylist *spylist = nullptr;
-        Ttallylist *tally = nullptr;
+        // The tally window, shown by "View Tally", and its recorder.
+        QWidget *tally = nullptr;
+        TallyRecorder *tallyRecorder = nullptr;
         // Called once the server listens for a hosted game with players.
         std::function<void()> hostingStarted;
     };

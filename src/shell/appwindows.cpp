@@ -36,6 +36,7 @@ AppWindows::AppWindows(const QStringList &parameters)
     windows.serverListener = server_->Sock1();
     windows.spylist = spylist_.get();
     windows.tally = tally_.get();
+    windows.tallyRecorder = tally_.get();
     windows.hostingStarted = [this] { startAnswering(); };
     chat_->setWindows(windows);
     chat_->setParameters(parameters);

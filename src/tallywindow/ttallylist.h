@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tally/tallyfile.h"
+#include "tally/tallyrecorder.h"
 #include "tally/tallytable.h"
 
 #include <QString>
@@ -18,7 +19,7 @@ class QPushButton;
 // The tally window: the player's long-term record against followed opponents.
 // Loads the tally file when created and writes it back when destroyed; the
 // main window reports games, words and best scores through its operations.
-class Ttallylist : public QWidget {
+class Ttallylist : public QWidget, public TallyRecorder {
     Q_OBJECT
 public:
     // Builds the window (hidden) and loads the tally file.
@@ -28,14 +29,19 @@ public:
 
     // Asked by addgame to rebuild "Players In Current Game" before counting.
     std::function<void()> onLoadChecklist;
+    // TallyRecorder: sets onLoadChecklist.
+    void setLoadChecklistHandler(std::function<void()> handler) override
+    {
+        onLoadChecklist = std::move(handler);
+    }
 
     // A finished game the local player took part in as a player; winner is
     // "addtomine" when he won, else the winner's name as shown on the seat.
-    void addgame(const QString &winner);
+    void addgame(const QString &winner) override;
     // Adds 1 to the own total in `column` (1 to 4) and shows it.
-    void addtomineincrease(int column);
+    void addtomineincrease(int column) override;
     // Sets the own total in `column` (1 to 4) to `value` and shows it.
-    void addtomineset(int column, const QString &value);
+    void addtomineset(int column, const QString &value) override;
     // Adds 1 to the table cell's integer and returns the new value; throws
     // EConvertError when the cell is not a number.
     int addit(int column, int row);
@@ -45,11 +51,11 @@ public:
     // "Players Being Tallied": item i belongs to table row i + 1.
     QListWidget *listbox_tally() const { return m_listboxTally; }
     // The best score shown under "High Score:".
-    QString mylabel_3Text() const;
+    QString mylabel_3Text() const override;
     // The tally table (never shown).
     const TallyTable &stringgrid_scores() const { return m_table; }
     // Rebuilds "Players In Current Game", ticking the names already followed.
-    void setPlayersInGame(const QStringList &names);
+    void setPlayersInGame(const QStringList &names) override;
     // Tiles the window's background with the main window's picture.
     void setBackgroundPicture(const QPixmap &picture);
     // Shows the window (not modal) centred on `window`.

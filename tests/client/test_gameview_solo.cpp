@@ -69,6 +69,7 @@ void TestGameViewSolo::wholeSoloGame()
     windows.gamestart = &gamestart;
     windows.serverListener = server.Sock1();
     windows.tally = &tally;
+    windows.tallyRecorder = &tally;
     chat.setWindows(windows);
     server.setHostOptions(&chat);
     chat.setParameters({});
