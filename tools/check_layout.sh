@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 
 limit=600
 size_pending="src/net/tsock.cpp src/server/tserver.cpp"
+# Arrows "from to" still being routed through the shell; reported only.
+arrows_pending="client dialogs"
 status=0
 
 # Folder edges "from to", one per line, from the #include "folder/file" lines.
@@ -21,7 +23,7 @@ if ! cycle=$(printf '%s\n' "$edges" | tsort 2>&1 >/dev/null) || [ -n "$cycle" ];
     echo "check_layout: folders of src/ include each other in a circle:"
     printf '%s\n' "$cycle" | sed 's/^tsort: /  /'
     echo "check_layout: folder arrows:"
-    printf '  %s\n' "$edges"
+    printf '%s\n' "$edges" | sed 's/^/  /'
     status=1
 fi
 
@@ -39,7 +41,10 @@ while read -r from to; do
     [ -z "$from" ] && continue
     f=$(tier "$from")
     t=$(tier "$to")
-    if [ "$t" -ge "$f" ] && [ "$f" -ne 0 ]; then
+    if [ "$from $to" = "$arrows_pending" ]; then
+        echo "check_layout: warning: src/$from still includes from src/$to:" \
+            $(grep -rlE "^#include \"$to/" "src/$from")
+    elif [ "$t" -ge "$f" ] && [ "$f" -ne 0 ]; then
         echo "check_layout: src/$from includes from src/$to, which is not below it:"
         grep -rlE "^#include \"$to/" "src/$from" | sed 's/^/  /'
         status=1
