@@ -1,7 +1,9 @@
-// Word lookups in the dictionary's record file next to a binary search of the
-// same list held in memory as std::vector<std::string>, in one run.
+// Word lookups and walks over the words with a beginning in the dictionary's
+// record file, next to the same done on the list held in memory as
+// std::vector<std::string>, in one run; and the round review built on the walk.
 
 #include "dict/tdictn.h"
+#include "review/roundreview.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,6 +87,98 @@ void VectorBinarySearch(benchmark::State &state)
 
 BENCHMARK(FindWord);
 BENCHMARK(VectorBinarySearch);
+
+// The largest ranges of the shipped list: "S" for one letter (12,471 words),
+// "CON" for three (1,572).
+const char *const kBeginnings[] = {"S", "CON"};
+
+// Every word with the beginning, as the dictionary walks them in the mapped file.
+void WalkPrefix(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    const QString prefix = QString::fromLatin1(kBeginnings[state.range(0)]);
+    std::size_t words = 0;
+    for (auto _ : state) {
+        words = 0;
+        std::size_t letters = 0;
+        f.dictionary->forEachWithPrefix(prefix, [&](QByteArrayView word) {
+            ++words;
+            letters += static_cast<std::size_t>(word.size());
+        });
+        benchmark::DoNotOptimize(letters);
+    }
+    state.SetLabel(kBeginnings[state.range(0)]);
+    state.counters["words"] = static_cast<double>(words);
+}
+
+// The same range found in the list held in memory: std::lower_bound, then a walk.
+void VectorPrefixWalk(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    const std::string prefix = kBeginnings[state.range(0)];
+    std::size_t words = 0;
+    for (auto _ : state) {
+        words = 0;
+        std::size_t letters = 0;
+        for (auto at = std::lower_bound(f.words.begin(), f.words.end(), prefix);
+             at != f.words.end() && at->starts_with(prefix); ++at) {
+            if (at != f.words.begin() && *at == at[-1])
+                continue;
+            ++words;
+            letters += at->size();
+        }
+        benchmark::DoNotOptimize(letters);
+    }
+    state.SetLabel(kBeginnings[state.range(0)]);
+    state.counters["words"] = static_cast<double>(words);
+}
+
+// The same range by looking at every word of the list held in memory.
+void VectorFullScan(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    const std::string prefix = kBeginnings[state.range(0)];
+    for (auto _ : state) {
+        std::size_t letters = 0;
+        for (const std::string &word : f.words)
+            if (word.starts_with(prefix))
+                letters += word.size();
+        benchmark::DoNotOptimize(letters);
+    }
+    state.SetLabel(kBeginnings[state.range(0)]);
+}
+
+// The whole review of a round with that beginning and no length rule, in
+// which two players found a few words between them.
+void BuildRoundReview(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    RoundPlay play;
+    play.round = 1;
+    play.rule = {kBeginnings[state.range(0)], 0};
+    play.myseat = 1;
+    int seat = 1;
+    f.dictionary->forEachWithPrefix(
+        QString::fromLatin1(play.rule.prefix), [&](QByteArrayView word) {
+            if (play.found[seat].size() < 20)
+                play.found[seat].append({word.toByteArray(), static_cast<int>(word.size())});
+            seat = 3 - seat;
+            return play.found[1].size() + play.found[2].size() < 40;
+        });
+    qsizetype missed = 0;
+    for (auto _ : state) {
+        const RoundReview review = buildRoundReview(play, *f.dictionary);
+        missed = review.missed.size();
+        benchmark::DoNotOptimize(review.best.points);
+    }
+    state.SetLabel(kBeginnings[state.range(0)]);
+    state.counters["missed"] = static_cast<double>(missed);
+}
+
+BENCHMARK(WalkPrefix)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(VectorPrefixWalk)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(VectorFullScan)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BuildRoundReview)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
 // Prints the usual table, then the ratio of the two per-lookup times.
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 const QString TDictn::kDefaultResource = QStringLiteral(":/dict/TEXT_DEMO");
 const QString TDictn::kDefaultFileName = QStringLiteral("English");
@@ -34,7 +36,8 @@ bool isBlank(QChar c)
 // Builds the compared form of a query; false when no record can equal it: empty
 // after removing blanks, too long for the field (the stored form always ends
 // in a blank) or holding a character that a single-byte file cannot contain.
-bool normaliseKey(const QString &word, Key &key)
+// length receives the number of characters kept.
+bool normaliseKey(const QString &word, Key &key, int &length)
 {
     qsizetype begin = 0;
     qsizetype end = word.size();
@@ -42,7 +45,7 @@ bool normaliseKey(const QString &word, Key &key)
         ++begin;
     while (end > begin && isBlank(word[end - 1]))
         --end;
-    const qsizetype length = end - begin;
+    length = static_cast<int>(end - begin);
     if (length == 0 || length > kField)
         return false;
     key.fill(' ');
@@ -55,9 +58,10 @@ bool normaliseKey(const QString &word, Key &key)
     return true;
 }
 
-int compareRecord(const unsigned char *record, const unsigned char *key)
+// Compares the first width bytes of a record's field with the key.
+int compareRecord(const unsigned char *record, const unsigned char *key, int width = kField)
 {
-    for (int i = 0; i < kField; ++i) {
+    for (int i = 0; i < width; ++i) {
         const unsigned char c = capital(record[1 + i]);
         if (c != key[i])
             return c < key[i] ? -1 : 1;
@@ -120,19 +124,97 @@ void TDictn::writeFromResource()
     wroteFile_ = true;
 }
 
+template <typename Body> bool TDictn::readRecords(Body &&body) const
+{
+    if (file_.read(body))
+        return true;
+    // A record the file no longer holds reads short, which ends the reading
+    // as if the list ended there; any other failure to read is an I/O error.
+    if (file_.readableRecords() < file_.recordCount())
+        return false;
+    throw Error(QStringLiteral("I/O error reading %1").arg(fileName_));
+}
+
 qint64 TDictn::FindWord(const QString &word) const
 {
     Key key;
-    if (!normaliseKey(word, key) || !file_.isOpen())
+    int length = 0;
+    if (!normaliseKey(word, key, length) || !file_.isOpen())
         return -1;
     qint64 answer = -1;
-    if (file_.read([&] { answer = search(key.data()); }))
-        return answer;
-    // A record the file no longer holds reads short, which ends the search
-    // with "not found"; any other failure to read is an I/O error.
-    if (file_.readableRecords() < file_.recordCount())
-        return -1;
-    throw Error(QStringLiteral("I/O error reading %1").arg(fileName_));
+    return readRecords([&] { answer = search(key.data()); }) ? answer : -1;
+}
+
+void TDictn::walkPrefix(const QString &prefix, Visitor visit, void *context) const
+{
+    Key key;
+    int length = 0;
+    if (!normaliseKey(prefix, key, length) || !file_.isOpen())
+        return;
+    qint64 next = 0;
+    if (!readRecords([&] { next = firstWithPrefix(key.data(), length); }))
+        return;
+
+    // Words are copied out of the mapping a batch at a time, so a fault in the
+    // file never cuts through the caller's code and nothing of the list beyond
+    // one batch is held.
+    constexpr int kBatch = 256;
+    struct Batch {
+        std::array<char, kBatch * kField> text;
+        std::array<int, kBatch> sizes;
+        int count = 0;
+    } batch;
+    Key previous;
+    bool havePrevious = false;
+    bool ended = false;
+    while (!ended) {
+        batch.count = 0;
+        const bool read = readRecords([&] {
+            while (batch.count < kBatch) {
+                if (next > lastRecord_) {
+                    ended = true;
+                    return;
+                }
+                Key word;
+                std::memcpy(word.data(), file_.record(next) + 1, kField);
+                for (unsigned char &c : word)
+                    c = capital(c);
+                if (std::memcmp(word.data(), key.data(), static_cast<std::size_t>(length)) != 0) {
+                    ended = true;
+                    return;
+                }
+                ++next;
+                // Words cut to the field's width can stand several times in a row.
+                if (havePrevious && word == previous)
+                    continue;
+                previous = word;
+                havePrevious = true;
+                int size = kField;
+                while (size > 0 && word[size - 1] == ' ')
+                    --size;
+                std::memcpy(batch.text.data() + batch.count * kField, word.data(), kField);
+                batch.sizes[batch.count++] = size;
+            }
+        });
+        ended = ended || !read;
+        for (int i = 0; i < batch.count; ++i)
+            if (!visit(context, QByteArrayView(batch.text.data() + i * kField, batch.sizes[i])))
+                return;
+    }
+}
+
+qint64 TDictn::firstWithPrefix(const unsigned char *key, int length) const
+{
+    qint64 low = 0;
+    qint64 high = lastRecord_ + 1;
+    while (low < high) {
+        const qint64 mid = low + (high - low) / 2;
+        if (compareRecord(file_.record(mid), key, length) < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
 }
 
 qint64 TDictn::search(const unsigned char *key) const

@@ -2,8 +2,11 @@
 
 #include "dict/wordlistfile.h"
 
+#include <QByteArrayView>
 #include <QObject>
 #include <QString>
+
+#include <type_traits>
 
 // The word dictionary: decides whether a word is in the game's English word
 // list. At creation it makes sure the list file exists in the working
@@ -34,7 +37,30 @@ public:
     // Number of records in the list file (0 when it is not open).
     qint64 recordCount() const { return file_.recordCount(); }
 
+    // Calls visit(word) for every stored word that begins with prefix (blanks
+    // around it removed, any case), each once, in list order; word is in capitals
+    // without padding and valid only during the call. visit may return false to
+    // stop. An empty prefix or a list that is not open visits nothing.
+    template <typename Visit> void forEachWithPrefix(const QString &prefix, Visit &&visit) const
+    {
+        walkPrefix(
+            prefix,
+            [](void *context, QByteArrayView word) {
+                auto &f = *static_cast<std::remove_reference_t<Visit> *>(context);
+                if constexpr (std::is_same_v<std::invoke_result_t<Visit &, QByteArrayView>, bool>)
+                    return f(word);
+                else
+                    return f(word), true;
+            },
+            &visit);
+    }
+
 private:
+    using Visitor = bool (*)(void *context, QByteArrayView word);
+
+    void walkPrefix(const QString &prefix, Visitor visit, void *context) const;
+    template <typename Body> bool readRecords(Body &&body) const;
+    qint64 firstWithPrefix(const unsigned char *key, int length) const;
     void OpenWordList();
     void writeFromResource();
     qint64 search(const unsigned char *key) const;

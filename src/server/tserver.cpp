@@ -6,6 +6,7 @@
 #include "common/ports.h"
 #include "common/random.h"
 #include "common/version.h"
+#include "dict/roundrule.h"
 #include "dict/tdictn.h"
 #include "net/messages.h"
 #include "server/hostoptions.h"
@@ -526,17 +527,9 @@ void TServer::sendword(const QByteArray &body)
     const QByteArray word = upperLetters(submitted.word);
     const int n = static_cast<int>(word.size());
 
-    int reason = -1;
-    if (wordlength != 0 && n != wordlength)
-        reason = 0;
-    else if (!spell->IsWord(QString::fromLatin1(word)))
-        reason = 1;
-    else if (listbox_gotten.contains(word))
-        reason = 2;
-    else if (word.left(prefix.size()) != prefix)
-        reason = 3;
-    if (reason >= 0) {
-        sendto(seat, Msg::notvalid(seat, reason));
+    const Refusal refusal = RoundRule{prefix, wordlength}.judge(word, *spell, listbox_gotten);
+    if (refusal != Refusal::None) {
+        sendto(seat, Msg::notvalid(seat, static_cast<int>(refusal)));
         return;
     }
 

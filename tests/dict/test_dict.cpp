@@ -303,6 +303,134 @@ private slots:
         QCOMPARE(dictionary.IsWord(query), found);
     }
 
+    void wordsWithPrefix_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("any");
+        QTest::newRow("one letter") << "S" << true;
+        QTest::newRow("one letter, few words") << "X" << true;
+        QTest::newRow("two letters") << "QU" << true;
+        QTest::newRow("three letters") << "STR" << true;
+        QTest::newRow("first word of the list") << "AAH" << true;
+        QTest::newRow("first letter of the list") << "A" << true;
+        QTest::newRow("last word of the list") << "ZYMURGY" << true;
+        QTest::newRow("last letter of the list") << "Z" << true;
+        QTest::newRow("small letters") << "tra" << true;
+        QTest::newRow("blanks around") << " ab " << true;
+        QTest::newRow("a whole 14-letter word") << "ABSTRACTIONIST" << true;
+        QTest::newRow("none matching") << "QXZ" << false;
+        QTest::newRow("below the first word") << "AAA" << false;
+        QTest::newRow("above the last word") << "ZZ" << false;
+        QTest::newRow("15 letters") << "ABSTRACTIONISTS" << false;
+        QTest::newRow("blank inside") << "A B" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+
+    // The walk against a plain scan of every record of the shipped list.
+    void wordsWithPrefix()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(bool, any);
+        QFile resource(TDictn::kDefaultResource);
+        QVERIFY(resource.open(QIODevice::ReadOnly));
+        const QByteArray data = resource.readAll();
+        const QByteArray beginning = prefix.trimmed().toUpper().toLatin1();
+        QByteArrayList expected;
+        for (qsizetype at = 0; at < data.size(); at += 15) {
+            const QByteArray word = data.mid(at + 1, 14).trimmed();
+            if (!beginning.isEmpty() && word.startsWith(beginning) &&
+                (expected.isEmpty() || expected.last() != word))
+                expected << word;
+        }
+
+        const TDictn dictionary;
+        QByteArrayList walked;
+        dictionary.forEachWithPrefix(prefix,
+                                     [&](QByteArrayView word) { walked << word.toByteArray(); });
+        QCOMPARE(walked, expected);
+        QCOMPARE(!walked.isEmpty(), any);
+    }
+
+    void wordsWithPrefixInAHandMadeList_data()
+    {
+        QTest::addColumn<QByteArrayList>("list");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QByteArrayList>("expected");
+
+        const QByteArrayList cut{"BAT", "CHARACTERISTICAL", "CHARACTERISTICS", "CHARM", "DOG"};
+        QTest::newRow("cut words once")
+            << cut << "CHAR" << QByteArrayList{"CHARACTERISTIC", "CHARM"};
+        QTest::newRow("first record") << cut << "b" << QByteArrayList{"BAT"};
+        QTest::newRow("last record") << cut << "DOG" << QByteArrayList{"DOG"};
+        QTest::newRow("small letters in the file")
+            << QByteArrayList{"ant", "bee", "beetle"} << "BEE" << QByteArrayList{"BEE", "BEETLE"};
+        QTest::newRow("between two records") << cut << "CAT" << QByteArrayList{};
+        QTest::newRow("zero-length file") << QByteArrayList{} << "A" << QByteArrayList{};
+        QByteArrayList many;
+        QByteArrayList manyExpected;
+        for (int i = 0; i < 700; ++i) {
+            many << "M" + QByteArray::number(1000 + i);
+            manyExpected << many.last();
+        }
+        QTest::newRow("more than one batch") << many << "M" << manyExpected;
+    }
+
+    void wordsWithPrefixInAHandMadeList()
+    {
+        QFETCH(QByteArrayList, list);
+        QFETCH(QString, prefix);
+        QFETCH(QByteArrayList, expected);
+        writeList(kListFile, list);
+        const TDictn dictionary(kNoResource, kListFile);
+        QByteArrayList walked;
+        dictionary.forEachWithPrefix(prefix,
+                                     [&](QByteArrayView word) { walked << word.toByteArray(); });
+        QCOMPARE(walked, expected);
+    }
+
+    void wordsWithPrefixInAFileCutShort()
+    {
+        QByteArrayList fields;
+        for (int i = 0; i < 5000; ++i)
+            fields << "W" + QByteArray::number(100000 + i);
+        writeList(kListFile, fields);
+        const TDictn dictionary(kNoResource, kListFile);
+        const auto count = [&](const QString &prefix) {
+            int visited = 0;
+            dictionary.forEachWithPrefix(prefix, [&](QByteArrayView) { ++visited; });
+            return visited;
+        };
+        QCOMPARE(count("W1049"), 100);
+
+        // Another program shortens the file: a walk ends where the records end,
+        // one whose search reaches a lost record finds nothing, like a lookup.
+        QVERIFY(QFile::resize(kListFile, 4000 * 15));
+        QCOMPARE(count("W100"), 1000);
+        QCOMPARE(count("W1049"), 0);
+        QCOMPARE(count("W10"), 4000);
+        QVERIFY(messages.isEmpty());
+    }
+
+    void wordsWithPrefixStopsWhenAsked()
+    {
+        const TDictn dictionary;
+        QByteArrayList walked;
+        dictionary.forEachWithPrefix("ST", [&](QByteArrayView word) {
+            walked << word.toByteArray();
+            return walked.size() < 3;
+        });
+        QCOMPARE(walked, (QByteArrayList{"STAB", "STABBED", "STABBER"}));
+    }
+
+    void wordsWithPrefixWithoutAList()
+    {
+        const TDictn dictionary(kNoResource, kListFile);
+        QVERIFY(!dictionary.isOpen());
+        int visited = 0;
+        dictionary.forEachWithPrefix("A", [&](QByteArrayView) { ++visited; });
+        QCOMPARE(visited, 0);
+    }
+
     void shippedListIsSortedRecords()
     {
         QFile resource(TDictn::kDefaultResource);
