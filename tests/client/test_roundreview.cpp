@@ -66,6 +66,7 @@ class TestRoundReview : public QObject {
     Q_OBJECT
 private slots:
     void reviewAfterEachRoundAndSummary();
+    void hiddenWordsSayYou();
 };
 
 // A two-round solo game against the computer player through the real server:
@@ -237,6 +238,50 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     // Escape closes the summary.
     QTest::keyClick(summary->tree_players, Qt::Key_Escape);
     QVERIFY(!summary->isVisible());
+}
+
+// With found words told to their finders only, the window never claims that
+// others missed a word: the list is of this copy's misses, the other players'
+// words are not shown, and an unfound best word is one "you" did not find.
+void TestRoundReview::hiddenWordsSayYou()
+{
+    const TDictn dictionary;
+    RoundPlay play;
+    play.round = 2;
+    play.rule = {"ST", 5};
+    play.showwords = false;
+    play.myseat = 1;
+    play.found = {{1, {{"STONE", 5}}}, {2, {}}};
+    const RoundReview review = buildRoundReview(play, dictionary);
+    QVERIFY(review.missed.size() > RoundReviewWindow::kFirstMissed);
+
+    RoundReviewWindow window;
+    ReviewContext context;
+    context.rounds = 1;
+    context.tieBreak = true;
+    context.myseat = 1;
+    context.names = {{1, QStringLiteral("Ann")}, {2, QStringLiteral("Klot")}};
+    window.showReview(review, context);
+    window.show();
+    QCOMPARE(window.label_title->text(), QStringLiteral("Tie-break round (round 2)"));
+    QCOMPARE(window.label_rule->text(), QStringLiteral("Words beginning with ST, 5 letters"));
+    QCOMPARE(window.label_missed->text(),
+             QStringLiteral("Words you did not find: %1 words").arg(review.missed.size()));
+    QCOMPARE(window.list_missed->accessibleName(), QStringLiteral("Words you did not find"));
+    QCOMPARE(window.label_best->text(), QStringLiteral("Best word: %1, 5 points, not found by you.")
+                                            .arg(QString::fromLatin1(review.missed.first())));
+    QCOMPARE(wordsOf(window.tree_found, QStringLiteral("Ann")), QStringList{"STONE:5"});
+    QCOMPARE(wordsOf(window.tree_found, QStringLiteral("Klot")),
+             QStringList{QStringLiteral("Words not shown to you:")});
+
+    // The first ones at once, all of them from the keyboard.
+    QCOMPARE(window.list_missed->count(), RoundReviewWindow::kFirstMissed);
+    QVERIFY(window.button_allmissed->isVisible());
+    window.button_allmissed->setFocus();
+    QTest::keyClick(window.button_allmissed, Qt::Key_Space);
+    QCOMPARE(window.list_missed->count(), review.missed.size());
+    QVERIFY(!window.button_allmissed->isEnabled());
+    QCOMPARE(listed(window.list_missed).contains(QStringLiteral("STONE")), false);
 }
 
 QTEST_MAIN(TestRoundReview)
