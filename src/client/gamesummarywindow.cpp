@@ -13,11 +13,12 @@ namespace {
 
 enum Column { Player, Words, Best, Longest, Points, Columns };
 
-QString wordText(const FoundWord &word)
+// A word and its points; "-" without words, "not shown" for words this copy was not told.
+QString wordText(const FoundWord &word, int wordsFound)
 {
-    return word.word.isEmpty()
-               ? QStringLiteral("-")
-               : QStringLiteral("%1 (%2)").arg(QString::fromLatin1(word.word)).arg(word.points);
+    if (word.word.isEmpty())
+        return wordsFound == 0 ? QStringLiteral("-") : QStringLiteral("not shown");
+    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(word.word)).arg(word.points);
 }
 
 QString nameIn(const std::map<int, QString> &names, int seat)
@@ -100,8 +101,8 @@ void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<i
         row->setIcon(Player, ReviewLook::seatSwatch(seat));
         row->setText(Player, nameIn(names, seat));
         row->setText(Words, QString::number(player.wordsFound));
-        row->setText(Best, wordText(player.best));
-        row->setText(Longest, wordText(player.longest));
+        row->setText(Best, wordText(player.best, player.wordsFound));
+        row->setText(Longest, wordText(player.longest, player.wordsFound));
         row->setText(Points, QString::number(player.total));
         for (int column : {Words, Points})
             row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
@@ -109,7 +110,8 @@ void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<i
                      QStringLiteral("%1: %2 words, best %3, longest %4, %5 points")
                          .arg(nameIn(names, seat))
                          .arg(player.wordsFound)
-                         .arg(wordText(player.best), wordText(player.longest))
+                         .arg(wordText(player.best, player.wordsFound),
+                              wordText(player.longest, player.wordsFound))
                          .arg(player.total));
     }
     if (tree_players->topLevelItemCount() > 0)

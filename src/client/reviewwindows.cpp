@@ -8,6 +8,8 @@
 #include "review/recordplay.h"
 
 #include <QScreen>
+
+#include <algorithm>
 #include <QWidget>
 
 namespace {
@@ -61,6 +63,8 @@ void ReviewWindows::roundEnded()
     context.tieBreak = record.tieBreak;
     context.myseat = model_.mySeat();
     context.names = names();
+    for (const auto &[seat, points] : play.roundletters)
+        context.points[seat] = points;
     review->showReview(buildRoundReview(play, dictionary()), context);
     if (!review->isVisible())
         placeBeside(review, main_->frameGeometry());
@@ -74,7 +78,15 @@ void ReviewWindows::roundStarted()
 
 void ReviewWindows::gameOver(int winner)
 {
-    summary->showSummary(buildGameSummary(playsOf(model_), model_.rounds()), names(), winner);
+    GameSummary game = buildGameSummary(playsOf(model_), model_.rounds());
+    // The server counts every seat's words, also those this copy was never told.
+    for (auto &[seat, player] : game.players) {
+        int counted = 0;
+        for (const RoundRecord &record : model_.history())
+            counted += record.ended ? record.scores[std::size_t(seat - 1)].roundWords : 0;
+        player.wordsFound = std::max(player.wordsFound, counted);
+    }
+    summary->showSummary(game, names(), winner);
     QRect anchor = main_->frameGeometry();
     if (review->isVisible())
         anchor = anchor.united(review->frameGeometry());

@@ -152,15 +152,17 @@ void RoundReviewWindow::fillFound(const RoundReview &review, const ReviewContext
         auto *player = new QTreeWidgetItem(tree_found);
         player->setIcon(0, ReviewLook::seatSwatch(seat));
         player->setText(0, nameOf(context, seat));
-        if (!hidden)
-            player->setText(1, QString::number(pointsOf(words)));
+        const auto told = context.points.find(seat);
+        const int points = told == context.points.end() ? pointsOf(words) : told->second;
+        player->setText(1, QString::number(points));
         QFont bold = player->font(0);
         bold.setBold(true);
         player->setFont(0, bold);
         player->setFont(1, bold);
         if (hidden) {
             player->setData(0, Qt::AccessibleTextRole,
-                            nameOf(context, seat) + QStringLiteral(": words not shown"));
+                            QStringLiteral("%1: %2, words not shown")
+                                .arg(nameOf(context, seat), pointsText(points)));
             auto *note = new QTreeWidgetItem(player);
             note->setText(0, QStringLiteral("Words not shown to you"));
             continue;
@@ -168,7 +170,7 @@ void RoundReviewWindow::fillFound(const RoundReview &review, const ReviewContext
         player->setData(
             0, Qt::AccessibleTextRole,
             QStringLiteral("%1: %2, %3")
-                .arg(nameOf(context, seat), wordsText(words.size()), pointsText(pointsOf(words))));
+                .arg(nameOf(context, seat), wordsText(words.size()), pointsText(points)));
         if (words.isEmpty()) {
             auto *note = new QTreeWidgetItem(player);
             note->setText(0, QStringLiteral("No words"));

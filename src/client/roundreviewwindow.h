@@ -23,6 +23,9 @@ struct ReviewContext {
     int myseat = 0;
     // The names the seat rows showed at the round's end.
     std::map<int, QString> names;
+    // The round's points per seat as the round's end told them; they count
+    // words this copy was never told of.
+    std::map<int, int> points;
 };
 
 // The look back at one round, shown between rounds beside the main window:

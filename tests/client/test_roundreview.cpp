@@ -17,6 +17,8 @@
 #include "dict/roundrule.h"
 #include "dict/tdictn.h"
 #include "loopbackport.h"
+#include "model/gamemodel.h"
+#include "net/messages.h"
 #include "server/tserver.h"
 #include "tally/ttallylist.h"
 
@@ -67,6 +69,7 @@ class TestRoundReview : public QObject {
 private slots:
     void reviewAfterEachRoundAndSummary();
     void hiddenWordsSayYou();
+    void hiddenWordsSummary();
 };
 
 // A two-round solo game against the computer player through the real server:
@@ -261,6 +264,7 @@ void TestRoundReview::hiddenWordsSayYou()
     context.tieBreak = true;
     context.myseat = 1;
     context.names = {{1, QStringLiteral("Ann")}, {2, QStringLiteral("Klot")}};
+    context.points = {{1, 5}, {2, 11}};
     window.showReview(review, context);
     window.show();
     QCOMPARE(window.label_title->text(), QStringLiteral("Tie-break round (round 2)"));
@@ -273,6 +277,8 @@ void TestRoundReview::hiddenWordsSayYou()
     QCOMPARE(wordsOf(window.tree_found, QStringLiteral("Ann")), QStringList{"STONE:5"});
     QCOMPARE(wordsOf(window.tree_found, QStringLiteral("Klot")),
              QStringList{QStringLiteral("Words not shown to you:")});
+    // The round's points come from the round's end, which counts every word.
+    QCOMPARE(window.tree_found->topLevelItem(1)->text(1), QStringLiteral("11"));
 
     // The first ones at once, all of them from the keyboard.
     QCOMPARE(window.list_missed->count(), RoundReviewWindow::kFirstMissed);
@@ -282,6 +288,50 @@ void TestRoundReview::hiddenWordsSayYou()
     QCOMPARE(window.list_missed->count(), review.missed.size());
     QVERIFY(!window.button_allmissed->isEnabled());
     QCOMPARE(listed(window.list_missed).contains(QStringLiteral("STONE")), false);
+}
+
+// The windows follow a game model fed with a game whose words were told to
+// their finders only: the summary counts the others' words by the server's
+// numbers and does not make up their best words.
+void TestRoundReview::hiddenWordsSummary()
+{
+    const auto feed = [](GameModel &model, QByteArray message) {
+        message.chop(1);
+        model.apply(decodeServerMessage(message));
+    };
+    GameModel model;
+    QWidget board;
+    ReviewWindows windows(model, &board);
+    feed(model, Msg::sendlogininfo(1));
+    feed(model, Msg::newplayerinfo(1, "Ann"));
+    feed(model, Msg::existingplayers(2, "Klot"));
+    feed(model, Msg::startgame("Ann", 1, 60, 0));
+    feed(model, Msg::startround({1, 60, 0, "ST", 1, "STONE"}));
+    feed(model, Msg::gotword(1, "STONE", 5));
+    std::array<Msg::SeatScore, 6> scores{};
+    for (int seat = 1; seat <= 6; ++seat)
+        scores[std::size_t(seat - 1)].seat = seat;
+    scores[0] = {1, 5, 1, 1, 5};
+    scores[1] = {2, 12, 2, 2, 12};
+    feed(model, Msg::endround(scores));
+
+    QVERIFY(windows.review->isVisible());
+    QVERIFY(windows.review->label_missed->text().startsWith("Words you did not find: "));
+    QCOMPARE(windows.review->tree_found->topLevelItem(1)->text(0), QStringLiteral("Klot"));
+    QCOMPARE(windows.review->tree_found->topLevelItem(1)->text(1), QStringLiteral("12"));
+
+    feed(model, Msg::winner(2));
+    QVERIFY(windows.summary->isVisible());
+    const QTreeWidgetItem *klot = windows.summary->tree_players->topLevelItem(1);
+    QCOMPARE(klot->text(0), QStringLiteral("Klot"));
+    QCOMPARE(klot->text(1), QStringLiteral("2"));
+    QCOMPARE(klot->text(2), QStringLiteral("not shown"));
+    QCOMPARE(klot->text(4), QStringLiteral("12"));
+
+    // A new game closes both.
+    feed(model, Msg::startgame("Ann", 1, 60, 0));
+    QVERIFY(!windows.review->isVisible());
+    QVERIFY(!windows.summary->isVisible());
 }
 
 QTEST_MAIN(TestRoundReview)
