@@ -78,10 +78,10 @@ GameSummaryWindow::GameSummaryWindow(QWidget *parent)
     buttons->addWidget(button_close);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(label_title);
-    layout->addWidget(tree_players, 2);
+    layout->addWidget(tree_players, 1);
     layout->addSpacing(6);
     layout->addWidget(label_chart);
-    layout->addWidget(chart, 3);
+    layout->addWidget(chart, 2);
     layout->addLayout(buttons);
 
     setTabOrder(tree_players, chart);

@@ -100,16 +100,16 @@ RoundReviewWindow::RoundReviewWindow(QWidget *parent)
     layout->addWidget(label_best);
     layout->addSpacing(6);
     layout->addWidget(label_found);
-    layout->addWidget(tree_found, 3);
+    layout->addWidget(tree_found, 1);
     layout->addSpacing(6);
     layout->addWidget(label_missed);
-    layout->addWidget(list_missed, 4);
+    layout->addWidget(list_missed, 1);
     layout->addLayout(buttons);
 
     setTabOrder(tree_found, list_missed);
     setTabOrder(list_missed, button_allmissed);
     setTabOrder(button_allmissed, button_close);
-    resize(380, 560);
+    resize(380, 600);
 }
 
 void RoundReviewWindow::showReview(const RoundReview &review, const ReviewContext &context)
