@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <map>
 #include <memory>
 
 class GameModel;
 class GameSummaryWindow;
+class QRect;
 class QWidget;
 class RoundReviewWindow;
 class TDictn;
