@@ -37,6 +37,8 @@ GameSummaryWindow::GameSummaryWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Game summary"));
     setAccessibleName(QStringLiteral("Game summary"));
     setModal(false);
+    // It opens while a player may be typing in the chat: the keyboard stays there.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     ReviewLook::apply(this);
 
     label_title = new QLabel(this);

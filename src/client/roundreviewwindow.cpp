@@ -48,6 +48,8 @@ RoundReviewWindow::RoundReviewWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Round review"));
     setAccessibleName(QStringLiteral("Round review"));
     setModal(false);
+    // It opens while a player may be typing in the chat: the keyboard stays there.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     ReviewLook::apply(this);
 
     label_title = makeLabel(QStringLiteral("label_title"), ReviewLook::kHighlight, true, this);
