@@ -7,6 +7,7 @@
 #include "client/gameview.h"
 #include "client/inisettings.h"
 #include "widgets/pressablelabel.h"
+#include "client/reviewwindows.h"
 #include "client/seatrows.h"
 #include "widgets/tag.h"
 #include "common/guard.h"
@@ -19,6 +20,8 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "common/runningmarker.h"
+#include "model/gamemodel.h"
+#include "net/servermessage.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -70,6 +73,9 @@ Tchat::Tchat(QWidget *parent)
         settingsread_ = true;
         loadinifile();
     };
+    model = new GameModel(this);
+    hooks.received = [this](const QByteArray &text) { model->apply(decodeServerMessage(text)); };
+    reviews = new ReviewWindows(*model, this);
     dispatcher = new Dispatcher(state, *seats, *chat, std::move(hooks), this);
     seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
 
