@@ -43,20 +43,11 @@ std::unique_ptr<QTemporaryDir> folder;
 
 void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// The fuzzer steps every timer itself, so runs do not depend on the clock.
-void stopTimers(TServer &server)
-{
-    server.socktimer->stop();
-    server.roundtimer->stop();
-    server.computertimer->stop();
-    server.logintimer->stop();
-}
-
 int seatOfPeerCount(const TServer &server)
 {
     int connected = 0;
     for (int seat = 1; seat <= TServer::kMaxSeats; ++seat)
-        connected += server.seats[seat].connected ? 1 : 0;
+        connected += server.seat(seat).connected ? 1 : 0;
     return connected;
 }
 
@@ -67,7 +58,7 @@ void settle(TServer &server)
         pumpEvents();
         bool waiting = false;
         for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
-            const TSeat &s = server.seats[seat];
+            const TSeat &s = server.seat(seat);
             if (!s.connected || !s.sock || s.sock->handle() < 0)
                 continue;
             int pending = 0;
@@ -81,9 +72,8 @@ void settle(TServer &server)
 
 void drainQueue(TServer &server)
 {
-    for (int step = 0; step < kMaxSteps && !server.receivedlist.isEmpty(); ++step)
+    for (int step = 0; step < kMaxSteps && server.queuelength() > 0; ++step)
         guarded([&] { server.socktimerTimer(); });
-    stopTimers(server);
 }
 } // namespace
 
@@ -106,7 +96,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     harness->server = std::make_unique<TServer>();
     harness->server->Sock1()->setListen(true);
     harness->port = harness->server->Sock1()->localPort();
-    stopTimers(*harness->server);
+    // The fuzzer steps every timer itself, so runs do not depend on the clock.
+    harness->server->steptimersbyhand();
+    harness->server->stepqueuebyhand(true);
     QDir::setCurrent(started);
     if (harness->port == 0)
         std::abort();
