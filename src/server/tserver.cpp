@@ -2,15 +2,11 @@
 
 #include "common/errors.h"
 #include "common/guard.h"
-#include "common/intconv.h"
 #include "common/ports.h"
 #include "common/random.h"
 #include "common/version.h"
-#include "dict/roundrule.h"
 #include "dict/tdictn.h"
 #include "net/messages.h"
-#include "server/hostoptions.h"
-#include "server/submittedword.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -19,7 +15,6 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 
 namespace {
 constexpr int kRefusedSeat = TServer::kMaxSeats + 1;
@@ -259,11 +254,11 @@ void TServer::Sock1Read(TSock *sender, int)
 
 void TServer::wakequeue()
 {
+    if (queuebyhand_)
+        return;
     // The first message after a rest waits only for what is left of the tick
     // since the last one was handled: none at all after a pause, so a word
     // is judged as soon as it arrives, while a burst still goes one per tick.
-    if (queuebyhand_)
-        return;
     queueresting_ = false;
     const qint64 since = lasthandled_.isValid() ? lasthandled_.elapsed() : kQueueTickMs;
     socktimer_->start(int(std::clamp<qint64>(kQueueTickMs - since, 0, kQueueTickMs)));
@@ -355,8 +350,8 @@ void TServer::socktimerTimer()
         handleoldest();
     if (receivedlist_.isEmpty() && socktimer_->isActive()) {
         // Nothing waits: the timer rests until the next message arrives, so
-        // an idle host costs no CPU. A test that stopped the timer to step the
-        // queue by hand keeps it stopped.
+        // an idle host costs no CPU. A queue stepped by hand never runs
+        // its timer.
         socktimer_->stop();
         queueresting_ = true;
     }
