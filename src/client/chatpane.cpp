@@ -29,6 +29,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 const QString ChatPane::kEnterChatHere = QStringLiteral("<Enter Chat Here>");
 
 namespace {
@@ -57,6 +59,7 @@ ChatPane::ChatPane(const ClientState &state, QWidget *parent)
 
     mainchat = new QTextEdit(this);
     mainchat->setObjectName(QStringLiteral("mainchat"));
+    mainchat->setAccessibleName(QStringLiteral("Chat"));
     mainchat->setReadOnly(true);
     mainchat->setAcceptRichText(false);
     // A long session (or a flooding peer) must not grow the pane without end;
@@ -78,6 +81,7 @@ ChatPane::ChatPane(const ClientState &state, QWidget *parent)
 
     mychat = new QLineEdit(kEnterChatHere, this);
     mychat->setObjectName(QStringLiteral("mychat"));
+    mychat->setAccessibleName(QStringLiteral("Chat entry"));
     mychat->setContextMenuPolicy(Qt::CustomContextMenu);
     mychat->installEventFilter(this);
 
@@ -86,13 +90,17 @@ ChatPane::ChatPane(const ClientState &state, QWidget *parent)
     for (int n = 1; n <= kPhrases; ++n) {
         auto *button = new QPushButton(QString::number(n), this);
         button->setObjectName(QStringLiteral("b_phrase") + QString::number(n));
-        button->setToolTip(QString::fromUtf8(kDefaultPhrases[n - 1]));
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setMinimumWidth(22);
+        // Reached by Tab; Space and Enter send the phrase.
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setAutoDefault(true);
+        // Narrow, but never narrower than its number.
+        button->setMinimumWidth(
+            std::max(22, button->fontMetrics().horizontalAdvance(button->text()) + 10));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         connect(button, &QPushButton::clicked, this,
                 [this, n] { guarded([this, n] { b_phrase1Click(n); }); });
         b_phrase[n - 1] = button;
+        setPhrase(n, QString::fromUtf8(kDefaultPhrases[n - 1]));
         buttons->addWidget(button);
     }
 
@@ -248,6 +256,9 @@ void ChatPane::setPhrase(int n, const QString &text)
     if (n < 1 || n > kPhrases)
         return;
     b_phrase[n - 1]->setToolTip(text);
+    // A screen reader reads the phrase the button sends, not its number.
+    b_phrase[n - 1]->setAccessibleName(text.isEmpty() ? QStringLiteral("Phrase Button %1").arg(n)
+                                                      : text);
 }
 
 void ChatPane::chatrecieved(const QByteArray &body)

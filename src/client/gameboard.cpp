@@ -1,6 +1,7 @@
 #include "client/gameboard.h"
 
 #include "client/artwork.h"
+#include "client/elidinglabel.h"
 #include "client/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
 #include "client/tag.h"
@@ -76,14 +77,14 @@ GameBoard::GameBoard(QWidget *area, QPushButton *startButton)
     setTabOrder(button_igiveup, button_start);
 }
 
-QLabel *GameBoard::addLabel(const char *name, const QString &text, QRect where, int pointSize,
-                            bool bold, const QColor &colour, Qt::Alignment align)
+ElidingLabel *GameBoard::addLabel(const char *name, const QString &text, QRect where, int pointSize,
+                                  bool bold, const QColor &colour, Qt::Alignment align)
 {
-    auto *label = new QLabel(text, this);
+    // Texts from the network are shown as they are, never as markup, and are
+    // shortened with "…" rather than cut when they do not fit.
+    auto *label = new ElidingLabel(text, this);
     if (name)
         label->setObjectName(QLatin1String(name));
-    // Texts from the network are shown as they are, never as markup.
-    label->setTextFormat(Qt::PlainText);
     label->setGeometry(where);
     label->setAlignment(align);
     QFont font = label->font();
@@ -119,10 +120,12 @@ void GameBoard::buildInfo()
     label_word2 = addLabel("label_word2", QString(), kBeginsBox.adjusted(0, 14, 0, -1), 20, true,
                            kHighlight, Qt::AlignCenter);
 
+    // The longest status, "Posting Scores.. Please Wait.", and the longest
+    // countdown text share the row left of the start button.
     label_status = addLabel("label_status", QStringLiteral("Welcome to Lexiclash"),
-                            QRect(6, 56, 190, 20), 11, true, kValue);
+                            QRect(6, 56, 220, 20), 10, true, kValue);
     setTag(label_status, 0);
-    label_timer = addLabel("label_timer", QStringLiteral("Time: 0:00"), QRect(198, 56, 106, 20), 11,
+    label_timer = addLabel("label_timer", QStringLiteral("Time: 0:00"), QRect(224, 56, 80, 20), 10,
                            true, QColor(224, 227, 157), Qt::AlignRight | Qt::AlignVCenter);
 
     image_timer = new QLabel(this);

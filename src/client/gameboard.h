@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/elidinglabel.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -29,7 +31,7 @@ public:
     // The widest the countdown bar can be, in pixels.
     static constexpr int kBarWidth = 300;
 
-    QLabel *label_status = nullptr;
+    ElidingLabel *label_status = nullptr;
     QLabel *label_round = nullptr;
     QLabel *label_timeperturn = nullptr;
     QLabel *label_numletters = nullptr;
@@ -52,8 +54,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QLabel *addLabel(const char *name, const QString &text, QRect where, int pointSize, bool bold,
-                     const QColor &colour, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+    ElidingLabel *addLabel(const char *name, const QString &text, QRect where, int pointSize,
+                           bool bold, const QColor &colour,
+                           Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
     void buildInfo();
     void buildEntry();
     void buildWordList();

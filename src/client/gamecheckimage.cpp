@@ -19,6 +19,14 @@ GameCheckImage::GameCheckImage(const QString &label, QWidget *parent)
     setChecked(false);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    connect(this, &QAbstractButton::clicked, this, &GameCheckImage::chosen);
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        if (int(on) == flag_)
+            return;
+        // Not set through setFlag: the state stays the flag's, and the window decides.
+        setChecked(flag_ == 1);
+        emit chosen();
+    });
 }
 
 void GameCheckImage::setFlag(int flag)

@@ -6,7 +6,9 @@
 // picture 1 checked) with its label beside it. The checked flag and the
 // picture always change together, only through setFlag; a click only reports
 // itself, so the window decides what it means. It takes the keyboard focus
-// and Space, Enter and Return click it.
+// and Space, Enter and Return click it. A change of the checked state from
+// outside (a screen reader's "Toggle") is taken back and reported like a click.
+// Either way chosen() is the signal to act on.
 class GameCheckImage : public QAbstractButton {
     Q_OBJECT
 public:
@@ -20,6 +22,10 @@ public:
     QPixmap picture() const;
 
     QSize sizeHint() const override;
+
+signals:
+    // The user chose this option: by a click, a key, or the accessibility interface.
+    void chosen();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,6 +1,8 @@
 #include "client/gamescorepanels.h"
 
 #include "client/artwork.h"
+#include "client/contrast.h"
+#include "client/elidinglabel.h"
 #include "client/seatcolours.h"
 
 #include <QFrame>
@@ -15,16 +17,17 @@ constexpr int kGap = 3;
 constexpr int kStarterHeight = 18;
 constexpr int kColumns = 3;
 // Columns of the numbers inside a panel.
-constexpr int kRoundX = 62;
-constexpr int kTotalX = 104;
-constexpr int kNumberWidth = 40;
+constexpr int kRoundX = 56;
+constexpr int kTotalX = 100;
+constexpr int kNumberWidth = 44;
+// The group heads reach further left than the numbers under them.
+constexpr int kHeadSpill = 16;
 
 QLabel *makeLabel(QWidget *parent, const QString &text, QRect where, bool bold,
                   Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto *label = new QLabel(text, parent);
-    // Names come from other players: never let them become markup.
-    label->setTextFormat(Qt::PlainText);
+    // Names come from other players: plain text, shortened with "…" when long.
+    auto *label = new ElidingLabel(text, parent);
     label->setGeometry(where);
     label->setAlignment(align);
     QFont font = label->font();
@@ -68,7 +71,8 @@ void GameScorePanels::buildPanel(int seat, QFrame *panel)
     panel->setFrameShape(QFrame::Box);
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, seatColour(seat).darker(115));
+    // The seat's colour, dark enough for the white texts on it.
+    palette.setColor(QPalette::Window, darkenedFor(seatColour(seat).darker(115), Qt::white, 4.6));
     palette.setColor(QPalette::WindowText, QColor(255, 255, 255, 150));
     panel->setPalette(palette);
 
@@ -76,10 +80,11 @@ void GameScorePanels::buildPanel(int seat, QFrame *panel)
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     QLabel *name = makeLabel(panel, QString(), QRect(6, 2, kPanelWidth - 12, 17), true);
     name->setObjectName(prefix + QLatin1Char('0'));
-    makeLabel(panel, QStringLiteral("Round"), QRect(kRoundX, 19, kNumberWidth, 15), true, right);
+    makeLabel(panel, QStringLiteral("Round"),
+              QRect(kRoundX - kHeadSpill, 19, kNumberWidth + kHeadSpill, 15), true, right);
     makeLabel(panel, QStringLiteral("Total"), QRect(kTotalX, 19, kNumberWidth, 15), true, right);
-    makeLabel(panel, QStringLiteral("Words"), QRect(6, 34, 56, 15), false);
-    makeLabel(panel, QStringLiteral("Score"), QRect(6, 49, 56, 15), false);
+    makeLabel(panel, QStringLiteral("Words"), QRect(6, 34, kRoundX - 6, 15), false);
+    makeLabel(panel, QStringLiteral("Score"), QRect(6, 49, kRoundX - 6, 15), false);
     const struct {
         int field;
         int x;

@@ -28,6 +28,11 @@ GameUpDown::GameUpDown(QLineEdit *associate, int minimum, int maximum, int incre
         arrow->setFocusPolicy(Qt::StrongFocus);
         arrow->setAutoRepeat(true);
         arrow->setFixedSize(18, 12);
+        // Dark arrows on the light button face, whatever the window's text colour.
+        QPalette dark = arrow->palette();
+        dark.setColor(QPalette::ButtonText, Qt::black);
+        dark.setColor(QPalette::WindowText, Qt::black);
+        arrow->setPalette(dark);
     }
     connect(up_, &QToolButton::clicked, this, [this] { guarded([this] { stepBy(1); }); });
     connect(down_, &QToolButton::clicked, this, [this] { guarded([this] { stepBy(-1); }); });

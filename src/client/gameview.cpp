@@ -2,6 +2,7 @@
 
 #include "client/chatmenus.h"
 #include "client/clientstate.h"
+#include "client/elidinglabel.h"
 #include "client/gameboard.h"
 #include "client/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
@@ -178,7 +179,7 @@ void GameView::beginOwnTurn()
 
 void GameView::watchTurn(int seat)
 {
-    board_->label_status->setText(seatName(seat) + QStringLiteral("'s turn."));
+    board_->label_status->setText(seatName(seat), QStringLiteral("'s turn."));
     board_->image_full->show();
 }
 

@@ -1,6 +1,7 @@
 #include "client/seatrows.h"
 
 #include "client/clientstate.h"
+#include "client/elidinglabel.h"
 #include "client/seatcolours.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -16,10 +17,9 @@ namespace {
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QColor &colour)
 {
-    auto *label = new QLabel(text, parent);
+    // Names come from other players: plain text, shortened with "…" when long.
+    auto *label = new ElidingLabel(text, parent);
     label->setObjectName(name);
-    // Names come from other players: never let them become markup.
-    label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);

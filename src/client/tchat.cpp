@@ -6,6 +6,7 @@
 #include "client/gamecommands.h"
 #include "client/gameview.h"
 #include "client/inisettings.h"
+#include "client/pressablelabel.h"
 #include "client/seatrows.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -89,6 +90,9 @@ Tchat::Tchat(QWidget *parent)
     setCentralWidget(central);
 
     wireMenus();
+    // The maker's logo is the last stop of Tab, after the chat, so the window
+    // does not open with the focus on it.
+    setTabOrder(chat->b_phrase.back(), Image4);
     resize(state.defaultwidth, state.defaultheight);
     move(3, 3);
     FormCreate();
@@ -117,14 +121,15 @@ void Tchat::buildBoard()
     connect(button_start, &QPushButton::clicked, this,
             [this] { guarded([this] { button_startClick(); }); });
 
-    Image4 = new QLabel(QStringLiteral("Quillmark"), panel_board);
+    Image4 = new PressableLabel(QStringLiteral("Quillmark"), panel_board);
     Image4->setObjectName(QStringLiteral("Image4"));
+    Image4->setAccessibleName(QStringLiteral("Quillmark"));
+    Image4->setAccessibleDescription(QStringLiteral("Opens the maker's web site"));
     QFont logo = Image4->font();
     logo.setBold(true);
     logo.setItalic(true);
     Image4->setFont(logo);
-    Image4->setCursor(Qt::PointingHandCursor);
-    Image4->installEventFilter(this);
+    connect(Image4, &PressableLabel::pressed, this, [this] { guarded([this] { Image4Click(); }); });
 
     auto *game = new QVBoxLayout(panel_game);
     game->addStretch();
@@ -331,7 +336,11 @@ void Tchat::FormClose()
 QSize Tchat::minimumWindowSize() const
 {
     const int menuHeight = menuBar()->sizeHint().height();
-    return {panel_board->width() + 15, panel_board->height() + 12 + menuHeight};
+    // Room for the board and, beside it, the narrowest chat pane: the chat
+    // must never lie over the board.
+    const QSize least = centralWidget() ? centralWidget()->minimumSizeHint() : QSize();
+    return {std::max(panel_board->width() + 15, least.width()),
+            std::max(panel_board->height() + 12, least.height()) + menuHeight};
 }
 
 void Tchat::FormResize()
@@ -364,9 +373,9 @@ void Tchat::sockRead(TSock *, int)
         sock->Close();
 }
 
-void Tchat::sockInfo(TSock *, TSocketInfo kind, const QString &msg)
+void Tchat::sockInfo(TSock *sender, TSocketInfo kind, const QString &)
 {
-    if (msg == QLatin1String("Socket Closed")) {
+    if (sender->lastReport() == TSockReport::SocketClosed) {
         // "CMD_full" and the close come together; the message goes first.
         dispatcher->drain();
         close();
@@ -449,7 +458,7 @@ void Tchat::ViewTally1Click()
     if (game_)
         game_->loadchecklist();
     if (windows_.tally)
-        windows_.tally->show();
+        showCentred(windows_.tally);
 }
 
 void Tchat::Image4Click()
@@ -496,11 +505,4 @@ void Tchat::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     guarded([this] { FormResize(); });
-}
-
-bool Tchat::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Image4 && event->type() == QEvent::MouseButtonPress)
-        guarded([this] { Image4Click(); });
-    return QMainWindow::eventFilter(watched, event);
 }

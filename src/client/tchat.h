@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "client/clientstate.h"
+#include "client/pressablelabel.h"
 #include "net/tsock.h"
 #include "server/hostoptions.h"
 
@@ -119,7 +120,7 @@ public:
     // The game view on panel_game; receives the game messages.
     GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
-    QLabel *Image4 = nullptr;
+    PressableLabel *Image4 = nullptr;
 
 signals:
     // The window was closed; the program ends.
@@ -129,7 +130,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildBoard();

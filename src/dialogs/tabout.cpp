@@ -1,6 +1,8 @@
 #include "dialogs/tabout.h"
 
 #include "client/artwork.h"
+#include "client/pressablelabel.h"
+#include "client/windowaccess.h"
 #include "common/guard.h"
 #include "common/version.h"
 
@@ -24,13 +26,19 @@ Tabout::Tabout(QWidget *parent)
     setPalette(white);
     setAutoFillBackground(true);
 
-    Image5 = new QLabel(this);
+    Image5 = new PressableLabel(QString(), this);
     Image5->setObjectName(QStringLiteral("Image5"));
     Image5->setPixmap(Artwork::makerLogo());
+    Image5->setAccessibleName(QStringLiteral("Quillmark"));
+    Image5->setAccessibleDescription(QStringLiteral("Opens the maker's web site"));
     Image5->setGeometry((width() - Artwork::kLogoSize.width()) / 2, 4, Artwork::kLogoSize.width(),
                         Artwork::kLogoSize.height());
 
-    Label7 = addLabel("Label7", URL1, QRect(0, 60, width(), 16));
+    Label7 = new PressableLabel(URL1, this);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setAlignment(Qt::AlignCenter);
+    Label7->setGeometry(0, 60, width(), 16);
+    Label7->setAccessibleName(URL1);
     QFont link = Label7->font();
     link.setBold(true);
     link.setUnderline(true);
@@ -39,10 +47,9 @@ Tabout::Tabout(QWidget *parent)
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
     Label7->setPalette(navy);
 
-    for (QLabel *clickable : {Image5, Label7}) {
-        clickable->setCursor(Qt::PointingHandCursor);
-        clickable->installEventFilter(this);
-    }
+    for (PressableLabel *clickable : {Image5, Label7})
+        connect(clickable, &PressableLabel::pressed, this,
+                [this] { guarded([this] { openLink(); }); });
 
     constexpr int lineHeight = 13;
     int y = 80;
@@ -62,11 +69,11 @@ Tabout::Tabout(QWidget *parent)
 
     // "Version", "1.0.3" and ".6" read as one version number.
     constexpr int versionTop = 152;
-    Label1 = addLabel("Label1", QStringLiteral("Version"), QRect(8, versionTop, 44, 16));
+    Label1 = addLabel("Label1", QStringLiteral("Version"), QRect(8, versionTop, 54, 16));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    version = addLabel("version", QString::fromLatin1(kVersionText), QRect(54, versionTop, 36, 16));
+    version = addLabel("version", QString::fromLatin1(kVersionText), QRect(62, versionTop, 40, 16));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label9 = addLabel("Label9", QStringLiteral(".6"), QRect(90, versionTop, 20, 16));
+    Label9 = addLabel("Label9", QStringLiteral(".6"), QRect(102, versionTop, 20, 16));
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     button_done = new QPushButton(QStringLiteral("Done"), this);
@@ -74,6 +81,9 @@ Tabout::Tabout(QWidget *parent)
     button_done->setGeometry(width() - 8 - 72, height() - 6 - 24, 72, 24);
     connect(button_done, &QPushButton::clicked, this,
             [this] { guarded([this] { button_doneClick(); }); });
+    closeOnEscape(this, [this] { guarded([this] { button_doneClick(); }); });
+    setTabOrder(Image5, Label7);
+    setTabOrder(Label7, button_done);
 }
 
 QLabel *Tabout::addLabel(const char *name, const QString &text, const QRect &geometry)
@@ -99,11 +109,4 @@ void Tabout::openLink()
 void Tabout::button_doneClick()
 {
     close();
-}
-
-bool Tabout::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == Image5 || watched == Label7) && event->type() == QEvent::MouseButtonPress)
-        guarded([this] { openLink(); });
-    return QWidget::eventFilter(watched, event);
 }

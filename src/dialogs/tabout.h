@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/pressablelabel.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -28,8 +30,8 @@ public:
     // Closes the window, which only hides it.
     void button_doneClick();
 
-    QLabel *Image5 = nullptr;
-    QLabel *Label7 = nullptr;
+    PressableLabel *Image5 = nullptr;
+    PressableLabel *Label7 = nullptr;
     QLabel *Label6 = nullptr;
     QLabel *Label5 = nullptr;
     QLabel *Label3 = nullptr;
@@ -39,9 +41,6 @@ public:
     QLabel *version = nullptr;
     QLabel *Label9 = nullptr;
     QPushButton *button_done = nullptr;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLabel *addLabel(const char *name, const QString &text, const QRect &geometry);

@@ -147,6 +147,7 @@ void Tdownload::buildLeftPanel(QFrame *panel)
 {
     Image1 = new QLabel(panel);
     Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral("Quillmark Lobby"));
     Image1->setGeometry(7, 6, 400, 339);
     loadBanner();
 

@@ -4,6 +4,7 @@
 #include "client/gamecheckimage.h"
 #include "client/gamepicturebutton.h"
 #include "client/gameupdown.h"
+#include "client/windowaccess.h"
 #include "common/guard.h"
 #include "net/messages.h"
 
@@ -69,14 +70,14 @@ Tgamestart::Tgamestart(QWidget *parent)
         option->setObjectName(kOptionPrefix + QString::number(n));
         // The option's value is the number in its hint.
         option->setProperty("hint", QString::number(n));
-        connect(option, &QAbstractButton::clicked, this,
+        connect(option, &GameCheckImage::chosen, this,
                 [this, option] { guarded([this, option] { image_letters6Click(option); }); });
         image_letters[n] = option;
         column->addWidget(option);
     }
     image_show = new GameCheckImage(QStringLiteral("Show Word List"), this);
     image_show->setObjectName(QStringLiteral("image_show"));
-    connect(image_show, &QAbstractButton::clicked, this,
+    connect(image_show, &GameCheckImage::chosen, this,
             [this] { guarded([this] { image_showClick(); }); });
     column->addSpacing(4);
     column->addWidget(image_show);
@@ -103,6 +104,7 @@ Tgamestart::Tgamestart(QWidget *parent)
     gametype_ = 0;
 
     setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
+    closeOnEscape(this, [this] { hide(); });
 }
 
 void Tgamestart::setHooks(Hooks hooks)

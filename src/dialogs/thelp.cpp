@@ -2,6 +2,7 @@
 
 #include "client/artwork.h"
 #include "client/tag.h"
+#include "client/windowaccess.h"
 #include "common/guard.h"
 
 #include <QFile>
@@ -62,6 +63,7 @@ Thelp::Thelp(QWidget *parent)
     for (int page = 1; page <= kPages; ++page) {
         auto *browser = new QTextBrowser(pages_);
         browser->setObjectName(QStringLiteral("memo") + QString::number(page));
+        browser->setAccessibleName(QString::fromLatin1(kCaptions[page - 1]));
         browser->setReadOnly(true);
         browser->setOpenLinks(false);
         browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -70,6 +72,7 @@ Thelp::Thelp(QWidget *parent)
         pages_->addWidget(browser);
     }
     pages_->setCurrentWidget(memo[0]);
+    closeOnEscape(this, [this] { guarded([this] { button_doneClick(); }); });
 }
 
 QWidget *Thelp::buildSideBar()

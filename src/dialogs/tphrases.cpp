@@ -1,6 +1,7 @@
 #include "dialogs/tphrases.h"
 
 #include "client/artwork.h"
+#include "client/windowaccess.h"
 #include "common/guard.h"
 
 #include <QGridLayout>
@@ -18,11 +19,15 @@ Tphrases::Tphrases(QWidget *parent)
     tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
     setPalette(tiled);
     setAutoFillBackground(true);
+    // Light words on the dark tile.
+    QPalette light = palette();
+    light.setColor(QPalette::WindowText, Qt::white);
 
     auto *fields = new QGridLayout;
     for (int n = 1; n <= kPhrases; ++n) {
         auto *label = new QLabel(QStringLiteral("Phrase Button %1:").arg(n), this);
         label->setObjectName(QStringLiteral("label_phrase") + QString::number(n));
+        label->setPalette(light);
         auto *field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("phrase") + QString::number(n));
         field->setMaxLength(kMaxLength);
@@ -35,7 +40,8 @@ Tphrases::Tphrases(QWidget *parent)
     auto *note = new QLabel(QStringLiteral("Buttons can only be used once every 2 seconds"), this);
     note->setObjectName(QStringLiteral("label_note"));
     QPalette red = note->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
+    // A red that still reads on the dark tile.
+    red.setColor(QPalette::WindowText, QColor(255, 160, 160));
     note->setPalette(red);
 
     button_done = new QPushButton(QStringLiteral("Done"), this);
@@ -48,6 +54,8 @@ Tphrases::Tphrases(QWidget *parent)
     column->addWidget(note, 0, Qt::AlignHCenter);
     column->addWidget(button_done, 0, Qt::AlignHCenter);
     column->setSizeConstraint(QLayout::SetFixedSize);
+    // Like the close box: the edits are dropped, only "Done" applies them.
+    closeOnEscape(this, [this] { hide(); });
 }
 
 QString Tphrases::phrase(int n) const

@@ -1,6 +1,7 @@
 #include "dialogs/tspylist.h"
 
 #include "client/artwork.h"
+#include "client/windowaccess.h"
 #include "common/guard.h"
 #include "common/intconv.h"
 
@@ -28,9 +29,14 @@ Tspylist::Tspylist(QWidget *parent)
     QFont bold = caption->font();
     bold.setBold(true);
     caption->setFont(bold);
+    // Light words on the dark tile.
+    QPalette light = caption->palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    caption->setPalette(light);
 
     listbox_spys = new QListWidget(this);
     listbox_spys->setObjectName(QStringLiteral("listbox_spys"));
+    listbox_spys->setAccessibleName(QStringLiteral("Spy List"));
     listbox_spys->setMouseTracking(true);
     listbox_spys->viewport()->installEventFilter(this);
     listbox_spys->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -58,6 +64,7 @@ Tspylist::Tspylist(QWidget *parent)
     column->addWidget(listbox_spys);
     column->addWidget(button_done, 0, Qt::AlignRight);
     setFixedSize(240, 220);
+    closeOnEscape(this, [this] { guarded([this] { button_doneClick(); }); });
 }
 
 void Tspylist::addSpy(const QString &entry)

@@ -1,5 +1,7 @@
 #include "tally/ttallylist.h"
 
+#include "client/artwork.h"
+#include "client/windowaccess.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "tally/tallyquestion.h"
@@ -53,7 +55,15 @@ Ttallylist::Ttallylist(QWidget *parent)
 {
     setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(QStringLiteral("Lexiclash - Tally List"));
+    // The main window's tiled background, with light words on it; the lists
+    // keep their own light base and dark text.
+    QPalette tiled = palette();
+    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
+    tiled.setColor(QPalette::WindowText, Qt::white);
+    setPalette(tiled);
+    setAutoFillBackground(true);
     buildControls();
+    closeOnEscape(this, [this] { guarded([this] { button_doneClick(); }); });
     FormCreate();
 }
 
@@ -77,10 +87,12 @@ void Ttallylist::buildControls()
 
     auto *followedBox = new QGroupBox(QStringLiteral("Players Being Tallied"), this);
     m_listboxTally = namedList(QStringLiteral("listbox_tally"), followedBox);
+    m_listboxTally->setAccessibleName(followedBox->title());
     (new QVBoxLayout(followedBox))->addWidget(m_listboxTally);
 
     auto *gameBox = new QGroupBox(QStringLiteral("Players In Current Game"), this);
     m_checklist = namedList(QStringLiteral("checklist"), gameBox);
+    m_checklist->setAccessibleName(gameBox->title());
     (new QVBoxLayout(gameBox))->addWidget(m_checklist);
 
     auto *hisBox = new QGroupBox(this);
