@@ -11,7 +11,6 @@
 // the game's keys is rewritten.
 
 #include "client/chatpane.h"
-#include "widgets/gameupdown.h"
 #include "client/inisettings.h"
 #include "client/tchat.h"
 #include "common/errors.h"
@@ -19,6 +18,7 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "settings/profilefile.h"
+#include "widgets/gameupdown.h"
 
 #include <QApplication>
 #include <QFile>

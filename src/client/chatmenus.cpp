@@ -1,7 +1,7 @@
 #include "client/chatmenus.h"
 
-#include "widgets/tag.h"
 #include "common/guard.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,10 +1,10 @@
 #include "client/chatpane.h"
 
 #include "client/clientstate.h"
-#include "widgets/colourpalette.h"
-#include "widgets/weblink.h"
 #include "common/guard.h"
 #include "net/messages.h"
+#include "widgets/colourpalette.h"
+#include "widgets/weblink.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

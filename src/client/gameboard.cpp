@@ -1,9 +1,9 @@
 #include "client/gameboard.h"
 
+#include "client/gamescorepanels.h"
 #include "widgets/artwork.h"
 #include "widgets/elidinglabel.h"
 #include "widgets/gamepicturebutton.h"
-#include "client/gamescorepanels.h"
 #include "widgets/tag.h"
 
 #include <QKeyEvent>

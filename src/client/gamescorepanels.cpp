@@ -1,9 +1,9 @@
 #include "client/gamescorepanels.h"
 
+#include "client/seatcolours.h"
 #include "widgets/artwork.h"
 #include "widgets/contrast.h"
 #include "widgets/elidinglabel.h"
-#include "client/seatcolours.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -2,19 +2,19 @@
 
 #include "client/chatmenus.h"
 #include "client/clientstate.h"
-#include "widgets/elidinglabel.h"
 #include "client/gameboard.h"
-#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
 #include "client/seatcolours.h"
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
-#include "widgets/tag.h"
 #include "common/guard.h"
 #include "common/intconv.h"
 #include "net/messages.h"
 #include "tally/tallyrecorder.h"
 #include "tally/tallytable.h"
+#include "widgets/elidinglabel.h"
+#include "widgets/gamepicturebutton.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QKeyEvent>

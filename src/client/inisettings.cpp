@@ -3,13 +3,13 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/clientstate.h"
-#include "widgets/colourpalette.h"
-#include "widgets/gameupdown.h"
-#include "widgets/tag.h"
 #include "common/intconv.h"
 #include "common/paths.h"
 #include "dialogs/tgamestart.h"
 #include "settings/profilefile.h"
+#include "widgets/colourpalette.h"
+#include "widgets/gameupdown.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "client/reviewlook.h"
 
-#include "widgets/artwork.h"
 #include "client/seatcolours.h"
+#include "widgets/artwork.h"
 
 #include <QLabel>
 #include <QPainter>

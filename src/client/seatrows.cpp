@@ -1,10 +1,10 @@
 #include "client/seatrows.h"
 
 #include "client/clientstate.h"
-#include "widgets/elidinglabel.h"
 #include "client/seatcolours.h"
-#include "widgets/tag.h"
 #include "common/guard.h"
+#include "widgets/elidinglabel.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QGridLayout>

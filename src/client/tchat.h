@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "client/clientstate.h"
-#include "widgets/pressablelabel.h"
 #include "net/tsock.h"
 #include "server/hostoptions.h"
+#include "widgets/pressablelabel.h"
 
 #include <QMainWindow>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "dialogs/tabout.h"
 
+#include "common/guard.h"
+#include "common/version.h"
 #include "widgets/artwork.h"
 #include "widgets/pressablelabel.h"
 #include "widgets/windowaccess.h"
-#include "common/guard.h"
-#include "common/version.h"
 
 #include <QDesktopServices>
 #include <QEvent>

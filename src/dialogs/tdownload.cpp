@@ -1,12 +1,12 @@
 #include "dialogs/tdownload.h"
 
-#include "widgets/tag.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "common/paths.h"
 #include "dialogs/jpegdecode.h"
 #include "http/thttpcli.h"
+#include "widgets/tag.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "dialogs/tgamestart.h"
 
+#include "common/guard.h"
+#include "net/messages.h"
 #include "widgets/artwork.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
 #include "widgets/gameupdown.h"
 #include "widgets/windowaccess.h"
-#include "common/guard.h"
-#include "net/messages.h"
 
 #include <QGridLayout>
 #include <QLabel>

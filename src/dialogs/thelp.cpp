@@ -1,9 +1,9 @@
 #include "dialogs/thelp.h"
 
+#include "common/guard.h"
 #include "widgets/artwork.h"
 #include "widgets/tag.h"
 #include "widgets/windowaccess.h"
-#include "common/guard.h"
 
 #include <QFile>
 #include <QLabel>

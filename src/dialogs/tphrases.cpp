@@ -1,8 +1,8 @@
 #include "dialogs/tphrases.h"
 
+#include "common/guard.h"
 #include "widgets/artwork.h"
 #include "widgets/windowaccess.h"
-#include "common/guard.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "dialogs/tspylist.h"
 
-#include "widgets/artwork.h"
-#include "widgets/windowaccess.h"
 #include "common/guard.h"
 #include "common/intconv.h"
+#include "widgets/artwork.h"
+#include "widgets/windowaccess.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "common/guard.h"
 #include "common/infooption.h"
+#include "common/signalwatcher.h"
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
-#include "common/signalwatcher.h"
 
 #include <QApplication>
 #include <QCoreApplication>

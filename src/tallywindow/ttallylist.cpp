@@ -1,10 +1,10 @@
 #include "tallywindow/ttallylist.h"
 
-#include "widgets/artwork.h"
-#include "widgets/windowaccess.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "tallywindow/tallyquestion.h"
+#include "widgets/artwork.h"
+#include "widgets/windowaccess.h"
 
 #include <QDebug>
 #include <QGridLayout>

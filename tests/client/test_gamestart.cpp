@@ -1,9 +1,9 @@
+#include "dialogs/tgamestart.h"
+#include "net/messages.h"
 #include "widgets/artwork.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
 #include "widgets/gameupdown.h"
-#include "dialogs/tgamestart.h"
-#include "net/messages.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
 #include "client/chatmenus.h"
 #include "client/clientstate.h"
 #include "client/gameboard.h"
-#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
 #include "client/gameview.h"
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
-#include "widgets/tag.h"
 #include "common/errors.h"
 #include "net/messages.h"
 #include "tallywindow/ttallylist.h"
+#include "widgets/gamepicturebutton.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QLabel>

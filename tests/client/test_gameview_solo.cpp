@@ -1,13 +1,9 @@
 #include "client/chatmenus.h"
 #include "client/gameboard.h"
-#include "widgets/gamecheckimage.h"
-#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
-#include "widgets/gameupdown.h"
 #include "client/gameview.h"
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
-#include "widgets/tag.h"
 #include "client/tchat.h"
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
@@ -15,6 +11,10 @@
 #include "net/tsock.h"
 #include "server/tserver.h"
 #include "tallywindow/ttallylist.h"
+#include "widgets/gamecheckimage.h"
+#include "widgets/gamepicturebutton.h"
+#include "widgets/gameupdown.h"
+#include "widgets/tag.h"
 
 #include <QLabel>
 #include <QLineEdit>

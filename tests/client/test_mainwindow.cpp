@@ -4,7 +4,6 @@
 #include "client/gamecommands.h"
 #include "client/inisettings.h"
 #include "client/seatrows.h"
-#include "widgets/tag.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
@@ -13,6 +12,7 @@
 #include "dialogs/tspylist.h"
 #include "loopbackport.h"
 #include "net/tsock.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,16 +1,12 @@
 #include "client/chatmenus.h"
 #include "client/gameboard.h"
-#include "widgets/gamecheckimage.h"
-#include "widgets/gamepicturebutton.h"
 #include "client/gamescorepanels.h"
 #include "client/gamesummarywindow.h"
-#include "widgets/gameupdown.h"
 #include "client/gameview.h"
 #include "client/reviewwindows.h"
 #include "client/roundchart.h"
 #include "client/roundreviewwindow.h"
 #include "client/soundplayer.h"
-#include "widgets/tag.h"
 #include "client/tchat.h"
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
@@ -21,6 +17,10 @@
 #include "net/messages.h"
 #include "server/tserver.h"
 #include "tallywindow/ttallylist.h"
+#include "widgets/gamecheckimage.h"
+#include "widgets/gamepicturebutton.h"
+#include "widgets/gameupdown.h"
+#include "widgets/tag.h"
 
 #include <QAccessible>
 #include <QLabel>

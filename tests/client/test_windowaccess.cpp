@@ -2,8 +2,6 @@
 // offscreen platform, worked through the accessibility interface and keys.
 #include "client/chatpane.h"
 #include "client/clientstate.h"
-#include "widgets/gamecheckimage.h"
-#include "widgets/pressablelabel.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tgamestart.h"
@@ -12,6 +10,8 @@
 #include "dialogs/tspylist.h"
 #include "net/messages.h"
 #include "tallywindow/ttallylist.h"
+#include "widgets/gamecheckimage.h"
+#include "widgets/pressablelabel.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

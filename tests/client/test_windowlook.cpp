@@ -3,14 +3,9 @@
 // panels stands out from what is really drawn behind it, the tally window
 // opens like the others, and a narrowed main window never lets the chat cover
 // the board. Run once at the platform's own 96 dpi and once scaled to 120 dpi.
-#include "widgets/artwork.h"
 #include "client/chatpane.h"
-#include "widgets/contrast.h"
 #include "client/dispatcher.h"
-#include "widgets/elidinglabel.h"
 #include "client/gameboard.h"
-#include "widgets/gamecheckimage.h"
-#include "widgets/gameupdown.h"
 #include "client/gameview.h"
 #include "client/soundplayer.h"
 #include "client/tchat.h"
@@ -21,6 +16,11 @@
 #include "dialogs/tspylist.h"
 #include "net/messages.h"
 #include "tallywindow/ttallylist.h"
+#include "widgets/artwork.h"
+#include "widgets/contrast.h"
+#include "widgets/elidinglabel.h"
+#include "widgets/gamecheckimage.h"
+#include "widgets/gameupdown.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

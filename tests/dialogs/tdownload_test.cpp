@@ -1,12 +1,12 @@
 #include "httptestserver.h"
 
-#include "widgets/tag.h"
 #include "common/errors.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/jpegdecode.h"
 #include "dialogs/tdownload.h"
 #include "http/thttpcli.h"
+#include "widgets/tag.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,16 +1,16 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
-#include "widgets/colourpalette.h"
 #include "client/dispatcher.h"
-#include "widgets/gameupdown.h"
 #include "client/inisettings.h"
-#include "widgets/tag.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
 #include "net/tsock.h"
+#include "widgets/colourpalette.h"
+#include "widgets/gameupdown.h"
+#include "widgets/tag.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -4,6 +4,7 @@
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
+#include "common/runningmarker.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
 #include "dialogs/thelp.h"
@@ -13,7 +14,6 @@
 #include "net/tsock.h"
 #include "server/tserver.h"
 #include "shell/appwindows.h"
-#include "common/runningmarker.h"
 #include "shell/singleinstance.h"
 #include "tallywindow/ttallylist.h"
 

@@ -1,10 +1,10 @@
 #include "common/guard.h"
 #include "common/random.h"
 #include "tally/tallyfile.h"
-#include "tallywindow/tallyquestion.h"
 #include "tally/tlzrw1.h"
-#include "tallywindow/ttallylist.h"
 #include "tallyexample.h"
+#include "tallywindow/tallyquestion.h"
+#include "tallywindow/ttallylist.h"
 
 #include <QLabel>
 #include <QListWidget>
