@@ -11,6 +11,7 @@
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
 #include "net/tsock.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,21 +29,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // The keys of the file's section in the order they stand, with their values.
 QStringList sectionLines(const QString &path)
