@@ -493,7 +493,7 @@ void TestMainWindow::fullArrivesWithTheClose()
     chat->show();
     // The refusal is read, and the close is reported before the queue's next tick.
     chat->dispatcher->received(QByteArray("CMD_full+\xFF"));
-    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    chat->sock->Close();
     QCOMPARE(boxes, QStringList({"Game is full"}));
     QVERIFY(!closedBeforeTheBox);
     QCOMPARE(closed.size(), 1);
@@ -928,11 +928,14 @@ void TestMainWindow::minimumSize()
     chat->show();
     chat->resize(asked);
     chat->FormResize();
-    // The client area (below the menu bar) is never smaller than the board
-    // panel plus 15 pixels in width and 12 in height; a larger one is kept.
+    // The client area (below the menu bar) is never narrower than the board
+    // panel plus 15 pixels and the narrowest chat pane beside it, nor lower
+    // than the board plus 12 pixels; a larger one is kept.
     const QSize board = chat->panel_board->size();
     const QSize client(chat->width(), chat->height() - chat->menuBar()->height());
-    QCOMPARE(client.width(), widthRaised ? board.width() + 15 : asked.width());
+    const int leastWidth = chat->minimumWindowSize().width();
+    QVERIFY(leastWidth >= board.width() + 15 + chat->chat->minimumSizeHint().width());
+    QCOMPARE(client.width(), widthRaised ? leastWidth : asked.width());
     QCOMPARE(client.height(),
              heightRaised ? board.height() + 12 : asked.height() - chat->menuBar()->height());
 }
