@@ -63,6 +63,8 @@ void Dispatcher::processsocktimer()
     // An idle window costs nothing: the timer sleeps until the next read.
     if (receivedlist.isEmpty())
         Timer1->stop();
+    if (hooks_.received)
+        hooks_.received(text);
     const SplitMessage message = splitMessage(text);
     if (message.command.isEmpty())
         return;

@@ -28,6 +28,8 @@ public:
         std::function<void()> closeWindow;
         // Reads the settings file, once the server confirmed our own login.
         std::function<void()> loadSettings;
+        // Sees every received text first (the game model's feed).
+        std::function<void(const QByteArray &)> received;
     };
 
     Dispatcher(ClientState &state, SeatRows &rows, ChatPane &chat, Hooks hooks,

@@ -7,6 +7,7 @@
 #include "client/gameview.h"
 #include "client/inisettings.h"
 #include "client/pressablelabel.h"
+#include "client/reviewwindows.h"
 #include "client/seatrows.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -18,6 +19,8 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "model/gamemodel.h"
+#include "net/servermessage.h"
 #include "shell/runningmarker.h"
 #include "tally/ttallylist.h"
 
@@ -71,6 +74,9 @@ Tchat::Tchat(QWidget *parent)
         settingsread_ = true;
         loadinifile();
     };
+    model = new GameModel(this);
+    hooks.received = [this](const QByteArray &text) { model->apply(decodeServerMessage(text)); };
+    reviews = new ReviewWindows(*model, this);
     dispatcher = new Dispatcher(state, *seats, *chat, std::move(hooks), this);
     seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
 

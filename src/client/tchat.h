@@ -16,10 +16,12 @@ class ChatMenus;
 class ChatPane;
 class Dispatcher;
 class GameCommands;
+class GameModel;
 class GameView;
 class IniSettings;
 class QLabel;
 class QPushButton;
+class ReviewWindows;
 class RunningMarker;
 class SeatRows;
 class Tabout;
@@ -121,6 +123,10 @@ public:
     GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
     PressableLabel *Image4 = nullptr;
+    // What this copy knows of the game, fed with every received text.
+    GameModel *model = nullptr;
+    // The round review and the game summary, shown from the model.
+    ReviewWindows *reviews = nullptr;
 
 signals:
     // The window was closed; the program ends.
