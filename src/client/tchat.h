@@ -16,6 +16,7 @@ class ChatMenus;
 class ChatPane;
 class Dispatcher;
 class GameCommands;
+class GameModel;
 class GameView;
 class IniSettings;
 class QLabel;
@@ -32,9 +33,9 @@ class Ttallylist;
 // The main window: menus, the board (seat rows and the game area) and the
 // chat pane, the client connection sock and the presence connection Sock11.
 // It decides the launch mode when first shown, and closing it ends the program.
-// It is assembled from parts: ChatMenus, SeatRows, ChatPane and Dispatcher;
-// the game view plugs into panel_game and receives the game messages through
-// GameCommands.
+// It is assembled from parts: ChatMenus, SeatRows, ChatPane and Dispatcher
+// around one GameModel, which the dispatcher feeds and the seat rows and the
+// game view (on panel_game) show.
 class Tchat : public QMainWindow, public HostOptions {
     Q_OBJECT
 public:
@@ -60,7 +61,7 @@ public:
     void setWindows(const Windows &windows);
     // The command-line parameters (without the program's name).
     void setParameters(const QStringList &parameters);
-    // The game view that receives the game messages and plays the sounds.
+    // Where the sounds and the tally's list of opponents go (the game view by default).
     void setGameView(GameCommands *view);
 
     // HostOptions: the tags of "Time Between Rounds" and "Bot Speed".
@@ -110,6 +111,8 @@ public:
     ClientState state;
     TSock *sock = nullptr;
     TSock *Sock11 = nullptr;
+    // What this copy knows of the game; the dispatcher feeds it.
+    GameModel *model = nullptr;
     ChatMenus *menus = nullptr;
     QWidget *panel_board = nullptr;
     // The game view's area on the board.
@@ -117,7 +120,7 @@ public:
     SeatRows *seats = nullptr;
     ChatPane *chat = nullptr;
     Dispatcher *dispatcher = nullptr;
-    // The game view on panel_game; receives the game messages.
+    // The game view on panel_game; shows the model.
     GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
     PressableLabel *Image4 = nullptr;
