@@ -1,9 +1,9 @@
 // The client's dispatch on arbitrary bytes from a server: a real main window
 // Tchat on the offscreen platform takes the bytes through its Dispatcher
 // (Framer, receive queue, one message per processsocktimer tick) and hands
-// each message to its handler: login, seat rows, chat pane, spy list and, when
-// a game view is plugged in, the game messages. Every input gets a fresh
-// window, so inputs do not depend on each other.
+// each message to its handler: login, seat rows, chat pane, the spy list
+// window (spies come and go on seats 7 to 9) and the game view. Every input
+// gets a fresh window and spy list, so inputs do not depend on each other.
 //
 // Input: chunks; a length byte, then that many bytes delivered as one read.
 
@@ -11,6 +11,7 @@
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
+#include "dialogs/tspylist.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -46,7 +47,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    auto spylist = std::make_unique<Tspylist>();
     auto window = std::make_unique<Tchat>();
+    Tchat::Windows windows;
+    windows.spylist = spylist.get();
+    window->setWindows(windows);
     Dispatcher &dispatcher = *window->dispatcher;
     size_t at = 0;
     while (at < size) {

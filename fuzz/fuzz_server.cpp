@@ -5,6 +5,9 @@
 // its queue is stepped through socktimerTimer; some chunks step the round and
 // computer timers instead. The server must neither crash nor leak.
 //
+// Every input gets a server of its own, with the random generator seeded the
+// same way each time, so a finding reproduces from its input alone.
+//
 // Input: byte 0 picks the number of connections (1 + b % 3). Then chunks:
 // a head byte h (connection h % count, kind (h >> 2) % 4), for kinds 0 and 1
 // a length byte and that many bytes to send; kind 2 steps roundtimerTimer,
@@ -12,6 +15,7 @@
 
 #include "common/guard.h"
 #include "common/messagebox.h"
+#include "common/random.h"
 #include "loopbackpeer.h"
 #include "server/tserver.h"
 
@@ -29,16 +33,13 @@ namespace {
 constexpr int kMaxPeers = 3;
 constexpr int kMaxSteps = 2000;
 
-struct Harness {
-    std::unique_ptr<QCoreApplication> app;
-    std::unique_ptr<TServer> server;
-    uint16_t port = 0;
-};
+constexpr quint32 kSeed = 7772;
 
 // Kept until the process ends: Qt's own statics are gone before static
 // destructors would run.
-Harness *harness = nullptr;
-// Removed at exit, with the word list file the server wrote into it.
+QCoreApplication *app = nullptr;
+// The working folder of every server: its dictionary writes the word list
+// file there. Removed at exit.
 std::unique_ptr<QTemporaryDir> folder;
 
 void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
@@ -85,6 +86,23 @@ void drainQueue(TServer &server)
         guarded([&] { server.socktimerTimer(); });
     stopTimers(server);
 }
+
+// A listening server with its timers stopped; null when it could not listen.
+std::unique_ptr<TServer> startServer()
+{
+    // The dictionary writes its list file into the working directory; the
+    // corpus folders named on the command line are read from the old one.
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(folder->path());
+    auto server = std::make_unique<TServer>();
+    QDir::setCurrent(started);
+    Random::seed(kSeed);
+    guarded([&] { server->Sock1()->setListen(true); });
+    stopTimers(*server);
+    if (server->Sock1()->localPort() == 0)
+        return nullptr;
+    return server;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -93,23 +111,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char name[] = "fuzz_server";
     static char *argv[] = {name, nullptr};
     qInstallMessageHandler(quietMessages);
-    harness = new Harness;
-    harness->app = std::make_unique<QCoreApplication>(argc, argv);
+    app = new QCoreApplication(argc, argv);
     folder = std::make_unique<QTemporaryDir>();
-    // The dictionary writes its list file into the working directory; the
-    // corpus folders named on the command line are read from the old one.
-    const QString started = QDir::currentPath();
-    QDir::setCurrent(folder->path());
     ::setenv("LEXICLASH_PORT", "0", 1);
     setErrorHandler([](const QString &) {});
     setMessageBoxHandler([](const QString &) {});
-    harness->server = std::make_unique<TServer>();
-    harness->server->Sock1()->setListen(true);
-    harness->port = harness->server->Sock1()->localPort();
-    stopTimers(*harness->server);
-    QDir::setCurrent(started);
-    if (harness->port == 0)
-        std::abort();
     return 0;
 }
 
@@ -117,11 +123,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    TServer &server = *harness->server;
+    const std::unique_ptr<TServer> started = startServer();
+    if (!started)
+        std::abort();
+    TServer &server = *started;
+    const quint16 port = server.Sock1()->localPort();
     const int count = 1 + data[0] % kMaxPeers;
     std::array<LoopbackPeer, kMaxPeers> peers;
-    for (int i = 0; i < count; ++i)
-        peers[i].connectTo(harness->port);
+    // One at a time, so that the first peer always gets the first seat.
+    for (int i = 0; i < count; ++i) {
+        peers[i].connectTo(port);
+        for (int round = 0; round < 50 && seatOfPeerCount(server) <= i; ++round)
+            pumpEvents();
+    }
     for (int round = 0; round < 50 && seatOfPeerCount(server) < count; ++round)
         pumpEvents();
     drainQueue(server);

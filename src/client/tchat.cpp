@@ -7,6 +7,7 @@
 #include "client/gameview.h"
 #include "client/inisettings.h"
 #include "client/pressablelabel.h"
+#include "client/reviewwindows.h"
 #include "client/seatrows.h"
 #include "client/tag.h"
 #include "common/guard.h"
@@ -74,6 +75,7 @@ Tchat::Tchat(QWidget *parent)
         settingsread_ = true;
         loadinifile();
     };
+    reviews = new ReviewWindows(*model, this);
     dispatcher = new Dispatcher(state, *model, *chat, std::move(hooks), this);
     seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
 
@@ -376,9 +378,9 @@ void Tchat::sockRead(TSock *, int)
         sock->Close();
 }
 
-void Tchat::sockInfo(TSock *, TSocketInfo kind, const QString &msg)
+void Tchat::sockInfo(TSock *sender, TSocketInfo kind, const QString &)
 {
-    if (msg == QLatin1String("Socket Closed")) {
+    if (sender->lastReport() == TSockReport::SocketClosed) {
         // "CMD_full" and the close come together; the message goes first.
         dispatcher->drain();
         close();

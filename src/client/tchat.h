@@ -21,6 +21,7 @@ class GameView;
 class IniSettings;
 class QLabel;
 class QPushButton;
+class ReviewWindows;
 class RunningMarker;
 class SeatRows;
 class Tabout;
@@ -124,6 +125,8 @@ public:
     GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
     PressableLabel *Image4 = nullptr;
+    // The round review and the game summary, shown from the model.
+    ReviewWindows *reviews = nullptr;
 
 signals:
     // The window was closed; the program ends.

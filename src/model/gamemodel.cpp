@@ -368,7 +368,7 @@ void GameModel::onGotWord(const Msg::GotWord &got)
     // The server only reports words of player seats; anything else has no row.
     if (!s)
         return;
-    const FoundWord found{got.seat, QString::fromUtf8(got.word), got.length, s->name};
+    const ListedWord found{got.seat, QString::fromUtf8(got.word), got.length, s->name};
     listedWords_.append(found);
     if (RoundRecord *record = openRecord())
         record->words.append(found);
@@ -433,7 +433,7 @@ void GameModel::inferWordsShown(const RoundRecord &record)
         if (score.seat < 1 || score.seat == mySeat_)
             continue;
         const auto seen = std::count_if(record.words.cbegin(), record.words.cend(),
-                                        [&](const FoundWord &w) { return w.seat == score.seat; });
+                                        [&](const ListedWord &w) { return w.seat == score.seat; });
         if (score.roundWords > seen) {
             wordsShown_ = WordsShown::ToFinderOnly;
             return;

@@ -141,7 +141,7 @@ public:
     int barSeconds() const { return barSeconds_; }
 
     // The word list of the board: this round's words as they arrived.
-    QList<FoundWord> listedWords() const { return listedWords_; }
+    QList<ListedWord> listedWords() const { return listedWords_; }
     // Every round of the current game that this copy saw, oldest first.
     const QList<RoundRecord> &history() const { return history_; }
 
@@ -250,6 +250,6 @@ private:
     bool entryOpen_ = false;
     int timeleft_ = 0;
     int barSeconds_ = 0;
-    QList<FoundWord> listedWords_;
+    QList<ListedWord> listedWords_;
     QList<RoundRecord> history_;
 };

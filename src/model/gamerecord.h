@@ -11,7 +11,7 @@
 // round review and the game summary.
 
 // A word accepted for a seat, with the name the seat's row showed when it arrived.
-struct FoundWord {
+struct ListedWord {
     int seat = 0;
     QString word;
     int points = 0;
@@ -43,6 +43,6 @@ struct RoundRecord {
     bool seenFromStart = false;
     // The round's end arrived; `scores` holds the six seats' numbers.
     bool ended = false;
-    QList<FoundWord> words;
+    QList<ListedWord> words;
     std::array<Msg::SeatScore, 6> scores{};
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/errors.h"
+#include "net/sockcodes.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,34 +12,6 @@
 
 class QSocketNotifier;
 struct sockaddr_in;
-
-enum class TSocketType { stStream = 0, stDatagram = 1 };
-enum class TLineBreak { lbCRLF = 0, lbCR = 1, lbLF = 2, lbSmart = 3 };
-// Kinds of info report; the value is the report's code.
-enum class TSocketInfo {
-    siLookup = 0,
-    siConnect = 1,
-    siClose = 2,
-    siListen = 3,
-    siReceive = 4,
-    siSend = 5,
-    siAccept = 6,
-    siError = 7
-};
-
-// The name the program keeps for an info kind ("Lookup", "Connect", ...).
-QString socketInfoName(TSocketInfo kind);
-// The Windows Sockets symbolic name of an error code, or "UNKNOWN ERROR".
-QString socketErrorName(int code);
-// Maps a POSIX errno value to its Windows Sockets error code (0 for 0); an
-// errno without a counterpart gives 20000 + errno, named "UNKNOWN ERROR".
-int wsaErrorFromErrno(int err);
-
-// A failure of a socket operation, with one of the component's fixed texts.
-class ESockException : public Error {
-public:
-    using Error::Error;
-};
 
 class TSock;
 using TNotifyEvent = std::function<void(TSock *sender)>;
@@ -69,6 +41,10 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 //
 // Destruction closes first and reports "Socket Closed" to OnInfo: an owner
 // whose OnInfo touches itself clears OnInfo in its own destructor.
+//
+// Owners tell reports apart by lastReport() and failures by
+// ESockException::code(); the texts are for people. The listening side lives
+// in tsocklisten.cpp, the blocking and datagram modes in tsockmodes.cpp.
 class TSock : public QObject {
 public:
     // owner: the Qt parent that destroys this object (a window, or the
@@ -142,6 +118,9 @@ public:
 
     // Bytes queued but not yet taken by the network.
     qsizetype pendingSendBytes() const;
+    // What the latest info report said (None before the first); inside OnInfo
+    // it names the report being made.
+    TSockReport lastReport() const;
     // The native descriptor, or -1 (tests and diagnostics only).
     int handle() const;
     // The local port of an open or listening socket (0 when none); lets tests
@@ -163,12 +142,14 @@ private:
     void handleWritable();
     void handleClosedByPeer();
     void flushSendBuffer();
+    bool openDatagram(const sockaddr_in &sa);
     bool openBlocking(const sockaddr_in &sa);
+    bool awaitBlockingAccept();
     bool sendBlocking();
     QByteArray receiveBlocking(int n);
     bool waitReady(short events, int timeoutMs) const;
     int blockingWaitMs() const;
-    void report(TSocketInfo kind, const QString &msg);
+    void report(TSocketInfo kind, TSockReport what, const QString &detail = QString());
     void reportErrorCode(int code);
     quint16 resolvePort();
     quint32 resolveHost(const QString &name);
@@ -188,6 +169,7 @@ private:
     TLineBreak lineBreak_ = TLineBreak::lbSmart;
     int blockingTimeout_ = 0;
     bool connected_ = false;
+    TSockReport lastReport_ = TSockReport::None;
     // A connect is under way and its outcome has not been seen yet.
     bool connecting_ = false;
     // A notification is queued for the readiness the notifier saw.

@@ -241,7 +241,7 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg)
     const int seat = sender->Tag;
     if (!isSeat(seat) || seats[seat].sock != sender)
         return;
-    if (msg == QLatin1String("Socket Closed")) {
+    if (sender->lastReport() == TSockReport::SocketClosed) {
         freeseat(seat);
         return;
     }

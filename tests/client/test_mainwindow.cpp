@@ -490,7 +490,7 @@ void TestMainWindow::fullArrivesWithTheClose()
     chat->show();
     // The refusal is read, and the close is reported before the queue's next tick.
     chat->dispatcher->received(QByteArray("CMD_full+\xFF"));
-    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    chat->sock->Close();
     QCOMPARE(boxes, QStringList({"Game is full"}));
     QVERIFY(!closedBeforeTheBox);
     QCOMPARE(closed.size(), 1);
@@ -504,11 +504,11 @@ void TestMainWindow::socketClosedClosesTheWindow()
     chat->sockInfo(chat->sock, TSocketInfo::siError,
                    QStringLiteral("Error #10054 (WSAECONNRESET)"));
     QCOMPARE(closed.size(), 0);
-    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    chat->sock->Close();
     QCOMPARE(closed.size(), 1);
     QVERIFY(boxes.isEmpty());
     // A second report closes nothing more.
-    chat->sockInfo(chat->sock, TSocketInfo::siClose, QStringLiteral("Socket Closed"));
+    chat->sock->Close();
     QCOMPARE(closed.size(), 1);
 }
 
@@ -937,11 +937,14 @@ void TestMainWindow::minimumSize()
     chat->show();
     chat->resize(asked);
     chat->FormResize();
-    // The client area (below the menu bar) is never smaller than the board
-    // panel plus 15 pixels in width and 12 in height; a larger one is kept.
+    // The client area (below the menu bar) is never narrower than the board
+    // panel plus 15 pixels and the narrowest chat pane beside it, nor lower
+    // than the board plus 12 pixels; a larger one is kept.
     const QSize board = chat->panel_board->size();
     const QSize client(chat->width(), chat->height() - chat->menuBar()->height());
-    QCOMPARE(client.width(), widthRaised ? board.width() + 15 : asked.width());
+    const int leastWidth = chat->minimumWindowSize().width();
+    QVERIFY(leastWidth >= board.width() + 15 + chat->chat->minimumSizeHint().width());
+    QCOMPARE(client.width(), widthRaised ? leastWidth : asked.width());
     QCOMPARE(client.height(),
              heightRaised ? board.height() + 12 : asked.height() - chat->menuBar()->height());
 }

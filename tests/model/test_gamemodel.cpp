@@ -413,7 +413,7 @@ void TestGameModel::words()
     QCOMPARE(found.size(), 2);
     QCOMPARE(found[1], (QVariantList{3, QStringLiteral("BASIN"), 5}));
     QCOMPARE(model.lastWord(3), QStringLiteral("BASIN"));
-    const QList<FoundWord> listed = model.listedWords();
+    const QList<ListedWord> listed = model.listedWords();
     QCOMPARE(listed.size(), 2);
     QCOMPARE(listed[1].finder, QStringLiteral("Ann"));
     QCOMPARE(listed[1].points, 5);

@@ -1,3 +1,5 @@
+#include "tsockharness.h"
+
 #include "common/errors.h"
 #include "common/guard.h"
 #include "net/tsock.h"
@@ -15,145 +17,6 @@
 #include <functional>
 #include <memory>
 
-namespace {
-
-constexpr int kWait = 15000;
-
-using SockAction = std::function<void(TSock &sock, quint16 listenPort)>;
-
-// Records what a TSock tells its owner, one line per report or callback.
-struct Log {
-    QStringList lines;
-
-    void watch(TSock &sock, const QString &who = QString())
-    {
-        sock.OnInfo = infoSink(who);
-        sock.OnDisconnect = [this, who](TSock *) { lines << who + "disconnect"; };
-        sock.OnConnect = [this, who](TSock *) { lines << who + "connect"; };
-    }
-    TNotifyInfoEvent infoSink(const QString &who = QString())
-    {
-        return [this, who](TSock *, TSocketInfo kind, const QString &msg) {
-            lines << who + socketInfoName(kind) + ": " + msg;
-        };
-    }
-    bool has(const QString &line) const { return lines.contains(line); }
-};
-
-// A TSock listening on a port the system chose, accepting every connection.
-struct Server {
-    TSock listener;
-    QList<QPointer<TSock>> accepted;
-    std::function<void(TSock *)> onAccepted;
-
-    Server()
-    {
-        listener.setPortName("0");
-        listener.OnAccept = [this](TSock *sender) {
-            TSock *sock = nullptr;
-            if (!sender->Accept(sock))
-                return;
-            accepted << sock;
-            if (onAccepted)
-                onAccepted(sock);
-        };
-        listener.setListen(true);
-    }
-    quint16 port() const { return listener.localPort(); }
-    TSock *waitAccepted(int index = 0)
-    {
-        if (!QTest::qWaitFor([&] { return accepted.size() > index; }, kWait))
-            return nullptr;
-        return accepted.at(index);
-    }
-};
-
-sockaddr_in loopback(quint16 port)
-{
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(port);
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return sa;
-}
-
-// A plain blocking socket for the far end, so the test controls exactly what
-// goes on the wire.
-int rawConnect(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in sa = loopback(port);
-    if (::connect(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-int rawListen(quint16 &port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in sa = loopback(0);
-    socklen_t length = sizeof sa;
-    if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0 ||
-        ::listen(fd, 5) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &length) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    port = ntohs(sa.sin_port);
-    return fd;
-}
-
-bool rawSend(int fd, const QByteArray &data)
-{
-    return ::send(fd, data.constData(), size_t(data.size()), MSG_NOSIGNAL) == data.size();
-}
-
-// Everything the peer sends until it closes, with the event loop running so
-// that the TSock on the other end can make progress.
-QByteArray rawReadUntilClosed(int fd)
-{
-    QByteArray all;
-    bool closed = false;
-    const bool done = QTest::qWaitFor(
-        [&] {
-            char chunk[4096];
-            for (;;) {
-                const ssize_t got = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
-                if (got > 0) {
-                    all.append(chunk, got);
-                    continue;
-                }
-                closed = got == 0;
-                return closed;
-            }
-        },
-        kWait);
-    return done ? all : QByteArray("<peer did not close>");
-}
-
-// A port on which nothing listens: the system chose it a moment ago.
-quint16 closedPort()
-{
-    quint16 port = 0;
-    const int fd = rawListen(port);
-    ::close(fd);
-    return port;
-}
-
-QString failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QStringLiteral("<no exception>");
-}
-
-} // namespace
-
 Q_DECLARE_METATYPE(SockAction)
 
 class TestTSock : public QObject {
@@ -169,6 +32,7 @@ private slots:
     void refusedConnectionReportsErrorAndSecondOpenDoesNothing();
     void receiveAfterCloseReturnsBufferedBytesThenRaises();
     void closeReportsOnEveryCallAndNeverRaises();
+    void lastReportNamesTheReportBeingMade();
     void listenFalseReportsClosedThenStopped();
     void listenTrueTwiceReportsAlreadyRunning();
     void listenOnPortInUseRaises();
@@ -186,11 +50,6 @@ private slots:
     void idleConnectionIsQuiet();
     void failedSendReportsAndKeepsTheBuffer();
     void raisingCallbackLeavesTheConnectionReading();
-    void autoAcceptHandsTheConnectionOver();
-    void datagramsTravelBetweenTwoObjects();
-    void blockingModeWaitsOnTheCallingThread();
-    void blockingConnectFailureCloses();
-    void blockingAcceptAndReceiveError();
     void listenerOutOfDescriptorsPausesThenAccepts();
     void infoKindNames_data();
     void infoKindNames();
@@ -383,7 +242,7 @@ void TestTSock::receiveAfterCloseReturnsBufferedBytesThenRaises()
 
     QVERIFY(accepted->Close());
     QCOMPARE(accepted->Receive(), QByteArray("CMD_kick+\xff"));
-    QCOMPARE(failureOf([&] { accepted->Receive(); }), QString("Receive - Socket Not Connected"));
+    QCOMPARE(sockErrorOf([&] { accepted->Receive(); }), SockCode(TSockError::ReceiveNotConnected));
     ::close(peer);
 }
 
@@ -398,6 +257,34 @@ void TestTSock::closeReportsOnEveryCallAndNeverRaises()
 
     sock.OnInfo = [](TSock *, TSocketInfo, const QString &) { throw Error("owner failed"); };
     QCOMPARE(failureOf([&] { sock.Close(); }), QString("<no exception>"));
+}
+
+void TestTSock::lastReportNamesTheReportBeingMade()
+{
+    QList<QPair<TSockReport, QString>> reports;
+    TSock sock;
+    QCOMPARE(sock.lastReport(), TSockReport::None);
+    sock.OnInfo = [&](TSock *sender, TSocketInfo, const QString &msg) {
+        reports.append({sender->lastReport(), msg});
+    };
+    sock.setPortName("0");
+    sock.setListen(true);
+    sock.setListen(false);
+    sock.setHostName("127.0.0.1");
+    sock.setPortName(QString::number(closedPort()));
+    sock.Open();
+    QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 7, kWait);
+    QCOMPARE(reports.mid(0, 6),
+             (QList<QPair<TSockReport, QString>>{
+                 {TSockReport::LookupOfPort, "Lookup Of Port 0"},
+                 {TSockReport::ListeningStarted, "Listening Started"},
+                 {TSockReport::SocketClosed, "Socket Closed"},
+                 {TSockReport::ListeningStopped, "Listening Stopped"},
+                 {TSockReport::LookupOfPort, "Lookup Of Port " + sock.PortName()},
+                 {TSockReport::LookupOfHost, "Lookup Of Host 127.0.0.1"}}));
+    QCOMPARE(reports.last(),
+             qMakePair(TSockReport::ErrorNumber, QString("Error #10061 (WSAECONNREFUSED)")));
+    QCOMPARE(sock.lastReport(), TSockReport::ErrorNumber);
 }
 
 void TestTSock::listenFalseReportsClosedThenStopped()
@@ -432,7 +319,7 @@ void TestTSock::listenOnPortInUseRaises()
     Server server;
     TSock second;
     second.setPortName(QString::number(server.port()));
-    QCOMPARE(failureOf([&] { second.setListen(true); }), QString("Listen - Error Binding Socket"));
+    QCOMPARE(sockErrorOf([&] { second.setListen(true); }), SockCode(TSockError::ListenBind));
     QVERIFY(!second.Listen());
     QCOMPARE(second.handle(), -1);
 }
@@ -534,6 +421,7 @@ void TestTSock::failuresRaiseTheirMessages_data()
 {
     QTest::addColumn<SockAction>("action");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<SockCode>("code");
     auto listen = [](TSock &sock) {
         sock.setPortName("0");
         sock.setListen(true);
@@ -544,87 +432,113 @@ void TestTSock::failuresRaiseTheirMessages_data()
         sock.Open();
     };
     QTest::newRow("send without handle")
-        << SockAction([](TSock &s, quint16) { s.Send("x"); }) << "Send - Socket Not Connected";
+        << SockAction([](TSock &s, quint16) { s.Send("x"); }) << "Send - Socket Not Connected"
+        << SockCode(TSockError::SendNotConnected);
     QTest::newRow("send on listener") << SockAction([=](TSock &s, quint16) {
         listen(s);
         s.Send("x");
-    }) << "Send - Cannot Send On A Listener Socket";
+    }) << "Send - Cannot Send On A Listener Socket"
+                                      << SockCode(TSockError::SendOnListener);
     QTest::newRow("receive without handle")
-        << SockAction([](TSock &s, quint16) { s.Receive(); }) << "Receive - Socket Not Connected";
+        << SockAction([](TSock &s, quint16) { s.Receive(); }) << "Receive - Socket Not Connected"
+        << SockCode(TSockError::ReceiveNotConnected);
     QTest::newRow("receive count on listener") << SockAction([=](TSock &s, quint16) {
         listen(s);
         s.ReceiveCount(3);
-    }) << "Receive - Cannot Receive On A Listener Socket";
+    }) << "Receive - Cannot Receive On A Listener Socket"
+                                               << SockCode(TSockError::ReceiveOnListener);
     QTest::newRow("accept when not listening") << SockAction([](TSock &s, quint16) {
         TSock *n = nullptr;
         s.Accept(n);
-    }) << "Accept - Socket Not In Listening Mode";
+    }) << "Accept - Socket Not In Listening Mode"
+                                               << SockCode(TSockError::AcceptNotListening);
     QTest::newRow("send datagram without handle")
         << SockAction([](TSock &s, quint16) { s.SendDatagram("x", "127.0.0.1"); })
-        << "SendDatagram - Socket Not Connected";
+        << "SendDatagram - Socket Not Connected" << SockCode(TSockError::SendDatagramNotConnected);
     QTest::newRow("send datagram on stream") << SockAction([=](TSock &s, quint16 port) {
         connectTo(s, port);
         s.SendDatagram("x", "127.0.0.1");
-    }) << "SendDatagram - Datagram Send Not Supported On Stream Sockets";
-    QTest::newRow("receive datagram without handle") << SockAction([](TSock &s, quint16) {
-        QString host;
-        s.ReceiveDatagram(host);
-    }) << "ReceiveDatagram - Socket Not Connected";
+    }) << "SendDatagram - Datagram Send Not Supported On Stream Sockets"
+                                             << SockCode(TSockError::SendDatagramOnStream);
+    QTest::newRow("receive datagram without handle")
+        << SockAction([](TSock &s, quint16) {
+               QString host;
+               s.ReceiveDatagram(host);
+           })
+        << "ReceiveDatagram - Socket Not Connected"
+        << SockCode(TSockError::ReceiveDatagramNotConnected);
     QTest::newRow("receive datagram on stream") << SockAction([=](TSock &s, quint16 port) {
         connectTo(s, port);
         QString host;
         s.ReceiveDatagram(host);
-    }) << "ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets";
+    }) << "ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets"
+                                                << SockCode(TSockError::ReceiveDatagramOnStream);
     QTest::newRow("listen on a connection") << SockAction([=](TSock &s, quint16 port) {
         connectTo(s, port);
         s.setListen(true);
-    }) << "Listen - Socket Already In Use";
+    }) << "Listen - Socket Already In Use" << SockCode(TSockError::ListenInUse);
     QTest::newRow("listen on datagram") << SockAction([](TSock &s, quint16) {
         s.setSocketType(TSocketType::stDatagram);
         s.setListen(true);
-    }) << "Listen - Cannot Listen On A Datagram Socket";
+    }) << "Listen - Cannot Listen On A Datagram Socket"
+                                        << SockCode(TSockError::ListenOnDatagram);
     QTest::newRow("socket type while listening") << SockAction([=](TSock &s, quint16) {
         listen(s);
         s.setSocketType(TSocketType::stDatagram);
-    }) << "SocketType - Can't Assign Socket Type While Listening";
+    }) << "SocketType - Can't Assign Socket Type While Listening"
+                                                 << SockCode(TSockError::TypeWhileListening);
     QTest::newRow("invalid dotted host is not looked up by name")
         << SockAction([](TSock &s, quint16 port) {
                s.setHostName("1.2.3.4.5");
                s.setPortName(QString::number(port));
                s.Open();
            })
-        << "Host Lookup - Could Not Find Host Entry";
+        << "Host Lookup - Could Not Find Host Entry" << SockCode(TSockError::HostNotFound);
     QTest::newRow("dotted host with trailing text") << SockAction([](TSock &s, quint16 port) {
         s.setHostName("127.0.0.1 x");
         s.setPortName(QString::number(port));
         s.Open();
-    }) << "Host Lookup - Could Not Find Host Entry";
+    }) << "Host Lookup - Could Not Find Host Entry" << SockCode(TSockError::HostNotFound);
     QTest::newRow("unknown service") << SockAction([](TSock &s, quint16) {
         s.setHostName("127.0.0.1");
         s.setPortName("nosuchlexiclashservice");
         s.Open();
-    }) << "Port Lookup - Could Not Find Service Entry";
+    }) << "Port Lookup - Could Not Find Service Entry"
+                                     << SockCode(TSockError::ServiceNotFound);
     QTest::newRow("port beyond range") << SockAction([](TSock &s, quint16) {
         s.setPortName("70000");
         s.setListen(true);
-    }) << "Port Lookup - Could Not Find Service Entry";
+    }) << "Port Lookup - Could Not Find Service Entry"
+                                       << SockCode(TSockError::ServiceNotFound);
     QTest::newRow("port with digits then letters") << SockAction([](TSock &s, quint16) {
         s.setPortName("77x2");
         s.setListen(true);
-    }) << "'77x2' is not a valid integer value";
+    }) << "'77x2' is not a valid integer value" << SockCode();
     QTest::newRow("OnInfo raises") << SockAction([=](TSock &s, quint16) {
         s.OnInfo = [](TSock *, TSocketInfo, const QString &) { throw Error("boom"); };
         listen(s);
-    }) << "Error here";
+    }) << "Error here" << SockCode(TSockError::CallbackFailed);
 }
 
 void TestTSock::failuresRaiseTheirMessages()
 {
     QFETCH(SockAction, action);
     QFETCH(QString, message);
+    QFETCH(SockCode, code);
     Server server;
     TSock sock;
-    QCOMPARE(failureOf([&] { action(sock, server.port()); }), message);
+    QString raisedText = QStringLiteral("<no exception>");
+    SockCode raisedCode;
+    try {
+        action(sock, server.port());
+    } catch (const ESockException &e) {
+        raisedText = e.message();
+        raisedCode = e.code();
+    } catch (const Error &e) {
+        raisedText = e.message();
+    }
+    QCOMPARE(raisedCode, code);
+    QCOMPARE(raisedText, message);
 }
 
 void TestTSock::hostNamesResolveWithoutRegardToCase()
@@ -798,141 +712,6 @@ void TestTSock::raisingCallbackLeavesTheConnectionReading()
     QTRY_COMPARE_WITH_TIMEOUT(received, QByteArray("one\xfftwo\xff"), kWait);
     setErrorHandler(nullptr);
     ::close(peer);
-}
-
-void TestTSock::autoAcceptHandsTheConnectionOver()
-{
-    int asked = 0;
-    QPointer<TSock> handed;
-    TSock listener;
-    listener.OnAccept = [&](TSock *) { ++asked; };
-    listener.OnAutoAccept = [&](TSock *sender, TSock *newSock) {
-        QCOMPARE(sender, &listener);
-        handed = newSock;
-    };
-    listener.setAutoAccept(true);
-    listener.setPortName("0");
-    listener.setListen(true);
-    const int peer = rawConnect(listener.localPort());
-    QVERIFY(peer >= 0);
-    QTRY_VERIFY_WITH_TIMEOUT(handed, kWait);
-    QCOMPARE(asked, 0);
-    QCOMPARE(handed->parent(), &listener);
-    QVERIFY(handed->Connected());
-    ::close(peer);
-}
-
-void TestTSock::datagramsTravelBetweenTwoObjects()
-{
-    Log log;
-    TSock first;
-    log.watch(first, "first ");
-    first.setSocketType(TSocketType::stDatagram);
-    first.setHostName("127.0.0.1");
-    first.setPortName("0");
-    QVERIFY(first.Open());
-    QVERIFY(log.has("first Connect: Datagram Socket Connected"));
-    QVERIFY(log.has("first connect"));
-    QString from;
-    QByteArray got;
-    first.OnRead = [&](TSock *sender, int) { got = sender->ReceiveDatagram(from); };
-
-    // Both ends use the same port number, so the second one binds to another
-    // loopback address.
-    TSock second;
-    second.setSocketType(TSocketType::stDatagram);
-    second.setHostName("127.0.0.2");
-    second.setPortName(QString::number(first.localPort()));
-    QVERIFY(second.Open());
-    QVERIFY(second.SendDatagram("CMD_ping+\xff", "127.0.0.1"));
-    QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("CMD_ping+\xff"), kWait);
-    QCOMPARE(from, QString("127.0.0.2"));
-
-    second.setHostName("127.0.0.1");
-    QVERIFY(second.Send("again"));
-    QTRY_COMPARE_WITH_TIMEOUT(got, QByteArray("again"), kWait);
-    QCOMPARE(failureOf([&] { first.setSocketType(TSocketType::stStream); }),
-             QString("SocketType - Can't Assign Socket Type While Connected"));
-}
-
-void TestTSock::blockingModeWaitsOnTheCallingThread()
-{
-    quint16 port = 0;
-    const int listenFd = rawListen(port);
-    QVERIFY(listenFd >= 0);
-    Log log;
-    TSock client;
-    log.watch(client);
-    client.setBlocking(true);
-    client.setBlockingTimeout(10);
-    client.setHostName("127.0.0.1");
-    client.setPortName(QString::number(port));
-    QCOMPARE(client.Open(), true);
-    const int peer = ::accept(listenFd, nullptr, nullptr);
-    QVERIFY(peer >= 0);
-
-    QVERIFY(client.Send("abc"));
-    QCOMPARE(client.pendingSendBytes(), qsizetype(0));
-    char sent[3];
-    QCOMPARE(::recv(peer, sent, sizeof sent, MSG_WAITALL), ssize_t(3));
-    QVERIFY(rawSend(peer, "xyz"));
-    QCOMPARE(client.Receive(), QByteArray("xyz"));
-    client.setBlockingTimeout(0);
-    QCOMPARE(client.Receive(), QByteArray());
-    client.setBlockingTimeout(10);
-    ::close(peer);
-    QCOMPARE(client.Receive(), QByteArray());
-    // No notification is queued in blocking mode.
-    QTest::qWait(100);
-    QCOMPARE(
-        log.lines,
-        (QStringList{"Lookup: Lookup Of Port " + QString::number(port),
-                     "Lookup: Lookup Of Host 127.0.0.1", "Connect: Blocking Socket Connected",
-                     "connect", "Send: Blocking Outgoing Data", "Receive: Blocking Incoming Data",
-                     "Receive: Blocking Incoming Data", "Close: Socket Disconnected On Receive",
-                     "Close: Socket Closed", "disconnect"}));
-    QVERIFY(!client.Connected());
-    ::close(listenFd);
-}
-
-void TestTSock::blockingConnectFailureCloses()
-{
-    Log log;
-    TSock client;
-    log.watch(client);
-    client.setBlocking(true);
-    client.setHostName("127.0.0.1");
-    client.setPortName(QString::number(closedPort()));
-    QCOMPARE(client.Open(), false);
-    QCOMPARE(log.lines.mid(2),
-             (QStringList{"Close: Blocking Socket Can't Connect", "Close: Socket Closed"}));
-    QCOMPARE(client.handle(), -1);
-}
-
-void TestTSock::blockingAcceptAndReceiveError()
-{
-    Log log;
-    TSock listener;
-    listener.OnInfo = log.infoSink("listener ");
-    listener.setBlocking(true);
-    listener.setPortName("0");
-    listener.setListen(true);
-    const int peer = rawConnect(listener.localPort());
-    QVERIFY(peer >= 0);
-    TSock *accepted = nullptr;
-    QVERIFY(listener.Accept(accepted));
-    QCOMPARE(log.lines.mid(2, 2), (QStringList{"listener Accept: Blocking Accept",
-                                               "listener Lookup: Setting PortName While "
-                                               "Connected Has No Effect"}));
-    QVERIFY(accepted->Blocking());
-
-    const linger abort{1, 0};
-    ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    ::close(peer);
-    accepted->setBlockingTimeout(10);
-    QCOMPARE(failureOf([&] { accepted->Receive(); }),
-             QString("Receive - Socket Error WSAECONNRESET"));
-    QCOMPARE(log.lines.last(), QString("listener Error: Socket Error On Receive"));
 }
 
 void TestTSock::listenerOutOfDescriptorsPausesThenAccepts()

@@ -1,0 +1,53 @@
+#include "client/reviewlook.h"
+
+#include "client/artwork.h"
+#include "client/seatcolours.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QWidget>
+
+namespace ReviewLook {
+
+void apply(QWidget *window)
+{
+    QPalette palette = window->palette();
+    palette.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
+    palette.setColor(QPalette::WindowText, kText);
+    palette.setColor(QPalette::Base, kField);
+    palette.setColor(QPalette::AlternateBase, kField.lighter(130));
+    palette.setColor(QPalette::Text, kText);
+    palette.setColor(QPalette::Button, QColor(50, 75, 160));
+    palette.setColor(QPalette::ButtonText, kText);
+    palette.setColor(QPalette::Highlight, kHighlight);
+    palette.setColor(QPalette::HighlightedText, QColor(10, 15, 50));
+    palette.setColor(QPalette::PlaceholderText, kCaption);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+}
+
+void colour(QLabel *label, const QColor &colour, bool bold)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    if (!bold)
+        return;
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+}
+
+QIcon seatSwatch(int seat)
+{
+    QPixmap swatch(14, 14);
+    swatch.fill(Qt::transparent);
+    QPainter painter(&swatch);
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
+    painter.setBrush(seatColour(seat));
+    painter.drawRect(QRectF(0.5, 0.5, 13, 13));
+    return QIcon(swatch);
+}
+
+} // namespace ReviewLook
