@@ -44,20 +44,11 @@ std::unique_ptr<QTemporaryDir> folder;
 
 void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-// The fuzzer steps every timer itself, so runs do not depend on the clock.
-void stopTimers(TServer &server)
-{
-    server.socktimer->stop();
-    server.roundtimer->stop();
-    server.computertimer->stop();
-    server.logintimer->stop();
-}
-
 int seatOfPeerCount(const TServer &server)
 {
     int connected = 0;
     for (int seat = 1; seat <= TServer::kMaxSeats; ++seat)
-        connected += server.seats[seat].connected ? 1 : 0;
+        connected += server.seat(seat).connected ? 1 : 0;
     return connected;
 }
 
@@ -68,7 +59,7 @@ void settle(TServer &server)
         pumpEvents();
         bool waiting = false;
         for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
-            const TSeat &s = server.seats[seat];
+            const TSeat &s = server.seat(seat);
             if (!s.connected || !s.sock || s.sock->handle() < 0)
                 continue;
             int pending = 0;
@@ -82,12 +73,11 @@ void settle(TServer &server)
 
 void drainQueue(TServer &server)
 {
-    for (int step = 0; step < kMaxSteps && !server.receivedlist.isEmpty(); ++step)
+    for (int step = 0; step < kMaxSteps && server.queuelength() > 0; ++step)
         guarded([&] { server.socktimerTimer(); });
-    stopTimers(server);
 }
 
-// A listening server with its timers stopped; null when it could not listen.
+// A listening server whose timers are stepped by hand only; null when it could not listen.
 std::unique_ptr<TServer> startServer()
 {
     // The dictionary writes its list file into the working directory; the
@@ -96,9 +86,11 @@ std::unique_ptr<TServer> startServer()
     QDir::setCurrent(folder->path());
     auto server = std::make_unique<TServer>();
     QDir::setCurrent(started);
+    // The fuzzer steps every timer itself, so runs do not depend on the clock.
+    server->steptimersbyhand();
+    server->stepqueuebyhand(true);
     Random::seed(kSeed);
     guarded([&] { server->Sock1()->setListen(true); });
-    stopTimers(*server);
     if (server->Sock1()->localPort() == 0)
         return nullptr;
     return server;

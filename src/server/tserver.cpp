@@ -2,15 +2,11 @@
 
 #include "common/errors.h"
 #include "common/guard.h"
-#include "common/intconv.h"
 #include "common/ports.h"
 #include "common/random.h"
 #include "common/version.h"
-#include "dict/roundrule.h"
 #include "dict/tdictn.h"
 #include "net/messages.h"
-#include "server/hostoptions.h"
-#include "server/submittedword.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -19,48 +15,34 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 
 namespace {
-constexpr int kDefaultPause = 12;
-constexpr int kDefaultBotInterval = 1200;
 constexpr int kRefusedSeat = TServer::kMaxSeats + 1;
 
-// The commands the server handles; everything else it ignores.
-bool understood(const QByteArray &command)
-{
-    static const std::array<QByteArrayView, 7> commands = {
-        Cmd::logininfo, Cmd::kickhim,  Cmd::chat,  Cmd::action,
-        Cmd::startgame, Cmd::sendword, Cmd::giveup};
-    return std::find(commands.begin(), commands.end(), command) != commands.end();
-}
-
-bool isSeat(int seat)
-{
-    return seat >= 1 && seat <= TServer::kMaxSeats;
-}
-
-// Game type of the start window to the length code sent to the clients.
-int lengthcodeforgametype(int gametype)
-{
-    switch (gametype) {
-    case 1:
-        return 3;
-    case 2:
-        return 4;
-    case 3:
-        return 5;
-    case 4:
-        return 6;
-    case 5:
-        return 7;
-    case 6:
-        return 8;
-    default:
-        return 0;
-    }
-}
 } // namespace
+
+// Each command the server understands, listed once: the receive-queue filter
+// and the dispatch both read this table.
+const TServer::Command TServer::kCommands[] = {
+    {Cmd::logininfo, &TServer::receivedlogininfo, Sender::OwnSeat},
+    {Cmd::kickhim, &TServer::kickhim, Sender::HostOwnSeat},
+    {Cmd::chat, &TServer::chat, Sender::OwnSeat},
+    {Cmd::action, &TServer::action, Sender::OwnSeat},
+    {Cmd::startgame, &TServer::startgame, Sender::Host},
+    {Cmd::sendword, &TServer::sendword, Sender::OwnSeat},
+    {Cmd::giveup, &TServer::giveup, Sender::OwnSeat},
+};
+
+const TServer::Command *TServer::findcommand(QByteArrayView word)
+{
+    if (word.isEmpty())
+        return nullptr;
+    for (const Command &command : kCommands) {
+        if (word == QByteArrayView(command.word))
+            return &command;
+    }
+    return nullptr;
+}
 
 TServer::TServer(QObject *parent)
     : QObject(parent)
@@ -76,26 +58,34 @@ TServer::TServer(QObject *parent)
         guarded([&] { Sock1Read(sender, count); });
     };
 
-    tempsock = new TSock(this);
-    tempsock->setObjectName(QStringLiteral("tempsock"));
-    tempsock->OnDisconnect = [this](TSock *sender) {
+    tempsock_ = new TSock(this);
+    tempsock_->setObjectName(QStringLiteral("tempsock"));
+    tempsock_->OnDisconnect = [this](TSock *sender) {
         guarded([&] { tempsockDisconnect(sender); });
     };
-    tempsock->OnInfo = [this](TSock *sender, TSocketInfo info, const QString &msg) {
+    tempsock_->OnInfo = [this](TSock *sender, TSocketInfo info, const QString &msg) {
         guarded([&] { tempsockInfo(sender, info, msg); });
     };
 
-    socktimer = addtimer(QStringLiteral("socktimer"), kQueueTickMs, [this] { socktimerTimer(); });
-    socktimer->start();
-    roundtimer = addtimer(QStringLiteral("roundtimer"), 1000, [this] { roundtimerTimer(); });
-    computertimer =
-        addtimer(QStringLiteral("computertimer"), 1000, [this] { computertimerTimer(); });
-    computertimer->start();
-    logintimer = addtimer(QStringLiteral("logintimer"), 1000, [this] { checklogins(clockms()); });
-    logintimer->start();
+    socktimer_ = addtimer(QStringLiteral("socktimer"), kQueueTickMs, [this] { socktimerTimer(); });
+    socktimer_->start();
+    roundtimer_ = addtimer(QStringLiteral("roundtimer"), 1000, [this] {
+        if (!timersbyhand_)
+            roundtimerTimer();
+    });
+    computertimer_ = addtimer(QStringLiteral("computertimer"), 1000, [this] {
+        if (!timersbyhand_)
+            computertimerTimer();
+    });
+    computertimer_->start();
+    logintimer_ = addtimer(QStringLiteral("logintimer"), 1000, [this] {
+        if (!timersbyhand_)
+            checklogins(clockms());
+    });
+    logintimer_->start();
 
-    spell = std::make_unique<TDictn>();
-    listbox_words.loadBuiltIn();
+    spell_ = std::make_unique<TDictn>();
+    listbox_words_.loadBuiltIn();
 }
 
 TServer::~TServer()
@@ -127,6 +117,49 @@ void TServer::setHostOptions(const HostOptions *options)
     options_ = options;
 }
 
+const TSeat &TServer::seat(int number) const
+{
+    return seats_.at(static_cast<std::size_t>(number));
+}
+
+void TServer::steptimersbyhand()
+{
+    timersbyhand_ = true;
+}
+
+void TServer::stepqueuebyhand(bool byhand)
+{
+    queuebyhand_ = byhand;
+    queueresting_ = false;
+    if (byhand)
+        socktimer_->stop();
+    else
+        socktimer_->start(kQueueTickMs);
+}
+
+void TServer::stage(const StagedGame &staged)
+{
+    const auto set = [](auto &field, const auto &value) {
+        if (value)
+            field = *value;
+    };
+    set(game_.gameon, staged.gameon);
+    set(game_.roundon, staged.roundon);
+    set(game_.showwords, staged.showwords);
+    set(game_.round, staged.round);
+    set(game_.wordlength, staged.wordlength);
+    set(game_.prefix, staged.prefix);
+    set(game_.countdown, staged.countdown);
+    set(game_.phase, staged.phase);
+    set(game_.listbox_gotten, staged.listbox_gotten);
+    set(game_.listbox_prefix, staged.listbox_prefix);
+    for (const StagedGame::Totals &totals : staged.totals) {
+        TSeat &s = seats_.at(static_cast<std::size_t>(totals.seat));
+        s.score = totals.score;
+        s.gamewords = totals.gamewords;
+    }
+}
+
 qint64 TServer::clockms()
 {
     using namespace std::chrono;
@@ -138,18 +171,18 @@ qint64 TServer::clockms()
 void TServer::Sock1Accept(TSock *)
 {
     int seat = 0;
-    for (int s = 1; s <= seatcount; ++s) {
-        if (!seats[s].connected) {
+    for (int s = 1; s <= seatcount_; ++s) {
+        if (!seats_[s].connected) {
             seat = s;
             break;
         }
     }
-    if (seat == 0 && seatcount < kMaxSeats)
-        seat = seatcount + 1;
+    if (seat == 0 && seatcount_ < kMaxSeats)
+        seat = seatcount_ + 1;
 
     if (seat == 0) {
         // All nine seats are held: tell the tenth and close it at once.
-        TSeat &refused = seats[kRefusedSeat];
+        TSeat &refused = seats_[kRefusedSeat];
         if (!sock1_->Accept(refused.sock) || !refused.sock)
             return;
         std::unique_ptr<TSock> conn(refused.sock);
@@ -161,16 +194,16 @@ void TServer::Sock1Accept(TSock *)
     TSock *conn = nullptr;
     if (!sock1_->Accept(conn) || !conn)
         return;
-    seatcount = std::max(seatcount, seat);
+    seatcount_ = std::max(seatcount_, seat);
 
-    TSeat &s = seats[seat];
-    if (seat == 2 && computerplayed) {
+    TSeat &s = seats_[seat];
+    if (seat == 2 && game_.computerplayed) {
         s.score = 0;
         s.roundwords = 0;
         s.roundletters = 0;
         s.gamewords = 0;
         s.gaveup = false;
-        computerplayed = false;
+        game_.computerplayed = false;
     }
     s.sock = conn;
     s.connected = true;
@@ -178,8 +211,8 @@ void TServer::Sock1Accept(TSock *)
     s.seatedat = clockms();
     s.framer = Framer();
     conn->Tag = seat;
-    conn->OnDisconnect = tempsock->OnDisconnect;
-    conn->OnInfo = tempsock->OnInfo;
+    conn->OnDisconnect = tempsock_->OnDisconnect;
+    conn->OnInfo = tempsock_->OnInfo;
     conn->OnRead = sock1_->OnRead;
     conn->Send(Msg::sendlogininfo(seat));
 }
@@ -188,23 +221,23 @@ void TServer::Sock1Read(TSock *sender, int)
 {
     const int seat = sender->Tag;
     const QByteArray bytes = sender->Receive();
-    if (!isSeat(seat) || seats[seat].sock != sender)
+    if (!isseat(seat) || seats_[seat].sock != sender)
         return;
-    TSeat &s = seats[seat];
+    TSeat &s = seats_[seat];
     bool flooding = false;
     for (QByteArray &text : s.framer.feed(bytes)) {
         // Texts the server would ignore are dropped here, so junk never takes
         // a tick of the one queue that every connection shares.
-        if (!understood(splitMessage(text).command))
+        if (!findcommand(splitMessage(text).command))
             continue;
         if (s.queued >= kMaxQueuedPerSeat) {
             flooding = true;
             break;
         }
         ++s.queued;
-        receivedlist.push(std::move(text), seat);
+        receivedlist_.push(std::move(text), seat);
     }
-    if (queueresting_ && !receivedlist.isEmpty())
+    if (queueresting_ && !receivedlist_.isEmpty())
         wakequeue();
     if (flooding) {
         qWarning().noquote() << "Lexiclash server: seat" << seat
@@ -221,25 +254,27 @@ void TServer::Sock1Read(TSock *sender, int)
 
 void TServer::wakequeue()
 {
+    if (queuebyhand_)
+        return;
     // The first message after a rest waits only for what is left of the tick
     // since the last one was handled: none at all after a pause, so a word
     // is judged as soon as it arrives, while a burst still goes one per tick.
     queueresting_ = false;
     const qint64 since = lasthandled_.isValid() ? lasthandled_.elapsed() : kQueueTickMs;
-    socktimer->start(int(std::clamp<qint64>(kQueueTickMs - since, 0, kQueueTickMs)));
+    socktimer_->start(int(std::clamp<qint64>(kQueueTickMs - since, 0, kQueueTickMs)));
 }
 
 void TServer::tempsockDisconnect(TSock *sender)
 {
     const int seat = sender->Tag;
-    if (isSeat(seat) && seats[seat].connected && seats[seat].sock == sender)
+    if (isseat(seat) && seats_[seat].connected && seats_[seat].sock == sender)
         sender->Close();
 }
 
 void TServer::tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg)
 {
     const int seat = sender->Tag;
-    if (!isSeat(seat) || seats[seat].sock != sender)
+    if (!isseat(seat) || seats_[seat].sock != sender)
         return;
     if (sender->lastReport() == TSockReport::SocketClosed) {
         freeseat(seat);
@@ -269,7 +304,7 @@ bool TServer::isbrokenconnection(const QString &msg) const
 
 void TServer::freeseat(int seat)
 {
-    TSeat &s = seats[seat];
+    TSeat &s = seats_[seat];
     TSock *conn = s.sock;
     const bool wasconnected = s.connected;
     const QByteArray name = s.name;
@@ -280,14 +315,14 @@ void TServer::freeseat(int seat)
     s.framer = Framer();
     // What the connection still had waiting goes with it: a newcomer in this
     // seat must not be taken for its sender.
-    receivedlist.dropFrom(seat);
+    receivedlist_.dropFrom(seat);
     s.queued = 0;
     if (conn)
         conn->deleteLater();
     if (!wasconnected)
         return;
     const QByteArray message = Msg::playerdisconnected(seat, name);
-    for (int other = 1; other <= seatcount; ++other) {
+    for (int other = 1; other <= seatcount_; ++other) {
         if (other != seat)
             sendto(other, message);
     }
@@ -295,8 +330,8 @@ void TServer::freeseat(int seat)
 
 void TServer::checklogins(qint64 nowms)
 {
-    for (int seat = 1; seat <= seatcount; ++seat) {
-        const TSeat &s = seats[seat];
+    for (int seat = 1; seat <= seatcount_; ++seat) {
+        const TSeat &s = seats_[seat];
         if (s.connected && !s.loggedin && s.sock &&
             nowms - s.seatedat >= qint64(kLoginTimeoutSecs) * 1000) {
             qWarning().noquote() << "Lexiclash server: seat" << seat
@@ -309,25 +344,25 @@ void TServer::checklogins(qint64 nowms)
 void TServer::socktimerTimer()
 {
     // A wake-up tick comes early; the ticks after it keep the full period.
-    if (socktimer->isActive() && socktimer->interval() != kQueueTickMs)
-        socktimer->setInterval(kQueueTickMs);
-    if (!receivedlist.isEmpty())
+    if (socktimer_->isActive() && socktimer_->interval() != kQueueTickMs)
+        socktimer_->setInterval(kQueueTickMs);
+    if (!receivedlist_.isEmpty())
         handleoldest();
-    if (receivedlist.isEmpty() && socktimer->isActive()) {
+    if (receivedlist_.isEmpty() && socktimer_->isActive()) {
         // Nothing waits: the timer rests until the next message arrives, so
-        // an idle host costs no CPU. A test that stopped the timer to step the
-        // queue by hand keeps it stopped.
-        socktimer->stop();
+        // an idle host costs no CPU. A queue stepped by hand never runs
+        // its timer.
+        socktimer_->stop();
         queueresting_ = true;
     }
 }
 
 void TServer::handleoldest()
 {
-    const QueuedMessage message = receivedlist.take();
+    const QueuedMessage message = receivedlist_.take();
     lasthandled_.start();
-    if (isSeat(message.origin) && seats[message.origin].queued > 0)
-        --seats[message.origin].queued;
+    if (isseat(message.origin) && seats_[message.origin].queued > 0)
+        --seats_[message.origin].queued;
     try {
         dispatch(message);
     } catch (const EConvertError &e) {
@@ -340,46 +375,39 @@ void TServer::handleoldest()
 void TServer::dispatch(const QueuedMessage &message)
 {
     const SplitMessage m = splitMessage(message.text);
-    if (m.command.isEmpty())
+    const Command *command = findcommand(m.command);
+    if (!command)
         return;
     const int origin = message.origin;
     // A message speaks only for the connection it came from.
     const auto ownseat = [&] { return FieldReader(m.body).nextInt() == origin; };
-
-    if (m.command == Cmd::logininfo) {
-        if (ownseat())
-            receivedlogininfo(m.body);
-    } else if (m.command == Cmd::kickhim) {
-        if (origin == 1 && ownseat())
-            kickhim(m.body);
-    } else if (m.command == Cmd::chat) {
-        if (ownseat())
-            chat(m.body);
-    } else if (m.command == Cmd::action) {
-        if (ownseat())
-            action(m.body);
-    } else if (m.command == Cmd::startgame) {
-        if (origin == 1)
-            startgame(m.body);
-    } else if (m.command == Cmd::sendword) {
-        if (ownseat())
-            sendword(m.body);
-    } else if (m.command == Cmd::giveup) {
-        if (ownseat())
-            giveup(m.body);
+    switch (command->sender) {
+    case Sender::OwnSeat:
+        if (!ownseat())
+            return;
+        break;
+    case Sender::HostOwnSeat:
+        if (origin != 1 || !ownseat())
+            return;
+        break;
+    case Sender::Host:
+        if (origin != 1)
+            return;
+        break;
     }
+    (this->*command->handler)(m.body);
 }
 
 void TServer::sendto(int seat, const QByteArray &message)
 {
-    const TSeat &s = seats[seat];
+    const TSeat &s = seats_[seat];
     if (s.connected && s.sock)
         s.sock->Send(message);
 }
 
 void TServer::sendtoall(const QByteArray &message)
 {
-    for (int seat = 1; seat <= seatcount; ++seat)
+    for (int seat = 1; seat <= seatcount_; ++seat)
         sendto(seat, message);
 }
 
@@ -389,33 +417,33 @@ void TServer::receivedlogininfo(const QByteArray &body)
 {
     const Msg::LoginInfo login = Msg::readLogininfo(body);
     const int seat = login.seat;
-    if (!isSeat(seat) || !seats[seat].connected)
+    if (!isseat(seat) || !seats_[seat].connected)
         return;
-    TSeat &s = seats[seat];
+    TSeat &s = seats_[seat];
     s.name = login.name;
     s.loggedin = true;
 
     sendtoall(Msg::newplayerinfo(seat, s.name));
-    for (int other = 1; other <= seatcount; ++other) {
-        if (other != seat && seats[other].connected)
-            sendto(seat, Msg::existingplayers(other, seats[other].name));
+    for (int other = 1; other <= seatcount_; ++other) {
+        if (other != seat && seats_[other].connected)
+            sendto(seat, Msg::existingplayers(other, seats_[other].name));
     }
     if (login.version != QByteArray(kVersionText)) {
         sendto(1, Msg::havewrongversion(s.name));
         sendto(seat, Msg::wrongversion());
     }
-    if (gameon) {
+    if (game_.gameon) {
         Msg::LoadStats stats;
         stats.seat = seat;
-        stats.rounds = rounds;
-        stats.seconds = roundtime;
-        stats.lengthCode = lengthcode;
-        stats.round = round;
-        stats.length = wordlength;
-        stats.prefix = prefix;
-        stats.remaining = countdown - 5;
+        stats.rounds = game_.rounds;
+        stats.seconds = game_.roundtime;
+        stats.lengthCode = game_.lengthcode;
+        stats.round = game_.round;
+        stats.length = game_.wordlength;
+        stats.prefix = game_.prefix;
+        stats.remaining = game_.countdown - 5;
         for (int p = 1; p <= numplayers; ++p)
-            stats.totals.append({p, seats[p].score});
+            stats.totals.append({p, seats_[p].score});
         sendto(seat, Msg::loadstats(stats));
     }
 }
@@ -423,249 +451,27 @@ void TServer::receivedlogininfo(const QByteArray &body)
 void TServer::chat(const QByteArray &body)
 {
     const Msg::ChatLine line = Msg::readChat(body);
-    if (isSeat(line.seat))
-        sendtoall(Msg::chatRelay(seats[line.seat].name, line.rest));
+    if (isseat(line.seat))
+        sendtoall(Msg::chatRelay(seats_[line.seat].name, line.rest));
 }
 
 void TServer::action(const QByteArray &body)
 {
     const Msg::ChatLine line = Msg::readChat(body);
-    if (isSeat(line.seat))
-        sendtoall(Msg::actionRelay(seats[line.seat].name, line.rest));
+    if (isseat(line.seat))
+        sendtoall(Msg::actionRelay(seats_[line.seat].name, line.rest));
 }
 
 void TServer::kickhim(const QByteArray &body)
 {
     const Msg::Kick kick = Msg::readKickhim(body);
-    if (kick.sender != 1 || !isSeat(kick.target))
+    if (kick.sender != 1 || !isseat(kick.target))
         return;
     disconnectsock(kick.target);
 }
 
 void TServer::disconnectsock(int seat)
 {
-    if (isSeat(seat) && seats[seat].connected && seats[seat].sock)
-        seats[seat].sock->Close();
-}
-
-// --- game flow ---
-
-void TServer::startgame(const QByteArray &body)
-{
-    computertimer->stop();
-    if (listbox_prefix.size() > 26)
-        listbox_prefix.clear();
-    roundtimer->stop();
-    gameon = true;
-
-    const Msg::StartGameRequest request = Msg::readStartgameRequest(body);
-    const int gametype = strToInt(request.gameType);
-    int value = 0;
-    rounds = tryStrToInt(request.rounds, value) ? value : 5;
-    roundtime = tryStrToInt(request.seconds, value) ? value : 60;
-    showwords = request.show != "0";
-    lengthcode = lengthcodeforgametype(gametype);
-
-    sendtoall(Msg::startgame(request.name, rounds, roundtime, lengthcode));
-    for (int seat = 1; seat <= numplayers; ++seat) {
-        TSeat &s = seats[seat];
-        s.score = 0;
-        s.roundwords = 0;
-        s.roundletters = 0;
-        s.gamewords = 0;
-    }
-    computerplayed = false;
-    wordlength = 0;
-    round = 0;
-    starttheround();
-}
-
-void TServer::starttheround()
-{
-    computertimer->stop();
-    ++round;
-    if (round > rounds && checkforwin())
-        return;
-
-    listbox_gotten.clear();
-    for (int seat = 1; seat <= numplayers; ++seat) {
-        TSeat &s = seats[seat];
-        s.roundwords = 0;
-        s.roundletters = 0;
-        s.gaveup = false;
-    }
-    drawround();
-    listbox_prefix.append(prefix);
-    roundon = true;
-
-    for (int seat = 1; seat <= seatcount; ++seat) {
-        Msg::StartRound start;
-        start.round = round;
-        start.seconds = roundtime;
-        start.length = wordlength;
-        start.prefix = prefix;
-        start.seat = seat <= numplayers ? seat : 1;
-        start.starter = starterword;
-        sendto(seat, Msg::startround(start));
-    }
-
-    if (!seats[2].connected) {
-        computerplayed = true;
-        computertimer->setInterval(botspeed());
-        computertimer->start();
-    }
-    roundtimer->stop();
-    countdown = roundtime > INT_MAX - 4 ? INT_MAX : roundtime + 4;
-    phase = 1;
-    roundtimer->start();
-}
-
-void TServer::drawround()
-{
-    for (int draw = 0;; ++draw) {
-        // Every prefix possible for the lengths drawn may have been used;
-        // forgetting them lets the game go on.
-        if (draw == kMaxPrefixDraws)
-            listbox_prefix.clear();
-        if (lengthcode == 8) {
-            const int r = Random::below(10);
-            wordlength = r >= 3 && r <= 7 ? r : 0;
-        } else {
-            wordlength = lengthcode;
-        }
-        const QByteArray word = listbox_words.drawStarter(wordlength);
-        int length = 1;
-        if (wordlength == 4)
-            length = 1 + Random::below(2);
-        else if (wordlength != 3)
-            length = 1 + Random::below(3);
-        const QByteArray candidate = word.left(length);
-        if (!listbox_prefix.contains(candidate)) {
-            prefix = candidate;
-            starterword = word;
-            return;
-        }
-    }
-}
-
-void TServer::sendword(const QByteArray &body)
-{
-    const Msg::Word submitted = Msg::readSendword(body);
-    const int seat = submitted.seat;
-    if (!roundon || seat < 1 || seat > numplayers)
-        return;
-    // Length, repeat check, lookup, points and the word everybody is shown
-    // all use the one trimmed form, so padding cannot make a word count twice.
-    const QByteArray word = submittedWord(submitted.word);
-    const int n = static_cast<int>(word.size());
-
-    const Refusal refusal = RoundRule{prefix, wordlength}.judge(word, *spell, listbox_gotten);
-    if (refusal != Refusal::None) {
-        sendto(seat, Msg::notvalid(seat, static_cast<int>(refusal)));
-        return;
-    }
-
-    listbox_gotten.append(word);
-    TSeat &s = seats[seat];
-    ++s.roundwords;
-    ++s.gamewords;
-    s.roundletters += n;
-
-    const QByteArray message = Msg::gotword(seat, word, n);
-    if (showwords)
-        sendtoall(message);
-    else
-        sendto(seat, message);
-}
-
-void TServer::giveup(const QByteArray &body)
-{
-    const int seat = Msg::readGiveup(body);
-    if (!isSeat(seat))
-        return;
-    seats[seat].gaveup = true;
-    if (!roundon || countdown < 5)
-        return;
-    for (int player = 1; player <= numplayers; ++player) {
-        if (seats[player].connected && !seats[player].gaveup)
-            return;
-    }
-    endtheround();
-}
-
-void TServer::endtheround()
-{
-    roundon = false;
-    computertimer->stop();
-    std::array<Msg::SeatScore, numplayers> report;
-    for (int seat = 1; seat <= numplayers; ++seat) {
-        TSeat &s = seats[seat];
-        s.score += s.roundletters;
-        report[seat - 1] = {seat, s.score, s.gamewords, s.roundwords, s.roundletters};
-    }
-    sendtoall(Msg::endround(report));
-    roundtimer->stop();
-    phase = 2;
-    countdown = pausebetweenrounds();
-    roundtimer->start();
-}
-
-bool TServer::checkforwin()
-{
-    int best = 1;
-    for (int seat = 2; seat <= numplayers; ++seat) {
-        if (seats[seat].score > seats[best].score)
-            best = seat;
-    }
-    for (int seat = 1; seat <= numplayers; ++seat) {
-        if (seat != best && seats[seat].score == seats[best].score)
-            return false;
-    }
-    sendtoall(Msg::winner(best));
-    gameon = false;
-    return true;
-}
-
-void TServer::roundtimerTimer()
-{
-    --countdown;
-    if (countdown >= 1)
-        return;
-    roundtimer->stop();
-    if (phase == 1)
-        endtheround();
-    else if (phase == 2)
-        starttheround();
-}
-
-int TServer::pausebetweenrounds() const
-{
-    const int pause = options_ ? options_->pauseBetweenRounds() : kDefaultPause;
-    return pause >= 20 ? 12 : pause;
-}
-
-int TServer::botspeed() const
-{
-    const int interval = options_ ? options_->botInterval() : kDefaultBotInterval;
-    return std::max(1, interval);
-}
-
-// --- computer player ---
-
-void TServer::computertimerTimer()
-{
-    if (seats[2].connected || !roundon)
-        return;
-    if (Random::below(10) <= 3)
-        return;
-    if (countdown <= 4)
-        return;
-    computerfindword();
-}
-
-void TServer::computerfindword()
-{
-    const QByteArray word = listbox_words.findFitting(wordlength, prefix, kComputerAttempts);
-    if (!word.isEmpty())
-        sendword(Msg::sendwordBody(2, word));
+    if (isseat(seat) && seats_[seat].connected && seats_[seat].sock)
+        seats_[seat].sock->Close();
 }

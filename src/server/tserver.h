@@ -2,6 +2,7 @@
 
 #include "net/framing.h"
 #include "net/tsock.h"
+#include "server/gamestate.h"
 #include "server/starterwords.h"
 #include "server/tseat.h"
 
@@ -103,47 +104,59 @@ public:
     // Searches the built-in list for a word that fits the round and submits it for seat 2.
     void computerfindword();
 
-    // --- components and state, open to the host's window and to tests ---
-    TSock *tempsock = nullptr;
-    QTimer *socktimer = nullptr;
-    QTimer *roundtimer = nullptr;
-    QTimer *computertimer = nullptr;
-    QTimer *logintimer = nullptr;
-    ReceiveQueue receivedlist;
-    std::unique_ptr<TDictn> spell;
-    StarterWords listbox_words;
-    QList<QByteArray> listbox_gotten;
-    QList<QByteArray> listbox_prefix;
+    // --- what the host's window, the discovery responder and tests read ---
+    // A seat's record, 1 to kMaxSeats + 1 (the last only refuses the tenth connection).
+    const TSeat &seat(int number) const;
+    // The highest seat handed out so far.
+    int seatcount() const { return seatcount_; }
+    // The game, the round and its countdown.
+    const GameState &state() const { return game_; }
+    // The dictionary that judges the words.
+    const TDictn &dictionary() const { return *spell_; }
+    // The built-in list of starter words, also the computer player's words.
+    const StarterWords &starterwords() const { return listbox_words_; }
+    // Messages waiting in the receive queue.
+    qsizetype queuelength() const { return receivedlist_.size(); }
+    // The queue timer: rests while nothing waits.
+    const QTimer &socktimer() const { return *socktimer_; }
+    // The round and pause countdown's timer.
+    const QTimer &roundtimer() const { return *roundtimer_; }
+    // The computer player's timer; its interval is the bot speed of the round.
+    const QTimer &computertimer() const { return *computertimer_; }
 
-    // Seats 1 to 10 (index 0 unused).
-    std::array<TSeat, kMaxSeats + 2> seats;
-    int seatcount = 0;
-    bool gameon = false;
-
-    int rounds = 0;
-    int roundtime = 0;
-    int lengthcode = 0;
-    bool showwords = true;
-    int round = 0;
-    int wordlength = 0;
-    QByteArray prefix;
-    QByteArray starterword;
-    bool roundon = false;
-    // The computer player has played seat 2 in this game; a person who then
-    // takes the seat starts from zero instead of with the computer's points.
-    bool computerplayed = false;
-    int countdown = 0;
-    // What the end of the countdown means: 1 ends the round, 2 starts the next.
-    int phase = 0;
+    // --- for tests and the fuzzer, which step time themselves ---
+    // From now on the round, computer and login timers still start and stop
+    // as the game says but their ticks do nothing; the caller steps
+    // roundtimerTimer(), computertimerTimer() and checklogins() itself.
+    void steptimersbyhand();
+    // While byhand is set the receive queue is handled only by calls of
+    // socktimerTimer(); clearing it lets the queue timer drain it again.
+    void stepqueuebyhand(bool byhand);
+    // Sets up a situation directly (see StagedGame); never used in play.
+    void stage(const StagedGame &staged);
 
 private:
-    // The queue timer stopped itself on an empty queue and starts again with
-    // the next message.
-    bool queueresting_ = false;
-    // Runs from the moment the last message was handled, so a message that
-    // finds the queue resting is handled at once when a tick has passed since.
-    QElapsedTimer lasthandled_;
+    using Handler = void (TServer::*)(const QByteArray &);
+    // Who may send a command.
+    enum class Sender {
+        // any seat, speaking for itself (the first field is its own seat)
+        OwnSeat,
+        // the host's seat 1 only, speaking for itself
+        HostOwnSeat,
+        // the host's seat 1 only
+        Host,
+    };
+    struct Command {
+        const char *word;
+        Handler handler;
+        Sender sender;
+    };
+    // The commands the server handles, in the order it tests them; texts
+    // with any other command are dropped before they are queued.
+    static const Command kCommands[];
+    static const Command *findcommand(QByteArrayView word);
 
+    static constexpr bool isseat(int seat) { return seat >= 1 && seat <= kMaxSeats; }
     QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
     void dispatch(const QueuedMessage &message);
     void sendto(int seat, const QByteArray &message);
@@ -155,5 +168,27 @@ private:
     void drawround();
 
     TSock *sock1_ = nullptr;
+    TSock *tempsock_ = nullptr;
+    QTimer *socktimer_ = nullptr;
+    QTimer *roundtimer_ = nullptr;
+    QTimer *computertimer_ = nullptr;
+    QTimer *logintimer_ = nullptr;
+    ReceiveQueue receivedlist_;
+    std::unique_ptr<TDictn> spell_;
+    StarterWords listbox_words_;
+
+    // Seats 1 to 10 (index 0 unused).
+    std::array<TSeat, kMaxSeats + 2> seats_;
+    int seatcount_ = 0;
+    GameState game_;
+
+    // The queue timer stopped itself on an empty queue and starts again with
+    // the next message.
+    bool queueresting_ = false;
+    // Runs from the moment the last message was handled, so a message that
+    // finds the queue resting is handled at once when a tick has passed since.
+    QElapsedTimer lasthandled_;
+    bool timersbyhand_ = false;
+    bool queuebyhand_ = false;
     const HostOptions *options_ = nullptr;
 };

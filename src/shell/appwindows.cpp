@@ -55,16 +55,17 @@ void AppWindows::startAnswering()
         discovery::GameInfo info;
         info.gameId = gameId;
         info.gamePort = gamePort;
-        info.hostName = server->seats[1].name.isEmpty() ? chat->state.playername
-                                                        : QString::fromUtf8(server->seats[1].name);
+        const QByteArray &hostname = server->seat(1).name;
+        info.hostName = hostname.isEmpty() ? chat->state.playername : QString::fromUtf8(hostname);
         for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
-            if (!server->seats[seat].connected || !server->seats[seat].loggedin)
+            if (!server->seat(seat).connected || !server->seat(seat).loggedin)
                 continue;
             ++(seat <= TServer::numplayers ? info.players : info.spies);
         }
-        info.running = server->gameon;
-        info.round = server->round;
-        info.rounds = server->rounds;
+        const GameState &game = server->state();
+        info.running = game.gameon;
+        info.round = game.round;
+        info.rounds = game.rounds;
         info.version = QString::fromLatin1(kVersionText);
         return info;
     });

@@ -34,7 +34,7 @@ public:
     Tgamestart *gamestart() const { return gamestart_.get(); }
     Thelp *help() const { return help_.get(); }
     Tphrases *phrases() const { return phrases_.get(); }
-    TServer *server() const { return server_.get(); }
+    const TServer *server() const { return server_.get(); }
     Tspylist *spylist() const { return spylist_.get(); }
     Ttallylist *tally() const { return tally_.get(); }
 

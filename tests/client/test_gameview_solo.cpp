@@ -112,19 +112,19 @@ void TestGameViewSolo::wholeSoloGame()
     QCOMPARE(board->label_round->text(), QStringLiteral("1 of 1"));
     QCOMPARE(board->label_numletters->text(), QStringLiteral("No Limit"));
     QCOMPARE(board->label_word1->text(), QStringLiteral("No Limit"));
-    QCOMPARE(board->label_word2->text(), QString::fromUtf8(server.prefix));
+    QCOMPARE(board->label_word2->text(), QString::fromUtf8(server.state().prefix));
     QVERIFY(board->edit_word->isVisible());
     QVERIFY(sounds.contains(QStringLiteral("turn")));
 
     // A word of the round's letters that the dictionary knows.
     QByteArray word;
-    for (qsizetype i = 0; i < server.listbox_words.count() && word.isEmpty(); ++i) {
-        const QByteArray candidate = server.listbox_words.at(i).toUpper();
-        if (candidate.startsWith(server.prefix) && candidate.size() >= 3 &&
-            server.spell->IsWord(QString::fromLatin1(candidate)))
+    for (qsizetype i = 0; i < server.starterwords().count() && word.isEmpty(); ++i) {
+        const QByteArray candidate = server.starterwords().at(i).toUpper();
+        if (candidate.startsWith(server.state().prefix) && candidate.size() >= 3 &&
+            server.dictionary().IsWord(QString::fromLatin1(candidate)))
             word = candidate;
     }
-    QVERIFY2(!word.isEmpty(), server.prefix.constData());
+    QVERIFY2(!word.isEmpty(), server.state().prefix.constData());
 
     QTest::keyClicks(board->edit_word, QString::fromLatin1(word.toLower()));
     QTest::keyClick(board->edit_word, Qt::Key_Return);
@@ -143,9 +143,9 @@ void TestGameViewSolo::wholeSoloGame()
 
     // The computer player finds a word of its own.
     // A single search may draw the word already found; a few more find another.
-    for (int attempt = 0; attempt < 200 && server.seats[2].roundwords == 0; ++attempt)
+    for (int attempt = 0; attempt < 200 && server.seat(2).roundwords == 0; ++attempt)
         server.computerfindword();
-    QVERIFY(server.seats[2].roundwords > 0);
+    QVERIFY(server.seat(2).roundwords > 0);
     QTRY_VERIFY_WITH_TIMEOUT(board->memo_wordlist->toPlainText().contains(" : Klot"), kWait);
     QVERIFY(sounds.contains(QStringLiteral("goodwordthem")));
 
@@ -160,13 +160,13 @@ void TestGameViewSolo::wholeSoloGame()
     int rounds = 0;
     while (board->label_status->text() != QStringLiteral("Game Over!") && rounds < 5) {
         ++rounds;
-        while (server.roundon)
+        while (server.state().roundon)
             server.roundtimerTimer();
         QTRY_COMPARE_WITH_TIMEOUT(board->label_status->text(),
                                   QStringLiteral("Posting Scores.. Please Wait."), kWait);
         QVERIFY(board->panel_scores->isVisible());
         // The pause, then the winner (or a tie-break round).
-        while (server.phase == 2 && server.roundtimer->isActive())
+        while (server.state().phase == 2 && server.roundtimer().isActive())
             server.roundtimerTimer();
         QTRY_VERIFY_WITH_TIMEOUT(board->label_status->text() == QStringLiteral("Game Over!") ||
                                      board->label_status->text() == QStringLiteral("Your Turn."),
@@ -180,8 +180,8 @@ void TestGameViewSolo::wholeSoloGame()
 
     const int own = chat.model->rankedTotal(1);
     const int klot = chat.model->rankedTotal(2);
-    QCOMPARE(own, server.seats[1].score);
-    QCOMPARE(klot, server.seats[2].score);
+    QCOMPARE(own, server.seat(1).score);
+    QCOMPARE(klot, server.seat(2).score);
     const int winner = own > klot ? 1 : 2;
     for (int seat = 1; seat <= 6; ++seat)
         QCOMPARE(board->panel_scores->winnerImage(seat)->isVisible(), seat == winner);

@@ -111,7 +111,7 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QTest::mouseClick(gamestart.image_letters[0], Qt::LeftButton);
     QTest::mouseClick(gamestart.Image1, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(board->label_status->text(), QStringLiteral("Your Turn."), kWait);
-    const QByteArray prefix = server.prefix;
+    const QByteArray prefix = server.state().prefix;
 
     // The computer player finds a word; ours has as many letters.
     server.computerfindword();
@@ -120,10 +120,10 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QVERIFY(!klots.isEmpty());
     const RoundRule rule{prefix, 0};
     QByteArray mine;
-    server.spell->forEachWithPrefix(QString::fromLatin1(prefix), [&](QByteArrayView view) {
+    server.dictionary().forEachWithPrefix(QString::fromLatin1(prefix), [&](QByteArrayView view) {
         const QByteArray word = view.toByteArray();
         if (word.size() != klots.size() || word == klots.toLatin1() ||
-            rule.judge(word, *server.spell) != Refusal::None)
+            rule.judge(word, server.dictionary()) != Refusal::None)
             return true;
         mine = word;
         return false;
@@ -134,7 +134,7 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QTRY_COMPARE_WITH_TIMEOUT(board->memo_wordlist->toPlainText().count('\n'), 1, kWait);
 
     // The round ends: the review opens beside the board.
-    while (server.roundon)
+    while (server.state().roundon)
         server.roundtimerTimer();
     QTRY_VERIFY_WITH_TIMEOUT(review->isVisible(), kWait);
     QVERIFY(board->panel_scores->isVisible());
@@ -164,7 +164,7 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QVERIFY(!missed.contains(klots));
     for (qsizetype i = 0; i < missed.size(); ++i) {
         QVERIFY2(missed[i].startsWith(QString::fromLatin1(prefix)), qPrintable(missed[i]));
-        QVERIFY2(server.spell->IsWord(missed[i]), qPrintable(missed[i]));
+        QVERIFY2(server.dictionary().IsWord(missed[i]), qPrintable(missed[i]));
         if (i > 0)
             QVERIFY(missed[i - 1].size() > missed[i].size() ||
                     (missed[i - 1].size() == missed[i].size() && missed[i - 1] < missed[i]));
@@ -185,13 +185,13 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
                  qPrintable(control->objectName()));
 
     // The next round closes it by itself.
-    while (server.phase == 2 && server.roundtimer->isActive())
+    while (server.state().phase == 2 && server.roundtimer().isActive())
         server.roundtimerTimer();
     QTRY_COMPARE_WITH_TIMEOUT(board->label_status->text(), QStringLiteral("Your Turn."), kWait);
     QVERIFY(!review->isVisible());
 
     // Nobody scores in the second round; the review opens again and Escape closes it.
-    while (server.roundon)
+    while (server.state().roundon)
         server.roundtimerTimer();
     QTRY_VERIFY_WITH_TIMEOUT(review->isVisible(), kWait);
     QCOMPARE(review->label_title->text(), QStringLiteral("Round 2 of 2"));
@@ -203,18 +203,18 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QVERIFY(!review->isVisible());
 
     // The shared lead brings a tie-break round, which the computer player wins.
-    while (server.phase == 2 && server.roundtimer->isActive())
+    while (server.state().phase == 2 && server.roundtimer().isActive())
         server.roundtimerTimer();
     QTRY_COMPARE_WITH_TIMEOUT(board->label_status->text(), QStringLiteral("Your Turn."), kWait);
     server.computerfindword();
     QTRY_VERIFY_WITH_TIMEOUT(board->memo_wordlist->toPlainText().contains(" : Klot"), kWait);
     const QString klotsLast =
         board->memo_wordlist->toPlainText().section(QStringLiteral(" : "), 1, 1);
-    while (server.roundon)
+    while (server.state().roundon)
         server.roundtimerTimer();
     QTRY_VERIFY_WITH_TIMEOUT(review->isVisible(), kWait);
     QCOMPARE(review->label_title->text(), QStringLiteral("Tie-break round (round 3)"));
-    while (server.phase == 2 && server.roundtimer->isActive())
+    while (server.state().phase == 2 && server.roundtimer().isActive())
         server.roundtimerTimer();
     QTRY_COMPARE_WITH_TIMEOUT(board->label_status->text(), QStringLiteral("Game Over!"), kWait);
 

@@ -52,7 +52,7 @@ class TestRecordPlay : public QObject {
 private:
     // The server's own dictionary, the one its word judging asks.
     TServer server;
-    const TDictn &dictionary() const { return *server.spell; }
+    const TDictn &dictionary() const { return server.dictionary(); }
 
 private slots:
     // A played round as the model recorded it gives each player's words and

@@ -68,7 +68,7 @@ class TestReview : public QObject {
 private:
     // The server's own dictionary, the one its word judging asks.
     TServer server;
-    const TDictn &dictionary() const { return *server.spell; }
+    const TDictn &dictionary() const { return server.dictionary(); }
 
 private slots:
     void perPlayerWords()
@@ -151,11 +151,13 @@ private slots:
             buildRoundReview(play(prefix, wordlength, true, 1, {}), dictionary());
         QVERIFY(!review.missed.isEmpty());
 
-        server.gameon = true;
-        server.roundon = true;
-        server.prefix = prefix;
-        server.wordlength = wordlength;
-        server.listbox_gotten.clear();
+        StagedGame round;
+        round.gameon = true;
+        round.roundon = true;
+        round.prefix = prefix;
+        round.wordlength = wordlength;
+        round.listbox_gotten = QByteArrayList{};
+        server.stage(round);
         // Every word of the list with the beginning, longer and shorter ones
         // and near misses are put to the server.
         QByteArrayList tried;
@@ -165,12 +167,14 @@ private slots:
         tried << prefix << prefix + "ZZ";
         QSet<QByteArray> accepted;
         for (const QByteArray &word : tried) {
-            const int before = server.seats[3].roundwords;
+            const int before = server.seat(3).roundwords;
             server.sendword(Msg::sendwordBody(3, word));
-            if (server.seats[3].roundwords > before)
+            if (server.seat(3).roundwords > before)
                 accepted.insert(word);
         }
-        server.roundon = false;
+        StagedGame over;
+        over.roundon = false;
+        server.stage(over);
         const QList<QByteArray> &missed = review.missed;
         QCOMPARE(accepted, QSet<QByteArray>(missed.begin(), missed.end()));
         QCOMPARE(accepted.size(), missed.size());

@@ -2,18 +2,10 @@
 
 #include "net/messages.h"
 
-#include <QTimer>
-
-namespace {
-constexpr int kNever = 24 * 3600 * 1000;
-} // namespace
-
 ServerHarness::ServerHarness()
 {
     server.setHostOptions(&options);
-    server.roundtimer->setInterval(kNever);
-    server.computertimer->stop();
-    server.logintimer->stop();
+    server.steptimersbyhand();
     server.Sock1()->setPortName(QStringLiteral("0"));
     server.Sock1()->setListen(true);
     port = server.Sock1()->localPort();
@@ -88,9 +80,21 @@ bool ServerHarness::barrier(TestClient *from)
 
 bool ServerHarness::deliver(TestClient *from, const QByteArray &message)
 {
-    const qsizetype before = server.receivedlist.size();
+    const qsizetype before = server.queuelength();
     from->send(message);
-    return wait([this, before] { return server.receivedlist.size() > before; });
+    return wait([this, before] { return server.queuelength() > before; });
+}
+
+void ServerHarness::stepcountdownto(int seconds)
+{
+    while (server.state().countdown > seconds)
+        server.roundtimerTimer();
+}
+
+void ServerHarness::runout()
+{
+    stepcountdownto(1);
+    server.roundtimerTimer();
 }
 
 bool ServerHarness::startGame(TestClient *host, int rounds, int seconds, int type, bool show)

@@ -21,7 +21,7 @@ public:
 };
 
 // A server listening on a port the system chose, whose round, computer and
-// login timers never fire by themselves (tests step them), and the test
+// login timers do nothing by themselves (tests step them), and the test
 // clients connected to it. The receive queue is drained by the real 10 ms
 // timer unless a test stops it.
 class ServerHarness {
@@ -44,6 +44,12 @@ public:
     // Sends the message from the client and waits until the server queued it
     // (for tests that stop the queue timer and step it themselves).
     bool deliver(TestClient *from, const QByteArray &message);
+    // Steps the round timer's handler until the countdown stands at seconds
+    // (which must be 1 or more, so nothing expires).
+    void stepcountdownto(int seconds);
+    // Steps the round timer's handler until the countdown runs out: the round
+    // ends, or the pause does and the next round starts.
+    void runout();
 
     TestHostOptions options;
     TServer server;

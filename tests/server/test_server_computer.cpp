@@ -10,6 +10,17 @@
 #include <QTimer>
 #include <QtTest>
 
+namespace {
+// Prefixes of one letter give the computer plenty to find: the round's
+// prefix is cut to its first letter.
+void oneLetterPrefix(TServer &server)
+{
+    StagedGame round;
+    round.prefix = server.state().prefix.left(1);
+    server.stage(round);
+}
+} // namespace
+
 class TestServerComputer : public QObject {
     Q_OBJECT
 
@@ -42,39 +53,38 @@ void TestServerComputer::computerFitsTheRound()
     QVERIFY(host);
     Random::seed(seed);
     QVERIFY(h.startGame(host, 5, 60, type, true));
-    QVERIFY(h.server.computertimer->isActive());
-    // Prefixes of one letter give the computer plenty to find.
-    h.server.prefix = h.server.prefix.left(1);
+    QVERIFY(h.server.computertimer().isActive());
+    oneLetterPrefix(h.server);
 
     int submissions = 0;
     for (int tick = 0; tick < 300; ++tick) {
-        const qsizetype before = h.server.listbox_gotten.size();
+        const qsizetype before = h.server.state().listbox_gotten.size();
         h.server.computertimerTimer();
-        const qsizetype grown = h.server.listbox_gotten.size() - before;
+        const qsizetype grown = h.server.state().listbox_gotten.size() - before;
         QVERIFY(grown <= 1);
         submissions += static_cast<int>(grown);
     }
     QVERIFY(submissions > 0);
-    QCOMPARE(h.server.seats[2].roundwords, submissions);
-    for (const QByteArray &word : h.server.listbox_gotten) {
-        QVERIFY(word.startsWith(h.server.prefix));
-        if (h.server.wordlength)
-            QCOMPARE(word.size(), h.server.wordlength);
+    QCOMPARE(h.server.seat(2).roundwords, submissions);
+    for (const QByteArray &word : h.server.state().listbox_gotten) {
+        QVERIFY(word.startsWith(h.server.state().prefix));
+        if (h.server.state().wordlength)
+            QCOMPARE(word.size(), h.server.state().wordlength);
     }
     QVERIFY(h.wait([&] { return host->gotwords(2).size() == submissions; }));
-    QCOMPARE(host->gotwords(2), h.server.listbox_gotten);
+    QCOMPARE(host->gotwords(2), h.server.state().listbox_gotten);
 
     // Once the players' clock has run out the computer stops trying.
-    h.server.countdown = 4;
+    h.stepcountdownto(4);
     for (int tick = 0; tick < 200; ++tick)
         h.server.computertimerTimer();
-    QCOMPARE(h.server.seats[2].roundwords, submissions);
+    QCOMPARE(h.server.seat(2).roundwords, submissions);
 }
 
 void TestServerComputer::computerFindsOnlyFittingEntries()
 {
     ServerHarness h;
-    const StarterWords &words = h.server.listbox_words;
+    const StarterWords &words = h.server.starterwords();
     QVERIFY(words.count() > 5000);
     QByteArrayList all;
     for (qsizetype i = 0; i < words.count(); ++i)
@@ -139,8 +149,8 @@ void TestServerComputer::computerNotWhileSeat2Held()
     QVERIFY(host);
     Random::seed(3);
     QVERIFY(h.startGame(host, 5, 60, 0, true));
-    h.server.prefix = h.server.prefix.left(1);
-    QVERIFY(h.server.computertimer->isActive());
+    oneLetterPrefix(h.server);
+    QVERIFY(h.server.computertimer().isActive());
 
     // A client takes seat 2 during the round: the computer stops at its next tick.
     TestClient *second = h.join("P2");
@@ -148,15 +158,14 @@ void TestServerComputer::computerNotWhileSeat2Held()
     QCOMPARE(second->seat(), 2);
     for (int tick = 0; tick < 200; ++tick)
         h.server.computertimerTimer();
-    QCOMPARE(h.server.seats[2].roundwords, 0);
-    QVERIFY(h.server.listbox_gotten.isEmpty());
+    QCOMPARE(h.server.seat(2).roundwords, 0);
+    QVERIFY(h.server.state().listbox_gotten.isEmpty());
 
     // At the next round start the computer is not started at all.
     h.server.endtheround();
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QVERIFY(h.server.roundon);
-    QVERIFY(!h.server.computertimer->isActive());
+    h.runout();
+    QVERIFY(h.server.state().roundon);
+    QVERIFY(!h.server.computertimer().isActive());
 }
 
 void TestServerComputer::computerHiddenWordsStillScore()
@@ -166,13 +175,12 @@ void TestServerComputer::computerHiddenWordsStillScore()
     QVERIFY(host);
     Random::seed(21);
     QVERIFY(h.startGame(host, 5, 60, 0, false));
-    h.server.prefix = h.server.prefix.left(1);
+    oneLetterPrefix(h.server);
     for (int tick = 0; tick < 100; ++tick)
         h.server.computertimerTimer();
-    const int letters = h.server.seats[2].roundletters;
+    const int letters = h.server.seat(2).roundletters;
     QVERIFY(letters > 0);
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     QVERIFY(h.wait([&] { return !host->withCommand(Cmd::endround).isEmpty(); }));
     QVERIFY(host->withCommand(Cmd::gotword).isEmpty());
     const QList<Msg::SeatScore> scores =
@@ -190,35 +198,32 @@ void TestServerComputer::personTakingComputerSeatStartsFromZero()
     QVERIFY(host);
     Random::seed(5);
     QVERIFY(h.startGame(host, 5, 60, 0, true));
-    h.server.prefix = h.server.prefix.left(1);
+    oneLetterPrefix(h.server);
     for (int tick = 0; tick < 100; ++tick)
         h.server.computertimerTimer();
-    QVERIFY(h.server.seats[2].roundletters > 0);
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QVERIFY(h.server.seats[2].score > 0);
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QVERIFY(h.server.roundon);
+    QVERIFY(h.server.seat(2).roundletters > 0);
+    h.runout();
+    QVERIFY(h.server.seat(2).score > 0);
+    h.runout();
+    QVERIFY(h.server.state().roundon);
     for (int tick = 0; tick < 100; ++tick)
         h.server.computertimerTimer();
-    QVERIFY(h.server.seats[2].roundletters > 0);
-    const QList<QByteArray> computerwords = h.server.listbox_gotten;
+    QVERIFY(h.server.seat(2).roundletters > 0);
+    const QList<QByteArray> computerwords = h.server.state().listbox_gotten;
 
     // A person takes seat 2 in the middle of the second round.
     TestClient *person = h.join("P2");
     QVERIFY(person);
     QCOMPARE(person->seat(), 2);
-    QCOMPARE(h.server.seats[2].score, 0);
-    QCOMPARE(h.server.seats[2].gamewords, 0);
-    QCOMPARE(h.server.seats[2].roundwords, 0);
-    QCOMPARE(h.server.seats[2].roundletters, 0);
+    QCOMPARE(h.server.seat(2).score, 0);
+    QCOMPARE(h.server.seat(2).gamewords, 0);
+    QCOMPARE(h.server.seat(2).roundwords, 0);
+    QCOMPARE(h.server.seat(2).roundletters, 0);
     // The words the computer found stay found for this round.
-    QCOMPARE(h.server.listbox_gotten, computerwords);
+    QCOMPARE(h.server.state().listbox_gotten, computerwords);
 
     host->clearReceived();
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     QVERIFY(h.wait([&] { return !host->withCommand(Cmd::endround).isEmpty(); }));
     const QList<Msg::SeatScore> scores =
         Msg::readEndround(splitMessage(host->withCommand(Cmd::endround).first()).body);
@@ -236,16 +241,17 @@ void TestServerComputer::seat2HeldFromTheStartKeepsItsPoints()
     TestClient *first = h.join("P2");
     QVERIFY(host && first);
     QVERIFY(h.startGame(host, 5, 60, 0, true));
-    QVERIFY(!h.server.computertimer->isActive());
-    h.server.seats[2].score = 17;
-    h.server.seats[2].gamewords = 4;
+    QVERIFY(!h.server.computertimer().isActive());
+    StagedGame totals;
+    totals.totals = {{2, 17, 4}};
+    h.server.stage(totals);
     first->close();
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
     TestClient *second = h.join("P3");
     QVERIFY(second);
     QCOMPARE(second->seat(), 2);
-    QCOMPARE(h.server.seats[2].score, 17);
-    QCOMPARE(h.server.seats[2].gamewords, 4);
+    QCOMPARE(h.server.seat(2).score, 17);
+    QCOMPARE(h.server.seat(2).gamewords, 4);
 }
 
 void TestServerComputer::botIntervalReadAtRoundStart()
@@ -255,16 +261,15 @@ void TestServerComputer::botIntervalReadAtRoundStart()
     QVERIFY(host);
     h.options.bot = 2000 * 3600;
     QVERIFY(h.startGame(host, 5, 60, 0, true));
-    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
-    QVERIFY(h.server.computertimer->isActive());
+    QCOMPARE(h.server.computertimer().interval(), 2000 * 3600);
+    QVERIFY(h.server.computertimer().isActive());
     h.options.bot = 750 * 3600;
-    QCOMPARE(h.server.computertimer->interval(), 2000 * 3600);
+    QCOMPARE(h.server.computertimer().interval(), 2000 * 3600);
     h.server.endtheround();
-    QVERIFY(!h.server.computertimer->isActive());
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    QCOMPARE(h.server.computertimer->interval(), 750 * 3600);
-    QVERIFY(h.server.computertimer->isActive());
+    QVERIFY(!h.server.computertimer().isActive());
+    h.runout();
+    QCOMPARE(h.server.computertimer().interval(), 750 * 3600);
+    QVERIFY(h.server.computertimer().isActive());
 }
 
 QTEST_GUILESS_MAIN(TestServerComputer)

@@ -44,6 +44,16 @@ int openDescriptors()
         QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
 
+// A round with prefix "BA" and 30 seconds left, set directly.
+void stageRound(TServer &server)
+{
+    StagedGame round;
+    round.roundon = true;
+    round.countdown = 30;
+    round.prefix = QByteArray("BA");
+    server.stage(round);
+}
+
 int connectionObjects(TServer &server)
 {
     int count = 0;
@@ -107,22 +117,22 @@ void TestServerConnections::seatChoice()
     }
     // The lowest free seat is reused; after that the table grows.
     c[1]->close();
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
     QCOMPARE(h.connect()->seat(), 2);
     QCOMPARE(h.connect()->seat(), 5);
     for (int seat = 6; seat <= 9; ++seat)
         QCOMPARE(h.connect()->seat(), seat);
-    QCOMPARE(h.server.seatcount, 9);
+    QCOMPARE(h.server.seatcount(), 9);
 
     TestClient *tenth = h.connect();
     QVERIFY(tenth);
     QVERIFY(h.wait([&] { return tenth->peerClosed(); }));
     QCOMPARE(tenth->received(), QList<QByteArray>{"CMD_full+"});
-    QCOMPARE(h.server.seatcount, 9);
-    QVERIFY(!h.server.seats[10].connected);
-    QVERIFY(!h.server.seats[10].sock);
+    QCOMPARE(h.server.seatcount(), 9);
+    QVERIFY(!h.server.seat(10).connected);
+    QVERIFY(!h.server.seat(10).sock);
     for (int seat = 1; seat <= 9; ++seat)
-        QVERIFY(h.server.seats[seat].connected);
+        QVERIFY(h.server.seat(seat).connected);
 }
 
 void TestServerConnections::loginOrder_data()
@@ -158,7 +168,7 @@ void TestServerConnections::loginOrder()
     cy->clearReceived();
 
     cy->send(Msg::logininfo(3, version, "Cy"));
-    QVERIFY(h.wait([&] { return h.server.seats[3].loggedin; }));
+    QVERIFY(h.wait([&] { return h.server.seat(3).loggedin; }));
     QVERIFY(h.barrier(ann));
 
     const bool wrong = version != kVersionText;
@@ -175,7 +185,7 @@ void TestServerConnections::loginOrder()
         stats.lengthCode = 4;
         stats.round = 1;
         stats.length = 4;
-        stats.prefix = h.server.prefix;
+        stats.prefix = h.server.state().prefix;
         stats.remaining = 60 + 4 - 5;
         for (int seat = 1; seat <= 6; ++seat)
             stats.totals.append({seat, 0});
@@ -188,8 +198,8 @@ void TestServerConnections::loginOrder()
         toHost.append(text(Msg::havewrongversion("Cy")));
     QCOMPARE(withoutBarriers(ann), toHost);
     QCOMPARE(withoutBarriers(bob), QList<QByteArray>{text(Msg::newplayerinfo(3, "Cy"))});
-    QCOMPARE(h.server.seats[3].name, QByteArray("Cy"));
-    QVERIFY(h.server.seats[3].connected);
+    QCOMPARE(h.server.seat(3).name, QByteArray("Cy"));
+    QVERIFY(h.server.seat(3).connected);
 }
 
 void TestServerConnections::chatRelay()
@@ -248,13 +258,13 @@ void TestServerConnections::kick()
     c[fromSeat - 1]->send(message);
     if (removed) {
         QVERIFY(h.wait([&] { return c[removed - 1]->peerClosed(); }));
-        QVERIFY(!h.server.seats[removed].connected);
-        QVERIFY(h.server.seats[removed].name.isEmpty());
+        QVERIFY(!h.server.seat(removed).connected);
+        QVERIFY(h.server.seat(removed).name.isEmpty());
     }
     QVERIFY(h.barrier(c[fromSeat - 1]));
     for (int seat = 1; seat <= 4; ++seat) {
         const bool gone = seat == removed;
-        QCOMPARE(h.server.seats[seat].connected, !gone);
+        QCOMPARE(h.server.seat(seat).connected, !gone);
         QCOMPARE(c[seat - 1]->peerClosed(), gone);
         int departures = static_cast<int>(c[seat - 1]->withCommand(Cmd::playerdisconnected).size());
         if (gone)
@@ -274,23 +284,24 @@ void TestServerConnections::peerCloseFreesSeatOnce()
     TestClient *ann = h.join("Ann");
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
-    h.server.seats[2].score = 17;
-    h.server.seats[2].gamewords = 4;
+    StagedGame totals;
+    totals.totals = {{2, 17, 4}};
+    h.server.stage(totals);
 
     bob->close();
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
              QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
-    QVERIFY(h.server.seats[2].name.isEmpty());
-    QVERIFY(!h.server.seats[2].sock);
+    QVERIFY(h.server.seat(2).name.isEmpty());
+    QVERIFY(!h.server.seat(2).sock);
 
     // The newcomer at the same seat inherits what the leaver left.
     TestClient *cy = h.join("Cy");
     QVERIFY(cy);
     QCOMPARE(cy->seat(), 2);
-    QCOMPARE(h.server.seats[2].score, 17);
-    QCOMPARE(h.server.seats[2].gamewords, 4);
+    QCOMPARE(h.server.seat(2).score, 17);
+    QCOMPARE(h.server.seat(2).gamewords, 4);
 }
 
 void TestServerConnections::resetFreesSeat()
@@ -300,7 +311,7 @@ void TestServerConnections::resetFreesSeat()
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
     bob->reset();
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
              QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
@@ -334,9 +345,9 @@ void TestServerConnections::brokenConnectionReports()
     TestClient *ann = h.join("Ann");
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
-    TSock *conn = h.server.seats[2].sock;
+    TSock *conn = h.server.seat(2).sock;
     guarded([&] { conn->OnInfo(conn, static_cast<TSocketInfo>(kind), report); });
-    QCOMPARE(!h.server.seats[2].connected, frees);
+    QCOMPARE(!h.server.seat(2).connected, frees);
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected).size(), frees ? 1 : 0);
     if (frees)
@@ -350,17 +361,17 @@ void TestServerConnections::loginTimeout()
     TestClient *idle = h.connect();
     QVERIFY(ann && idle);
     QCOMPARE(idle->seat(), 2);
-    const qint64 seated = h.server.seats[2].seatedat;
+    const qint64 seated = h.server.seat(2).seatedat;
 
     h.server.checklogins(seated + 29999);
-    QVERIFY(h.server.seats[2].connected);
+    QVERIFY(h.server.seat(2).connected);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("did not log in in time"));
     h.server.checklogins(seated + 30000);
-    QVERIFY(!h.server.seats[2].connected);
+    QVERIFY(!h.server.seat(2).connected);
     QVERIFY(h.wait([&] { return idle->peerClosed(); }));
     // A player who logged in is never timed out.
-    h.server.checklogins(h.server.seats[1].seatedat + 3600 * 1000);
-    QVERIFY(h.server.seats[1].connected);
+    h.server.checklogins(h.server.seat(1).seatedat + 3600 * 1000);
+    QVERIFY(h.server.seat(1).connected);
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
              QList<QByteArray>{text(Msg::playerdisconnected(2, ""))});
@@ -372,9 +383,9 @@ void TestServerConnections::loginForFreedSeatIgnored()
     TestClient *ann = h.join("Ann");
     QVERIFY(ann);
     h.server.receivedlogininfo("5+1.0.3+Ghost");
-    QVERIFY(!h.server.seats[5].connected);
-    QVERIFY(h.server.seats[5].name.isEmpty());
-    QCOMPARE(h.server.seatcount, 1);
+    QVERIFY(!h.server.seat(5).connected);
+    QVERIFY(h.server.seat(5).name.isEmpty());
+    QCOMPARE(h.server.seatcount(), 1);
     QVERIFY(h.barrier(ann));
     QCOMPARE(withoutBarriers(ann),
              (QList<QByteArray>{"CMD_sendlogininfo+1", text(Msg::newplayerinfo(1, "Ann"))}));
@@ -403,9 +414,7 @@ void TestServerConnections::seatsOutOfRangeIgnored()
     ServerHarness h;
     TestClient *ann = h.join("Ann");
     QVERIFY(ann);
-    h.server.roundon = true;
-    h.server.countdown = 30;
-    h.server.prefix = "BA";
+    stageRound(h.server);
     if (handler == "login")
         h.server.receivedlogininfo(body);
     else if (handler == "chat")
@@ -418,9 +427,9 @@ void TestServerConnections::seatsOutOfRangeIgnored()
         h.server.sendword(body);
     else
         h.server.giveup(body);
-    QVERIFY(h.server.listbox_gotten.isEmpty());
-    QVERIFY(h.server.roundon);
-    QVERIFY(h.server.seats[1].connected);
+    QVERIFY(h.server.state().listbox_gotten.isEmpty());
+    QVERIFY(h.server.state().roundon);
+    QVERIFY(h.server.seat(1).connected);
     QVERIFY(h.barrier(ann));
     QCOMPARE(withoutBarriers(ann).size(), 2);
 }
@@ -443,9 +452,7 @@ void TestServerConnections::spokenForAnotherSeatIgnored()
     TestClient *ann = h.join("Ann");
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
-    h.server.roundon = true;
-    h.server.countdown = 30;
-    h.server.prefix = "BA";
+    stageRound(h.server);
     ann->clearReceived();
     bob->clearReceived();
 
@@ -453,11 +460,11 @@ void TestServerConnections::spokenForAnotherSeatIgnored()
     QVERIFY(h.barrier(bob));
     QCOMPARE(withoutBarriers(ann), QList<QByteArray>{});
     QCOMPARE(withoutBarriers(bob), QList<QByteArray>{});
-    QCOMPARE(h.server.seats[1].name, QByteArray("Ann"));
-    QVERIFY(h.server.seats[1].connected);
-    QVERIFY(!h.server.seats[1].gaveup);
-    QVERIFY(h.server.listbox_gotten.isEmpty());
-    QVERIFY(h.server.roundon);
+    QCOMPARE(h.server.seat(1).name, QByteArray("Ann"));
+    QVERIFY(h.server.seat(1).connected);
+    QVERIFY(!h.server.seat(1).gaveup);
+    QVERIFY(h.server.state().listbox_gotten.isEmpty());
+    QVERIFY(h.server.state().roundon);
 }
 
 void TestServerConnections::startgameOnlyFromHost()
@@ -468,12 +475,12 @@ void TestServerConnections::startgameOnlyFromHost()
     QVERIFY(ann && bob);
     bob->send(Msg::startgameRequest("Bob", 3, 30, 0, true));
     QVERIFY(h.barrier(bob));
-    QVERIFY(!h.server.gameon);
+    QVERIFY(!h.server.state().gameon);
     QVERIFY(ann->withCommand(Cmd::startgame).isEmpty());
 
     ann->send(Msg::startgameRequest("Ann", 3, 30, 0, true));
     QVERIFY(h.wait([&] { return !bob->withCommand(Cmd::startround).isEmpty(); }));
-    QVERIFY(h.server.gameon);
+    QVERIFY(h.server.state().gameon);
     QCOMPARE(bob->withCommand(Cmd::startgame), QList<QByteArray>{"CMD_startgame+Ann+3+30+0+"});
 }
 
@@ -495,9 +502,9 @@ void TestServerConnections::badNumbersDropped()
     QVERIFY(withoutBarriers(ann).isEmpty());
     QVERIFY(shown_.isEmpty());
     // A game type that is not a number stops the game start after its first step.
-    QVERIFY(h.server.gameon);
-    QVERIFY(!h.server.roundtimer->isActive());
-    QCOMPARE(h.server.round, 0);
+    QVERIFY(h.server.state().gameon);
+    QVERIFY(!h.server.roundtimer().isActive());
+    QCOMPARE(h.server.state().round, 0);
 }
 
 void TestServerConnections::unfinishedTailKeptAndCapped()
@@ -508,18 +515,18 @@ void TestServerConnections::unfinishedTailKeptAndCapped()
     QVERIFY(ann && bob);
 
     ann->send("CMD_chat+1+hel");
-    QVERIFY(h.wait([&] { return h.server.seats[1].framer.tailSize() > 0; }));
+    QVERIFY(h.wait([&] { return h.server.seat(1).framer.tailSize() > 0; }));
     ann->send("lo|clRed\xFF");
     QVERIFY(h.wait([&] { return bob->received().contains("CMD_chat+Ann chats: hello|clRed"); }));
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("over the size limit"));
     bob->send(QByteArray(Framer::kMaxTail + 1024, 'a'));
     QVERIFY(h.wait([&] { return bob->peerClosed(); }));
-    QVERIFY(!h.server.seats[2].connected);
+    QVERIFY(!h.server.seat(2).connected);
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected),
              QList<QByteArray>{text(Msg::playerdisconnected(2, "Bob"))});
-    QVERIFY(h.server.seats[1].connected);
+    QVERIFY(h.server.seat(1).connected);
 }
 
 // The server takes one message per tick for all connections together, so
@@ -532,23 +539,23 @@ void TestServerConnections::junkAndFloodsKeptOutOfTheQueue()
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
     QVERIFY(h.barrier(ann));
-    h.server.socktimer->stop();
+    h.server.stepqueuebyhand(true);
 
     QByteArray junk;
     for (int i = 0; i < 1000; ++i)
         junk += QByteArray("noise") + QByteArray::number(i) + kTerminator + kTerminator;
     bob->send(junk + "CMD_chat+2+hi|clRed" + kTerminator);
-    QVERIFY(h.wait([&] { return h.server.receivedlist.size() == 1; }));
-    QVERIFY(h.server.seats[2].connected);
+    QVERIFY(h.wait([&] { return h.server.queuelength() == 1; }));
+    QVERIFY(h.server.seat(2).connected);
 
     QByteArray flood;
     for (int i = 0; i <= TServer::kMaxQueuedPerSeat; ++i)
         flood += Msg::chat(2, "spam", "clRed");
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("faster than they are handled"));
     bob->send(flood);
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
-    QVERIFY(h.server.seats[1].connected);
-    h.server.socktimer->start();
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
+    QVERIFY(h.server.seat(1).connected);
+    h.server.stepqueuebyhand(false);
 }
 
 // An idle host must not wake every 10 ms: the queue timer stops on an empty
@@ -559,11 +566,11 @@ void TestServerConnections::queueTimerRestsWhileIdle()
     TestClient *ann = h.join("Ann");
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
-    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+    QVERIFY(h.wait([&] { return !h.server.socktimer().isActive(); }));
 
     ann->send(Msg::chat(1, "awake", "clRed"));
     QVERIFY(h.wait([&] { return bob->received().contains("CMD_chat+Ann chats: awake|clRed"); }));
-    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+    QVERIFY(h.wait([&] { return !h.server.socktimer().isActive(); }));
 }
 
 void TestServerConnections::burstHandledInArrivalOrder()
@@ -572,7 +579,7 @@ void TestServerConnections::burstHandledInArrivalOrder()
     TestClient *ann = h.join("Ann");
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
-    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+    QVERIFY(h.wait([&] { return !h.server.socktimer().isActive(); }));
     bob->clearReceived();
 
     // Five messages in one write reach the resting queue together: the first
@@ -586,7 +593,7 @@ void TestServerConnections::burstHandledInArrivalOrder()
     for (int i = 1; i <= 5; ++i)
         expected << "CMD_chat+Ann chats: line " + QByteArray::number(i) + "|clRed";
     QCOMPARE(bob->received(), expected);
-    QVERIFY(h.wait([&] { return !h.server.socktimer->isActive(); }));
+    QVERIFY(h.wait([&] { return !h.server.socktimer().isActive(); }));
 }
 
 void TestServerConnections::freedSeatsQueuedMessagesGoWithIt()
@@ -602,18 +609,18 @@ void TestServerConnections::freedSeatsQueuedMessagesGoWithIt()
         burst += Msg::chat(1, "filler", "clRed");
     ann->send(burst);
     bob->send(Msg::chat(2, "left behind", "clRed"));
-    QVERIFY(h.wait([&] { return h.server.seats[2].queued == 1; }));
-    QCOMPARE(h.server.receivedlist.size(), h.server.seats[1].queued + 1);
+    QVERIFY(h.wait([&] { return h.server.seat(2).queued == 1; }));
+    QCOMPARE(h.server.queuelength(), h.server.seat(1).queued + 1);
     bob->close();
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
-    QCOMPARE(h.server.seats[2].queued, 0);
-    QVERIFY(h.server.seats[1].queued > 0);
-    QCOMPARE(h.server.receivedlist.size(), h.server.seats[1].queued);
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
+    QCOMPARE(h.server.seat(2).queued, 0);
+    QVERIFY(h.server.seat(1).queued > 0);
+    QCOMPARE(h.server.queuelength(), h.server.seat(1).queued);
 
     // The newcomer takes seat 2 and is not made the sender of Bob's line.
     TestClient *cid = h.join("Cid");
     QVERIFY(cid);
-    QCOMPARE(h.server.seats[2].name, QByteArray("Cid"));
+    QCOMPARE(h.server.seat(2).name, QByteArray("Cid"));
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->received().count("CMD_chat+Ann chats: filler|clRed"), 150);
     for (const QByteArray &line : ann->received())
@@ -632,7 +639,7 @@ void TestServerConnections::connectionObjectsReleased()
             return client.seat() == 1;
         }));
         client.close();
-        QVERIFY(h.wait([&] { return !h.server.seats[1].connected; }));
+        QVERIFY(h.wait([&] { return !h.server.seat(1).connected; }));
         if (cycle == 9) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             descriptorsAfterWarmUp = openDescriptors();

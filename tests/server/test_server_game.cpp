@@ -20,14 +20,16 @@ QByteArray text(const QByteArray &message)
 // A running round with the given prefix and length rule, set directly.
 void setRound(TServer &server, const QByteArray &prefix, int wordlength)
 {
-    server.gameon = true;
-    server.roundon = true;
-    server.showwords = true;
-    server.prefix = prefix;
-    server.wordlength = wordlength;
-    server.countdown = 30;
-    server.phase = 1;
-    server.listbox_gotten.clear();
+    StagedGame round;
+    round.gameon = true;
+    round.roundon = true;
+    round.showwords = true;
+    round.prefix = prefix;
+    round.wordlength = wordlength;
+    round.countdown = 30;
+    round.phase = 1;
+    round.listbox_gotten = QByteArrayList{};
+    server.stage(round);
 }
 
 // Joins `count` players named P1, P2, ...
@@ -127,7 +129,7 @@ void TestServerGame::lengthCodes()
     QVERIFY(h.wait([&] { return !host->withCommand(Cmd::startround).isEmpty(); }));
     QCOMPARE(host->withCommand(Cmd::startgame),
              QList<QByteArray>{"CMD_startgame+P1+5+60+" + QByteArray::number(code) + "+"});
-    QCOMPARE(h.server.lengthcode, code);
+    QCOMPARE(h.server.state().lengthcode, code);
     const Msg::StartRound start =
         Msg::readStartround(splitMessage(host->withCommand(Cmd::startround).first()).body);
     QCOMPARE(start.round, 1);
@@ -158,10 +160,10 @@ void TestServerGame::unreadableRoundsAndSeconds()
     host->send("CMD_startgame+P1+many+long+0+0+\xFF");
     QVERIFY(h.wait([&] { return !host->withCommand(Cmd::startround).isEmpty(); }));
     QCOMPARE(host->withCommand(Cmd::startgame), QList<QByteArray>{"CMD_startgame+P1+5+60+0+"});
-    QCOMPARE(h.server.rounds, 5);
-    QCOMPARE(h.server.roundtime, 60);
-    QCOMPARE(h.server.countdown, 64);
-    QVERIFY(!h.server.showwords);
+    QCOMPARE(h.server.state().rounds, 5);
+    QCOMPARE(h.server.state().roundtime, 60);
+    QCOMPARE(h.server.state().countdown, 64);
+    QVERIFY(!h.server.state().showwords);
 }
 
 void TestServerGame::refusalReasons_data()
@@ -209,12 +211,14 @@ void TestServerGame::refusalReasons()
     const QList<TestClient *> c = joinPlayers(h, 3);
     QVERIFY(!c.isEmpty());
     setRound(h.server, prefix, wordlength);
-    h.server.listbox_gotten = found;
+    StagedGame foundBefore;
+    foundBefore.listbox_gotten = found;
+    h.server.stage(foundBefore);
 
     QCOMPARE(submit(h, c[2], word), text(answer));
     const bool accepted = answer.startsWith("CMD_gotword");
-    QCOMPARE(h.server.seats[3].roundwords, accepted ? 1 : 0);
-    QCOMPARE(h.server.listbox_gotten.size(), found.size() + (accepted ? 1 : 0));
+    QCOMPARE(h.server.seat(3).roundwords, accepted ? 1 : 0);
+    QCOMPARE(h.server.state().listbox_gotten.size(), found.size() + (accepted ? 1 : 0));
     QVERIFY(h.barrier(c[2]));
     // A refusal goes to the sender only; an accepted word to everyone.
     for (TestClient *other : {c[0], c[1]})
@@ -232,12 +236,12 @@ void TestServerGame::wordsInTurn()
     QCOMPARE(submit(h, c[3], "bat"), text(Msg::notvalid(4, 2)));
     QCOMPARE(submit(h, c[3], "cat"), text(Msg::notvalid(4, 3)));
     // The players' clock has run out, the server's four extra seconds have not.
-    h.server.countdown = 2;
+    h.stepcountdownto(2);
     QCOMPARE(submit(h, c[3], "bats"), text(Msg::gotword(4, "BATS", 4)));
-    QCOMPARE(h.server.seats[3].roundletters, 3);
-    QCOMPARE(h.server.seats[3].gamewords, 1);
-    QCOMPARE(h.server.seats[4].roundletters, 4);
-    QCOMPARE(h.server.listbox_gotten, (QByteArrayList{"BAT", "BATS"}));
+    QCOMPARE(h.server.seat(3).roundletters, 3);
+    QCOMPARE(h.server.seat(3).gamewords, 1);
+    QCOMPARE(h.server.seat(4).roundletters, 4);
+    QCOMPARE(h.server.state().listbox_gotten, (QByteArrayList{"BAT", "BATS"}));
 
     // After the round nothing is judged.
     h.server.endtheround();
@@ -261,15 +265,14 @@ void TestServerGame::paddedWordCountsOnce()
     QCOMPARE(submit(h, c[1], forms.at(0)), text(Msg::gotword(2, "SPA", 3)));
     for (qsizetype i = 1; i < forms.size(); ++i)
         QCOMPARE(submit(h, c[1], forms.at(i)), text(Msg::notvalid(2, 2)));
-    QCOMPARE(h.server.listbox_gotten, QByteArrayList{"SPA"});
-    QCOMPARE(h.server.seats[2].roundletters, 3);
+    QCOMPARE(h.server.state().listbox_gotten, QByteArrayList{"SPA"});
+    QCOMPARE(h.server.seat(2).roundletters, 3);
 
     // Everybody is shown the word once, in its trimmed form.
     QVERIFY(h.barrier(c[1]));
     QCOMPARE(c[0]->gotwords(2), QList<QByteArray>{"SPA"});
 
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     const QByteArray report =
         "CMD_endround+1+0+0+0+0+2+3+1+1+3+3+0+0+0+0+4+0+0+0+0+5+0+0+0+0+6+0+0+0+0";
     QVERIFY(h.wait([&] { return c[0]->received().contains(report); }));
@@ -308,7 +311,7 @@ void TestServerGame::paddedForms()
 
     QCOMPARE(submit(h, c[2], word), text(answer));
     const bool accepted = answer.startsWith("CMD_gotword");
-    QCOMPARE(h.server.seats[3].roundletters, accepted ? 3 : 0);
+    QCOMPARE(h.server.seat(3).roundletters, accepted ? 3 : 0);
 }
 
 void TestServerGame::spyWordsIgnored()
@@ -329,7 +332,7 @@ void TestServerGame::spyWordsIgnored()
     QVERIFY(h.barrier(c[6]));
     QVERIFY(c[6]->withCommand(Cmd::notvalid).isEmpty());
     QVERIFY(c[0]->withCommand(Cmd::gotword).isEmpty());
-    QVERIFY(h.server.listbox_gotten.isEmpty());
+    QVERIFY(h.server.state().listbox_gotten.isEmpty());
 }
 
 void TestServerGame::hiddenWordsGoToFinderOnly()
@@ -339,14 +342,15 @@ void TestServerGame::hiddenWordsGoToFinderOnly()
     QVERIFY(!c.isEmpty());
     QVERIFY(h.startGame(c[0], 5, 60, 0, false));
     setRound(h.server, "BA", 0);
-    h.server.showwords = false;
+    StagedGame hidden;
+    hidden.showwords = false;
+    h.server.stage(hidden);
 
     QCOMPARE(submit(h, c[1], "bat"), text(Msg::gotword(2, "BAT", 3)));
     QVERIFY(h.barrier(c[1]));
     QVERIFY(c[0]->withCommand(Cmd::gotword).isEmpty());
     QVERIFY(c[2]->withCommand(Cmd::gotword).isEmpty());
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     QVERIFY(h.wait([&] { return !c[2]->withCommand(Cmd::endround).isEmpty(); }));
     const QList<Msg::SeatScore> scores =
         Msg::readEndround(splitMessage(c[2]->withCommand(Cmd::endround).first()).body);
@@ -374,18 +378,18 @@ void TestServerGame::giveups()
     const QList<TestClient *> c = joinPlayers(h, 2);
     QVERIFY(!c.isEmpty());
     QVERIFY(h.startGame(c[0], 5, 60, 0, true));
-    h.server.countdown = countdown;
+    h.stepcountdownto(countdown);
     for (int seat : givingUp) {
         c[seat - 1]->send(Msg::giveup(seat));
         QVERIFY(h.barrier(c[seat - 1]));
     }
     QCOMPARE(c[0]->withCommand(Cmd::endround).size(), ends ? 1 : 0);
     QCOMPARE(c[1]->withCommand(Cmd::endround).size(), ends ? 1 : 0);
-    QCOMPARE(h.server.roundon, !ends);
-    QCOMPARE(h.server.phase, ends ? 2 : 1);
-    QVERIFY(h.server.roundtimer->isActive());
+    QCOMPARE(h.server.state().roundon, !ends);
+    QCOMPARE(h.server.state().phase, ends ? 2 : 1);
+    QVERIFY(h.server.roundtimer().isActive());
     if (ends)
-        QCOMPARE(h.server.countdown, 12);
+        QCOMPARE(h.server.state().countdown, 12);
 }
 
 void TestServerGame::giveupWithoutClosingPlusDropped()
@@ -401,10 +405,10 @@ void TestServerGame::giveupWithoutClosingPlusDropped()
         c[seat - 1]->send("CMD_giveup+" + QByteArray::number(seat) + '\xFF');
         QVERIFY(h.barrier(c[seat - 1]));
     }
-    QVERIFY(h.server.roundon);
-    QCOMPARE(h.server.phase, 1);
+    QVERIFY(h.server.state().roundon);
+    QCOMPARE(h.server.state().phase, 1);
     QVERIFY(c[0]->withCommand(Cmd::endround).isEmpty());
-    QVERIFY(!h.server.seats[1].gaveup && !h.server.seats[2].gaveup);
+    QVERIFY(!h.server.seat(1).gaveup && !h.server.seat(2).gaveup);
 }
 
 void TestServerGame::giveupDuringPause()
@@ -414,14 +418,14 @@ void TestServerGame::giveupDuringPause()
     QVERIFY(!c.isEmpty());
     QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     h.server.endtheround();
-    h.server.countdown = 10;
+    h.stepcountdownto(10);
     c[0]->send(Msg::giveup(1));
     c[1]->send(Msg::giveup(2));
     QVERIFY(h.barrier(c[0]));
     QVERIFY(h.barrier(c[1]));
     QCOMPARE(c[0]->withCommand(Cmd::endround).size(), 1);
-    QCOMPARE(h.server.phase, 2);
-    QCOMPARE(h.server.countdown, 10);
+    QCOMPARE(h.server.state().phase, 2);
+    QCOMPARE(h.server.state().countdown, 10);
 }
 
 void TestServerGame::departedPlayerDoesNotHoldRound()
@@ -431,13 +435,13 @@ void TestServerGame::departedPlayerDoesNotHoldRound()
     QVERIFY(!c.isEmpty());
     QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     c[2]->reset();
-    QVERIFY(h.wait([&] { return !h.server.seats[3].connected; }));
+    QVERIFY(h.wait([&] { return !h.server.seat(3).connected; }));
     c[1]->close();
-    QVERIFY(h.wait([&] { return !h.server.seats[2].connected; }));
+    QVERIFY(h.wait([&] { return !h.server.seat(2).connected; }));
     // Seat 2 is now the computer's; it does not hold the round open either.
     c[0]->send(Msg::giveup(1));
     QVERIFY(h.wait([&] { return !c[0]->withCommand(Cmd::endround).isEmpty(); }));
-    QVERIFY(!h.server.roundon);
+    QVERIFY(!h.server.state().roundon);
 }
 
 void TestServerGame::endroundReport()
@@ -450,21 +454,18 @@ void TestServerGame::endroundReport()
     QCOMPARE(submit(h, c[0], "bat"), text(Msg::gotword(1, "BAT", 3)));
     QCOMPARE(submit(h, c[0], "bats"), text(Msg::gotword(1, "BATS", 4)));
     QCOMPARE(submit(h, c[1], "ban"), text(Msg::gotword(2, "BAN", 3)));
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     const QByteArray first =
         "CMD_endround+1+7+2+2+7+2+3+1+1+3+3+0+0+0+0+4+0+0+0+0+5+0+0+0+0+6+0+0+0+0";
     QVERIFY(h.wait([&] { return c[1]->received().contains(first); }));
     QCOMPARE(splitMessage(first).body.split('+').size(), 30);
 
     // Next round: totals and game words carry on, round numbers start again.
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
     setRound(h.server, "CA", 0);
     QCOMPARE(submit(h, c[1], "cat"), text(Msg::gotword(2, "CAT", 3)));
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
     const QByteArray second =
         "CMD_endround+1+7+2+0+0+2+6+2+1+3+3+0+0+0+0+4+0+0+0+0+5+0+0+0+0+6+0+0+0+0";
     QVERIFY(h.wait([&] { return c[0]->received().contains(second); }));
@@ -492,24 +493,25 @@ void TestServerGame::winner()
     QVERIFY(!c.isEmpty());
     QVERIFY(h.startGame(c[0], 5, 60, 0, true));
     h.server.endtheround();
-    h.server.round = 5;
+    StagedGame lastRound;
+    lastRound.round = 5;
     for (int seat = 1; seat <= 6; ++seat)
-        h.server.seats[seat].score = totals[seat - 1];
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+        lastRound.totals.append({seat, totals[seat - 1], h.server.seat(seat).gamewords});
+    h.server.stage(lastRound);
+    h.runout();
     if (best) {
         QVERIFY(h.wait([&] { return !c[1]->withCommand(Cmd::winner).isEmpty(); }));
         QCOMPARE(c[1]->withCommand(Cmd::winner), QList<QByteArray>{text(Msg::winner(best))});
-        QVERIFY(!h.server.gameon);
-        QVERIFY(!h.server.roundon);
-        QVERIFY(!h.server.roundtimer->isActive());
-        QVERIFY(!h.server.computertimer->isActive());
+        QVERIFY(!h.server.state().gameon);
+        QVERIFY(!h.server.state().roundon);
+        QVERIFY(!h.server.roundtimer().isActive());
+        QVERIFY(!h.server.computertimer().isActive());
         QCOMPARE(c[1]->withCommand(Cmd::startround).size(), 1);
     } else {
         QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
         QVERIFY(c[1]->withCommand(Cmd::startround).last().startsWith("CMD_startround+6+60+"));
-        QVERIFY(h.server.gameon);
-        QVERIFY(h.server.roundon);
+        QVERIFY(h.server.state().gameon);
+        QVERIFY(h.server.state().roundon);
         QVERIFY(c[1]->withCommand(Cmd::winner).isEmpty());
     }
 }
@@ -523,22 +525,18 @@ void TestServerGame::tieBreakRound()
     setRound(h.server, "BA", 0);
     QCOMPARE(submit(h, c[0], "bat"), text(Msg::gotword(1, "BAT", 3)));
     QCOMPARE(submit(h, c[1], "ban"), text(Msg::gotword(2, "BAN", 3)));
-    h.server.countdown = 1;
-    h.server.roundtimerTimer(); // end of round 1: 3 to 3
-    h.server.countdown = 1;
-    h.server.roundtimerTimer(); // after the pause: a tie-break round
+    h.runout(); // end of round 1: 3 to 3
+    h.runout(); // after the pause: a tie-break round
     QVERIFY(h.wait([&] { return c[0]->withCommand(Cmd::startround).size() == 2; }));
     QVERIFY(c[0]->withCommand(Cmd::startround).last().startsWith("CMD_startround+2+30+"));
     setRound(h.server, "CA", 0);
     QCOMPARE(submit(h, c[1], "cat"), text(Msg::gotword(2, "CAT", 3)));
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
-    h.server.countdown = 1;
-    h.server.roundtimerTimer();
+    h.runout();
+    h.runout();
     QVERIFY(h.wait([&] { return !c[0]->withCommand(Cmd::winner).isEmpty(); }));
     QCOMPARE(c[0]->withCommand(Cmd::winner), QList<QByteArray>{"CMD_winner+2+"});
     QCOMPARE(c[0]->withCommand(Cmd::startround).size(), 2);
-    QVERIFY(!h.server.gameon);
+    QVERIFY(!h.server.state().gameon);
 }
 
 void TestServerGame::pause_data()
@@ -562,16 +560,16 @@ void TestServerGame::pause()
     QVERIFY(h.startGame(c[0], 5, 30, 0, true));
     for (int second = 0; second < 33; ++second)
         h.server.roundtimerTimer();
-    QVERIFY(h.server.roundon);
+    QVERIFY(h.server.state().roundon);
     h.server.roundtimerTimer(); // the 34th second ends the round
-    QVERIFY(!h.server.roundon);
-    QCOMPARE(h.server.countdown, pause);
+    QVERIFY(!h.server.state().roundon);
+    QCOMPARE(h.server.state().countdown, pause);
     for (int second = 1; second < pause; ++second)
         h.server.roundtimerTimer();
-    QVERIFY(!h.server.roundon);
+    QVERIFY(!h.server.state().roundon);
     h.server.roundtimerTimer();
-    QVERIFY(h.server.roundon);
-    QCOMPARE(h.server.round, 2);
+    QVERIFY(h.server.state().roundon);
+    QCOMPARE(h.server.state().round, 2);
     QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
 }
 
@@ -584,18 +582,18 @@ void TestServerGame::restartDuringGame()
     setRound(h.server, "BA", 0);
     QCOMPARE(submit(h, c[1], "bat"), text(Msg::gotword(2, "BAT", 3)));
     h.server.endtheround();
-    QCOMPARE(h.server.seats[2].score, 3);
+    QCOMPARE(h.server.seat(2).score, 3);
 
     c[0]->send(Msg::startgameRequest("P1", 2, 45, 1, true));
     QVERIFY(h.wait([&] { return c[1]->withCommand(Cmd::startround).size() == 2; }));
     QCOMPARE(c[1]->withCommand(Cmd::startgame).last(), QByteArray("CMD_startgame+P1+2+45+3+"));
     QVERIFY(c[1]->withCommand(Cmd::startround).last().startsWith("CMD_startround+1+45+3+"));
-    QCOMPARE(h.server.seats[2].score, 0);
-    QCOMPARE(h.server.seats[2].gamewords, 0);
-    QCOMPARE(h.server.round, 1);
-    QCOMPARE(h.server.phase, 1);
-    QCOMPARE(h.server.countdown, 49);
-    QVERIFY(h.server.roundon);
+    QCOMPARE(h.server.seat(2).score, 0);
+    QCOMPARE(h.server.seat(2).gamewords, 0);
+    QCOMPARE(h.server.state().round, 1);
+    QCOMPARE(h.server.state().phase, 1);
+    QCOMPARE(h.server.state().countdown, 49);
+    QVERIFY(h.server.state().roundon);
 }
 
 void TestServerGame::prefixListAtGameStart_data()
@@ -611,36 +609,44 @@ void TestServerGame::prefixListAtGameStart()
     QFETCH(int, used);
     QFETCH(int, after);
     ServerHarness h;
+    QByteArrayList usedPrefixes;
     for (int i = 0; i < used; ++i)
-        h.server.listbox_prefix.append("ZZ" + QByteArray::number(i));
+        usedPrefixes.append("ZZ" + QByteArray::number(i));
+    StagedGame staged;
+    staged.listbox_prefix = usedPrefixes;
+    h.server.stage(staged);
     h.server.startgame("P1+5+60+0+1+");
-    QCOMPARE(h.server.listbox_prefix.size(), after);
-    QCOMPARE(h.server.listbox_prefix.last(), h.server.prefix);
+    QCOMPARE(h.server.state().listbox_prefix.size(), after);
+    QCOMPARE(h.server.state().listbox_prefix.last(), h.server.state().prefix);
 }
 
 void TestServerGame::prefixDrawBounded()
 {
     ServerHarness h;
     h.server.startgame("P1+30+60+1+1+");
-    QCOMPARE(h.server.lengthcode, 3);
-    QByteArrayList seen{h.server.prefix};
+    QCOMPARE(h.server.state().lengthcode, 3);
+    QByteArrayList seen{h.server.state().prefix};
     // Fewer than 26 letters begin the three-letter words: the used prefixes run
     // out, are forgotten, and the game goes on.
     for (int round = 2; round <= 30; ++round) {
         h.server.starttheround();
-        QCOMPARE(h.server.round, round);
-        QCOMPARE(h.server.prefix.size(), 1);
-        QCOMPARE(h.server.starterword.size(), 3);
-        QCOMPARE(h.server.listbox_prefix.last(), h.server.prefix);
-        QCOMPARE(h.server.listbox_prefix.count(h.server.prefix), 1);
-        seen.append(h.server.prefix);
+        QCOMPARE(h.server.state().round, round);
+        QCOMPARE(h.server.state().prefix.size(), 1);
+        QCOMPARE(h.server.state().starterword.size(), 3);
+        QCOMPARE(h.server.state().listbox_prefix.last(), h.server.state().prefix);
+        QCOMPARE(h.server.state().listbox_prefix.count(h.server.state().prefix), 1);
+        seen.append(h.server.state().prefix);
     }
-    QVERIFY(h.server.listbox_prefix.size() < seen.size());
+    QVERIFY(h.server.state().listbox_prefix.size() < seen.size());
 
+    QByteArrayList everyLetter = h.server.state().listbox_prefix;
     for (char letter = 'A'; letter <= 'Z'; ++letter)
-        h.server.listbox_prefix.append(QByteArray(1, letter));
+        everyLetter.append(QByteArray(1, letter));
+    StagedGame allUsed;
+    allUsed.listbox_prefix = everyLetter;
+    h.server.stage(allUsed);
     h.server.starttheround();
-    QCOMPARE(h.server.listbox_prefix, QByteArrayList{h.server.prefix});
+    QCOMPARE(h.server.state().listbox_prefix, QByteArrayList{h.server.state().prefix});
 }
 
 QTEST_GUILESS_MAIN(TestServerGame)

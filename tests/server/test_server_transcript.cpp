@@ -130,20 +130,20 @@ bool TestServerTranscript::play(TestClient *from, const QByteArray &message)
     if (!h_->deliver(from, message))
         return false;
     h_->server.socktimerTimer();
-    return h_->server.receivedlist.isEmpty();
+    return h_->server.queuelength() == 0;
 }
 
 QByteArrayList TestServerTranscript::fitting(int count) const
 {
     const TServer &server = h_->server;
     QByteArrayList words;
-    for (qsizetype i = 0; i < server.listbox_words.count() && words.size() < count; ++i) {
-        const QByteArray word = upperLetters(server.listbox_words.at(i));
-        if (!word.startsWith(server.prefix) || words.contains(word))
+    for (qsizetype i = 0; i < server.starterwords().count() && words.size() < count; ++i) {
+        const QByteArray word = upperLetters(server.starterwords().at(i));
+        if (!word.startsWith(server.state().prefix) || words.contains(word))
             continue;
-        if (server.wordlength && word.size() != server.wordlength)
+        if (server.state().wordlength && word.size() != server.state().wordlength)
             continue;
-        if (server.spell->IsWord(QString::fromLatin1(word)))
+        if (server.dictionary().IsWord(QString::fromLatin1(word)))
             words.append(word);
     }
     return words;
@@ -153,7 +153,7 @@ void TestServerTranscript::wholeGame()
 {
     ServerHarness h;
     h_ = &h;
-    h.server.socktimer->stop();
+    h.server.stepqueuebyhand(true);
     Random::seed(20240611);
 
     TestClient *ann = h.connect();
@@ -170,7 +170,7 @@ void TestServerTranscript::wholeGame()
             return ann->withCommand(Cmd::startround).size() == round &&
                    bob->withCommand(Cmd::startround).size() == round;
         }));
-        QVERIFY(h.server.roundon);
+        QVERIFY(h.server.state().roundon);
         const QByteArrayList words = fitting(3);
         QVERIFY(!words.isEmpty());
         // Ann finds the first word, Bob tries it too and then finds another,
@@ -181,17 +181,17 @@ void TestServerTranscript::wholeGame()
             QVERIFY(play(bob, Msg::sendword(2, words[1].toLower())));
         if (words.size() > 2)
             QVERIFY(play(ann, Msg::sendword(1, words[2])));
-        QVERIFY(play(ann, Msg::sendword(1, h.server.prefix + "QXZ")));
+        QVERIFY(play(ann, Msg::sendword(1, h.server.state().prefix + "QXZ")));
         QVERIFY(play(ann, Msg::giveup(1)));
-        QVERIFY(h.server.roundon);
+        QVERIFY(h.server.state().roundon);
         QVERIFY(play(bob, Msg::giveup(2)));
-        QVERIFY(!h.server.roundon);
+        QVERIFY(!h.server.state().roundon);
 
-        const int pause = h.server.countdown;
+        const int pause = h.server.state().countdown;
         QCOMPARE(pause, 12);
         for (int second = 0; second < pause; ++second)
             h.server.roundtimerTimer();
-        if (!h.server.gameon)
+        if (!h.server.state().gameon)
             break;
     }
     QVERIFY(h.wait([&] {
