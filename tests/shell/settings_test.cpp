@@ -10,6 +10,7 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
+#include "net/servermessage.h"
 #include "net/tsock.h"
 #include "testfiles.h"
 
@@ -177,7 +178,7 @@ void SettingsTest::makeWindow()
 void SettingsTest::login()
 {
     chat_->state.myseat = 3;
-    guarded([this] { chat_->dispatcher->newplayerinfo("3+Ann"); });
+    guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+3+Ann")); });
 }
 
 QString SettingsTest::probe(const QString &what) const
