@@ -14,6 +14,7 @@
 #include "client/inisettings.h"
 #include "client/tchat.h"
 #include "common/errors.h"
+#include "common/files.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
@@ -21,11 +22,11 @@
 #include "widgets/gameupdown.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace {
 // Kept until the process ends: Qt's own statics are gone before static
@@ -42,18 +43,16 @@ void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 
 void writeFile(const QString &path, const uint8_t *data, size_t size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!writeWholeFile(path, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))))
         std::abort();
-    file.write(reinterpret_cast<const char *>(data), qint64(size));
 }
 
 QByteArray readFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> bytes = readWholeFile(path);
+    if (!bytes)
         std::abort();
-    return file.readAll();
+    return *bytes;
 }
 
 // ProfileFile alone: every key answers, and a written key reads back.

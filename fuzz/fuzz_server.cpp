@@ -16,8 +16,9 @@
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "common/random.h"
-#include "loopbackpeer.h"
 #include "server/tserver.h"
+
+#include "rawclient.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,6 +44,13 @@ QCoreApplication *app = nullptr;
 std::unique_ptr<QTemporaryDir> folder;
 
 void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// Runs Qt's event loop until nothing more is pending (bounded).
+void pumpEvents()
+{
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 int seatOfPeerCount(const TServer &server)
 {
@@ -121,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TServer &server = *started;
     const quint16 port = server.Sock1()->localPort();
     const int count = 1 + data[0] % kMaxPeers;
-    std::array<LoopbackPeer, kMaxPeers> peers;
+    std::array<RawClient, kMaxPeers> peers;
     // One at a time, so that the first peer always gets the first seat.
     for (int i = 0; i < count; ++i) {
         peers[i].connectTo(port);
@@ -135,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t at = 1;
     while (at < size) {
         const uint8_t head = data[at++];
-        LoopbackPeer &peer = peers[head % count];
+        RawClient &peer = peers[head % count];
         switch ((head >> 2) % 4) {
         case 2:
             guarded([&] { server.roundtimerTimer(); });
@@ -145,18 +153,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         default: {
             const size_t length = at < size ? std::min<size_t>(data[at++], size - at) : 0;
-            peer.write(QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(length)));
+            peer.send(QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(length)));
             at += length;
             settle(server);
             break;
         }
         }
         drainQueue(server);
-        for (LoopbackPeer &p : peers)
+        for (RawClient &p : peers)
             p.drain();
     }
 
-    for (LoopbackPeer &p : peers)
+    for (RawClient &p : peers)
         p.close();
     for (int round = 0; round < 50 && seatOfPeerCount(server) > 0; ++round)
         pumpEvents();

@@ -10,10 +10,11 @@
 //   interval-ms: time between two sends, spread over the six players (default 25)
 
 #include "common/messagebox.h"
-#include "net/framing.h"
 #include "net/messages.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
+
+#include "rawclient.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,20 +22,14 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <optional>
 #include <poll.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -43,82 +38,18 @@ constexpr int kClients = 9;
 constexpr int kPlayers = 6;
 constexpr int kWaitMs = 10000;
 
-// One raw client: a non-blocking socket and the messages cut from its bytes.
-struct RawClient {
-    int fd = -1;
-    int seat = 0;
-    Framer framer;
-    std::vector<QByteArray> inbox;
-
-    ~RawClient()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    bool connectTo(quint16 port)
-    {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(port);
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0)
-            return false;
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        return true;
-    }
-    void send(const QByteArray &bytes) const
-    {
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n =
-                ::send(fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
-            if (n > 0)
-                done += n;
-            else if (n < 0 && errno != EAGAIN && errno != EINTR)
-                return;
-        }
-    }
-    void read()
-    {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                return;
-            for (QByteArray &text : framer.feed(QByteArray(buffer, qsizetype(n))))
-                inbox.push_back(std::move(text));
-        }
-    }
-};
-
 // Waits up to ms for bytes on any client and reads them.
 void pollClients(std::vector<std::unique_ptr<RawClient>> &clients, int ms)
 {
     std::vector<pollfd> fds;
     for (const auto &c : clients)
-        fds.push_back({c->fd, POLLIN, 0});
+        fds.push_back({c->fd(), POLLIN, 0});
     if (::poll(fds.data(), fds.size(), ms) <= 0)
         return;
     for (size_t i = 0; i < fds.size(); ++i) {
         if (fds[i].revents)
-            clients[i]->read();
+            clients[i]->poll();
     }
-}
-
-// Takes the first message of the client's inbox that matches.
-template <typename Match> std::optional<QByteArray> takeMessage(RawClient &client, Match match)
-{
-    for (auto it = client.inbox.begin(); it != client.inbox.end(); ++it) {
-        if (match(*it)) {
-            QByteArray text = *it;
-            client.inbox.erase(it);
-            return text;
-        }
-    }
-    return std::nullopt;
 }
 
 template <typename Match>
@@ -127,7 +58,7 @@ std::optional<QByteArray> waitMessage(std::vector<std::unique_ptr<RawClient>> &c
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(kWaitMs);
     while (Clock::now() < deadline) {
-        if (auto text = takeMessage(client, match))
+        if (auto text = client.take(match))
             return text;
         pollClients(clients, 5);
     }
@@ -181,7 +112,7 @@ Figures measure(std::vector<std::unique_ptr<RawClient>> &clients, int samples, i
             if (pending[p].waiting)
                 ++f.lost;
             RawClient &c = *clients[p];
-            c.send(Msg::sendword(c.seat, words[size_t(sent) % words.size()]));
+            c.send(Msg::sendword(c.seat(), words[size_t(sent) % words.size()]));
             pending[p] = {Clock::now(), true};
             ++sent;
         }
@@ -191,8 +122,8 @@ Figures measure(std::vector<std::unique_ptr<RawClient>> &clients, int samples, i
             if (!pending[p].waiting)
                 continue;
             bool gotIt = false;
-            if (auto text = takeMessage(
-                    *clients[p], [&](const QByteArray &t) { return isAnswer(*clients[p], t); })) {
+            if (auto text = clients[p]->take(
+                    [&](const QByteArray &t) { return isAnswer(*clients[p], t); })) {
                 gotIt = true;
                 if (text->startsWith(Cmd::gotword))
                     ++f.accepted;
@@ -208,7 +139,7 @@ Figures measure(std::vector<std::unique_ptr<RawClient>> &clients, int samples, i
         }
         // Broadcasts to the watching seats are read and dropped.
         for (int s = kPlayers; s < kClients; ++s)
-            clients[s]->inbox.clear();
+            clients[s]->clearReceived();
     }
     for (const Pending &p : pending)
         f.lost += p.waiting ? 1 : 0;
@@ -267,11 +198,10 @@ void runClients(quint16 echoPort, quint16 gamePort, int samples, int intervalMs,
             status = 1;
             return;
         }
-        c->seat = Msg::readSendlogininfo(splitMessage(*login).body);
-        c->send(Msg::logininfo(c->seat, "1.0.3", "Bench" + QByteArray::number(c->seat)));
+        c->send(Msg::logininfo(c->seat(), "1.0.3", "Bench" + QByteArray::number(c->seat())));
     }
     std::sort(clients.begin(), clients.end(),
-              [](const auto &a, const auto &b) { return a->seat < b->seat; });
+              [](const auto &a, const auto &b) { return a->seat() < b->seat(); });
     clients[0]->send(Msg::startgameRequest("Bench1", 100, 600, 0, true));
     const auto start = waitMessage(
         clients, *clients[0], [](const QByteArray &t) { return t.startsWith(Cmd::startround); });
@@ -284,12 +214,12 @@ void runClients(quint16 echoPort, quint16 gamePort, int samples, int intervalMs,
     words = candidateWords(listFile, round.prefix);
     std::printf("round prefix %s, %zu candidate words\n", round.prefix.constData(), words.size());
     for (auto &c : clients)
-        c->inbox.clear();
+        c->clearReceived();
     const Figures game =
         measure(clients, samples, intervalMs, words, [](RawClient &c, const QByteArray &t) {
             const SplitMessage m = splitMessage(t);
             if (m.command == Cmd::gotword)
-                return Msg::readGotword(m.body).seat == c.seat;
+                return Msg::readGotword(m.body).seat == c.seat();
             return m.command == Cmd::notvalid;
         });
     report("TServer", game);

@@ -261,9 +261,8 @@ void ChatPane::setPhrase(int n, const QString &text)
                                                       : text);
 }
 
-void ChatPane::chatrecieved(const QByteArray &body)
+void ChatPane::chatrecieved(const Msg::RelayedLine &relayed)
 {
-    const Msg::RelayedLine relayed = Msg::readRelayed(body);
     std::optional<QColor> colour;
     if (relayed.hasColour)
         colour = textToQColor(QString::fromLatin1(relayed.colour));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/messages.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -53,9 +55,9 @@ public:
     void b_phrase1Click(int n);
     // Ends the phrase buttons' rest.
     void phrasepauseTimer();
-    // "CMD_chat" and "CMD_action" from the server: the line and, after its first
-    // "|", the sender's colour text (red when missing or unreadable).
-    void chatrecieved(const QByteArray &body);
+    // "CMD_chat" and "CMD_action" from the server: the line in the sender's
+    // colour (red when missing or unreadable).
+    void chatrecieved(const Msg::RelayedLine &relayed);
     // Writes one line into the pane: the head up to its first ":" bold, the
     // rest plain, both in colour (an invalid colour is the pane's text colour).
     void addlinetochat(const QString &text, const QColor &colour);

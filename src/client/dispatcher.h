@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/framing.h"
+#include "net/servermessage.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -9,15 +10,16 @@
 
 class ChatPane;
 class GameCommands;
+class GameModel;
 class QTimer;
-class SeatRows;
 class Tspylist;
 struct ClientState;
 
 // The client's half of the connection: cuts the bytes from the server into
-// messages, queues them in receivedlist, and on each tick of Timer1 hands the
-// oldest one to its handler. It logs in, keeps the seat rows and the spy list
-// up to date, and passes the game messages and sounds to the game view.
+// messages, queues them in receivedlist, and on each tick of Timer1 decodes
+// the oldest one once and applies it to the game model. It logs in, writes
+// the arrivals and departures into the chat pane, keeps the spy list, and
+// handles the chat lines, version warnings and "Game is full" itself.
 class Dispatcher : public QObject {
 public:
     // Hooks into the main window.
@@ -28,16 +30,14 @@ public:
         std::function<void()> closeWindow;
         // Reads the settings file, once the server confirmed our own login.
         std::function<void()> loadSettings;
-        // Sees every received text first (the game model's feed).
-        std::function<void(const QByteArray &)> received;
     };
 
-    Dispatcher(ClientState &state, SeatRows &rows, ChatPane &chat, Hooks hooks,
+    Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, Hooks hooks,
                QObject *parent = nullptr);
 
     // Where the spies are listed (may be set after creation).
     void setSpyList(Tspylist *spylist);
-    // Where the game messages and sounds go; without one they are dropped.
+    // Where the sounds go; without one they are dropped.
     void setGameView(GameCommands *view);
 
     // Bytes arrived on the connection: cut them at the terminator and queue the
@@ -46,15 +46,15 @@ public:
     // True when a peer sent more than the framer keeps without a terminator.
     bool overflowed() const;
     // Handles the oldest queued message (nothing when the queue is empty) and
-    // stops Timer1 once the queue is drained.
+    // stops Timer1 once the queue is drained. A number that does not convert
+    // raises EConvertError and the message changes nothing.
     void processsocktimer();
     // Handles every queued message at once, oldest first; the connection
     // closed, and what the server said before closing must still be heard.
     void drain();
+    // Handles one decoded message.
+    void handle(const ServerMessage &message);
 
-    void sendloginfo(const QByteArray &body);
-    void newplayerinfo(const QByteArray &body);
-    void playerdisconnected(const QByteArray &body);
     // Asks the server to remove a seat; only the logged-in host can.
     void kicking(int seat);
 
@@ -67,11 +67,14 @@ public:
     QTimer *Timer1 = nullptr;
 
 private:
-    void dispatch(const QByteArray &command, const QByteArray &body);
+    void sendloginfo(const Msg::SendLoginInfo &login);
+    void playerArrived(int seat, const QString &name);
+    void playerLeft(const QString &shown, bool announce);
+    void spyLeft(int seat, const QString &name);
     void playsounds(const QString &name);
 
     ClientState &state_;
-    SeatRows &rows_;
+    GameModel &model_;
     ChatPane &chat_;
     Hooks hooks_;
     Framer framer_;

@@ -104,10 +104,8 @@ void GameBoard::buildInfo()
     addLabel(nullptr, QStringLiteral("Word Length:"), QRect(6, 38, 92, 16), 9, false, kCaption);
     label_round =
         addLabel("label_round", QStringLiteral("0 of 5"), QRect(98, 4, 66, 16), 9, true, kValue);
-    setTag(label_round, 5);
     label_timeperturn = addLabel("label_timeperturn", QStringLiteral("60 secs"),
                                  QRect(98, 21, 66, 16), 9, true, kValue);
-    setTag(label_timeperturn, 60);
     label_numletters = addLabel("label_numletters", QStringLiteral("3 Letters"),
                                 QRect(98, 38, 66, 16), 9, true, kValue);
 
@@ -124,7 +122,6 @@ void GameBoard::buildInfo()
     // countdown text share the row left of the start button.
     label_status = addLabel("label_status", QStringLiteral("Welcome to Lexiclash"),
                             QRect(6, 56, 220, 20), 10, true, kValue);
-    setTag(label_status, 0);
     label_timer = addLabel("label_timer", QStringLiteral("Time: 0:00"), QRect(224, 56, 80, 20), 10,
                            true, QColor(224, 227, 157), Qt::AlignRight | Qt::AlignVCenter);
 
@@ -135,7 +132,6 @@ void GameBoard::buildInfo()
         "background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffe27a, stop:1 #e08a00);"
         "border-radius: 3px;"));
     image_timer->setGeometry(kBarTrack.x(), kBarTrack.y(), 0, kBarTrack.height());
-    setTag(image_timer, 0);
 }
 
 void GameBoard::buildEntry()

@@ -130,6 +130,17 @@ QLabel *GameScorePanels::winnerImage(int seat) const
     return findChild<QLabel *>(QStringLiteral("image_winner") + QString::number(seat));
 }
 
+void GameScorePanels::showPanel(int seat, const SeatPanel &shown)
+{
+    if (seat < 1 || seat > kPanels)
+        return;
+    scoreLabel(seat, 0)->setText(shown.name);
+    scoreLabel(seat, 1)->setText(QString::number(shown.roundWords));
+    scoreLabel(seat, 2)->setText(QString::number(shown.roundPoints));
+    scoreLabel(seat, 3)->setText(QString::number(shown.gameWords));
+    scoreLabel(seat, 4)->setText(QString::number(shown.total));
+}
+
 void GameScorePanels::paintEvent(QPaintEvent *)
 {
     // A dark veil keeps the panels readable over whatever lies beneath.

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "model/gamerecord.h"
+
 class QFrame;
 class QLabel;
 
@@ -24,6 +26,8 @@ public:
     QLabel *scoreLabel(int seat, int field) const;
     // The seat's winner picture; nullptr outside 1 to 6.
     QLabel *winnerImage(int seat) const;
+    // Shows a seat's panel numbers and name; nothing outside 1 to 6.
+    void showPanel(int seat, const SeatPanel &panel);
 
     QLabel *label_starter = nullptr;
 

@@ -5,10 +5,10 @@
 #include "client/gameboard.h"
 #include "client/gamescorepanels.h"
 #include "client/seatcolours.h"
-#include "client/seatrows.h"
 #include "client/soundplayer.h"
 #include "common/guard.h"
 #include "common/intconv.h"
+#include "model/gamemodel.h"
 #include "net/messages.h"
 #include "tally/tallyrecorder.h"
 #include "tally/tallytable.h"
@@ -24,7 +24,6 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QTimer>
 
 namespace {
 
@@ -49,25 +48,41 @@ void setTextColour(QLabel *label, const QColor &colour)
 
 } // namespace
 
-GameView::GameView(ClientState &state, SeatRows &rows, ChatMenus &menus, QWidget *area,
-                   QPushButton *button_start, Hooks hooks, QObject *parent)
+GameView::GameView(const ClientState &state, const GameModel &model, ChatMenus &menus,
+                   QWidget *area, QPushButton *button_start, Hooks hooks, QObject *parent)
     : QObject(parent)
     , state_(state)
-    , rows_(rows)
+    , model_(model)
     , menus_(menus)
     , hooks_(std::move(hooks))
 {
     board_ = new GameBoard(area, button_start);
     sounds_ = new SoundPlayer(this);
 
-    turntime = new QTimer(this);
-    turntime->setObjectName(QStringLiteral("turntime"));
-    turntime->setInterval(1000);
-    connect(turntime, &QTimer::timeout, this, [this] { guarded([this] { turntimeTimer(); }); });
-
     board_->edit_word->installEventFilter(this);
     connect(board_->button_igiveup, &QAbstractButton::clicked, this,
             [this] { guarded([this] { button_igiveupClick(); }); });
+    follow();
+}
+
+void GameView::follow()
+{
+    const GameModel *m = &model_;
+    connect(m, &GameModel::gameStarted, this, &GameView::gameStarted);
+    connect(m, &GameModel::optionsChanged, this, &GameView::showGameOptions);
+    connect(m, &GameModel::roundStarted, this, &GameView::roundStarted);
+    connect(m, &GameModel::gameLoaded, this, &GameView::showRound);
+    connect(m, &GameModel::phaseChanged, this, &GameView::showPhase);
+    connect(m, &GameModel::wordsCleared, board_->memo_wordlist, &QTextEdit::clear);
+    connect(m, &GameModel::wordFound, this, &GameView::wordFound);
+    connect(m, &GameModel::wordRefused, this, &GameView::wordRefused);
+    connect(m, &GameModel::scoresChanged, this, &GameView::showScores);
+    connect(m, &GameModel::scoresShownChanged, this, &GameView::showScoresShown);
+    connect(m, &GameModel::gameOver, this, &GameView::gameOver);
+    connect(m, &GameModel::countdownStarted, this, &GameView::showclock);
+    connect(m, &GameModel::countdownTicked, this, &GameView::countdownTicked);
+    connect(m, &GameModel::countdownExpired, this, &GameView::countdownExpired);
+    connect(m, &GameModel::countdownStopped, this, &GameView::countdownStopped);
 }
 
 void GameView::setTally(TallyRecorder *tally)
@@ -77,45 +92,10 @@ void GameView::setTally(TallyRecorder *tally)
         tally_->setLoadChecklistHandler([this] { loadchecklist(); });
 }
 
-bool GameView::turnActive() const
-{
-    return tagOf(board_->label_status) == 1;
-}
-
 int GameView::pixelsPerSecond() const
 {
-    return tagOf(board_->image_timer);
-}
-
-void GameView::setTurnActive(bool active)
-{
-    setTag(board_->label_status, active ? 1 : 0);
-}
-
-QLabel *GameView::scoreRow(int seat) const
-{
-    return rows_.score(seat);
-}
-
-QString GameView::seatName(int seat) const
-{
-    const QLabel *row = rows_.playername(seat);
-    return row ? row->text() : QString();
-}
-
-void GameView::clearall()
-{
-    GameScorePanels *panels = board_->panel_scores;
-    for (int seat = 1; seat <= state_.numseats && seat <= SeatRows::kRows; ++seat) {
-        rows_.score(seat)->setText(QStringLiteral("0"));
-        rows_.last(seat)->clear();
-        panels->winnerImage(seat)->hide();
-        for (int field = 1; field <= 4; ++field)
-            panels->scoreLabel(seat, field)->setText(QStringLiteral("0"));
-    }
-    hideEntry();
-    board_->edit_word->clear();
-    board_->memo_wordlist->clear();
+    const int seconds = model_.barSeconds();
+    return seconds > 0 ? kBarPixels / seconds : 0;
 }
 
 void GameView::hideEntry()
@@ -126,43 +106,77 @@ void GameView::hideEntry()
     board_->image_error->hide();
 }
 
-void GameView::showGameOptions(int rounds, int seconds, int lengthCode)
+void GameView::showGameOptions()
 {
-    setTag(board_->label_timeperturn, seconds);
-    board_->label_timeperturn->setText(QString::number(seconds) + " secs");
-    // Long rounds keep the bar as it was; a round of no seconds has no bar to scale.
-    if (seconds > 0 && seconds < kBarPixels)
-        setTag(board_->image_timer, kBarPixels / seconds);
+    board_->label_timeperturn->setText(QString::number(model_.seconds()) + " secs");
+    const int lengthCode = model_.lengthCode();
     if (lengthCode == 0)
         board_->label_numletters->setText(QStringLiteral("No Limit"));
     else if (lengthCode == 8)
         board_->label_numletters->setText(QStringLiteral("Random"));
     else
         board_->label_numletters->setText(QString::number(lengthCode) + " Letters");
-    setTag(board_->label_round, rounds);
 }
 
-void GameView::showRoundRequirements(int length, const QByteArray &prefix)
+void GameView::showRound()
 {
-    board_->label_word1->setText(lengthText(length));
-    board_->label_word2->setText(QString::fromUtf8(prefix));
+    board_->label_round->setText(QString::number(model_.round()) + QStringLiteral(" of ") +
+                                 QString::number(model_.rounds()));
+    board_->label_word1->setText(lengthText(model_.roundLength()));
+    board_->label_word2->setText(model_.prefix());
 }
 
-void GameView::startthegame(const QByteArray &body)
+void GameView::roundStarted()
 {
-    const Msg::StartGame game = Msg::readStartgame(body);
+    board_->panel_scores->label_starter->setText(QStringLiteral("Starter Word: ") +
+                                                 model_.starter());
+    showRound();
+}
+
+void GameView::gameStarted(const QString &starter)
+{
     board_->panel_scores->hide();
     board_->button_start->hide();
-    setTurnActive(false);
-    timeleft = 0;
-    clearall();
-    showGameOptions(game.rounds, game.seconds, game.lengthCode);
-    board_->label_round->setText(QStringLiteral("0 of ") + QString::number(game.rounds));
+    for (int seat = 1; seat <= GameScorePanels::kPanels; ++seat)
+        board_->panel_scores->winnerImage(seat)->hide();
+    hideEntry();
+    board_->edit_word->clear();
+    board_->label_round->setText(QStringLiteral("0 of ") + QString::number(model_.rounds()));
     if (hooks_.info)
-        hooks_.info(QString::fromUtf8(game.name) + QStringLiteral(" has started a game."));
-    QLabel *second = rows_.playername(2);
-    if (second && second->text() == SeatRows::kWaiting)
-        second->setText(QStringLiteral("Klot"));
+        hooks_.info(starter + QStringLiteral(" has started a game."));
+}
+
+void GameView::showPhase()
+{
+    switch (model_.phase()) {
+    case GameModel::Phase::Welcome:
+        return;
+    case GameModel::Phase::OwnTurn:
+        beginOwnTurn();
+        return;
+    case GameModel::Phase::Watching:
+        board_->label_status->setText(model_.name(model_.watchedSeat()),
+                                      QStringLiteral("'s turn."));
+        board_->image_full->show();
+        return;
+    case GameModel::Phase::WaitForNextRound:
+        board_->label_status->setText(QStringLiteral("Please wait for next round.."));
+        return;
+    case GameModel::Phase::TimeUp:
+        playsounds(QStringLiteral("timeup"));
+        board_->label_status->setText(QStringLiteral("Please Wait.."));
+        if (hooks_.windowActive && hooks_.windowActive() && hooks_.focusChat)
+            hooks_.focusChat();
+        return;
+    case GameModel::Phase::PostingScores:
+        board_->label_status->setText(QStringLiteral("Posting Scores.. Please Wait."));
+        hideEntry();
+        board_->edit_word->clear();
+        return;
+    case GameModel::Phase::GameOver:
+        board_->label_status->setText(QStringLiteral("Game Over!"));
+        return;
+    }
 }
 
 void GameView::beginOwnTurn()
@@ -178,84 +192,29 @@ void GameView::beginOwnTurn()
         board_->edit_word->setFocus();
 }
 
-void GameView::watchTurn(int seat)
+void GameView::countdownTicked()
 {
-    board_->label_status->setText(seatName(seat), QStringLiteral("'s turn."));
-    board_->image_full->show();
-}
-
-void GameView::startround(const QByteArray &body)
-{
-    const Msg::StartRound round = Msg::readStartround(body);
-    board_->panel_scores->hide();
-    turnseat = round.seat;
-    board_->panel_scores->label_starter->setText(QStringLiteral("Starter Word: ") +
-                                                 QString::fromUtf8(round.starter.toUpper()));
-    board_->label_round->setText(QString::number(round.round) + QStringLiteral(" of ") +
-                                 QString::number(tagOf(board_->label_round)));
-    showRoundRequirements(round.length, round.prefix);
-    if (turnseat == state_.myseat)
-        beginOwnTurn();
-    else
-        watchTurn(turnseat);
-    setTurnActive(true);
-    board_->memo_wordlist->clear();
-    startclock(round.seconds);
-}
-
-void GameView::loadstats(const QByteArray &body)
-{
-    const Msg::LoadStats stats = Msg::readLoadstats(body);
-    if (stats.seat != state_.myseat)
-        return;
-    for (const auto &[seat, total] : stats.totals) {
-        if (QLabel *row = scoreRow(seat))
-            row->setText(QString::number(total));
-    }
-    showGameOptions(stats.rounds, stats.seconds, stats.lengthCode);
-    board_->label_round->setText(QString::number(stats.round) + QStringLiteral(" of ") +
-                                 QString::number(stats.rounds));
-    showRoundRequirements(stats.length, stats.prefix);
-    if (stats.remaining <= 9) {
-        board_->label_status->setText(QStringLiteral("Please wait for next round.."));
-        return;
-    }
-    if (state_.myseat > state_.numseats) {
-        // A spy that arrives mid-round has not been told a seat yet; spies
-        // always watch seat 1, so name that player.
-        watchTurn(turnseat >= 1 ? turnseat : 1);
-    } else {
-        beginOwnTurn();
-        turnseat = state_.myseat;
-    }
-    setTurnActive(true);
-    startclock(stats.remaining);
-}
-
-void GameView::turntimeTimer()
-{
-    --timeleft;
-    if (timeleft > 0) {
-        showclock();
-        if (timeleft == 20 || timeleft == 15 || timeleft <= 10)
-            playsounds(QStringLiteral("time"));
-        return;
-    }
-    timeleft = 0;
-    if (turnActive()) {
-        playsounds(QStringLiteral("timeup"));
-        board_->label_status->setText(QStringLiteral("Please Wait.."));
-        setTurnActive(false);
-        if (hooks_.windowActive && hooks_.windowActive() && hooks_.focusChat)
-            hooks_.focusChat();
-    }
     showclock();
-    turnseat = 0;
+    const int timeleft = model_.timeleft();
+    if (timeleft == 20 || timeleft == 15 || timeleft <= 10)
+        playsounds(QStringLiteral("time"));
+}
+
+void GameView::countdownExpired()
+{
+    showclock();
     hideEntry();
+}
+
+void GameView::countdownStopped()
+{
+    setTextColour(board_->label_timer, kTimerNormal);
+    showclock();
 }
 
 void GameView::showclock()
 {
+    const int timeleft = model_.timeleft();
     if (timeleft <= 0) {
         board_->label_timer->setText(QStringLiteral("Time: 0:00"));
         board_->image_timer->resize(0, board_->image_timer->height());
@@ -270,22 +229,6 @@ void GameView::showclock()
                                  QString::number(seconds));
 }
 
-void GameView::startclock(int seconds)
-{
-    timeleft = seconds;
-    // The new round's time shows at once, not after the first second.
-    showclock();
-    turntime->start();
-}
-
-void GameView::stopclock()
-{
-    turntime->stop();
-    timeleft = 0;
-    setTextColour(board_->label_timer, kTimerNormal);
-    showclock();
-}
-
 bool GameView::edit_wordKeyDown(QKeyEvent *event)
 {
     board_->image_error->hide();
@@ -294,34 +237,24 @@ bool GameView::edit_wordKeyDown(QKeyEvent *event)
 
 void GameView::edit_wordKeyPress()
 {
-    if (turnseat == state_.myseat && state_.loggedin && hooks_.send)
-        hooks_.send(Msg::sendword(state_.myseat, board_->edit_word->text().trimmed().toUtf8()));
+    if (model_.canSendWords() && hooks_.send)
+        hooks_.send(Msg::sendword(model_.mySeat(), board_->edit_word->text().trimmed().toUtf8()));
     board_->edit_word->clear();
 }
 
-void GameView::notvalid(const QByteArray &body)
+void GameView::wordRefused(int reason)
 {
-    const Msg::NotValid refusal = Msg::readNotvalid(body);
-    if (refusal.seat != state_.myseat)
-        return;
-    if (board_->drawError(refusal.reason))
+    if (board_->drawError(reason))
         board_->image_error->show();
     playsounds(QStringLiteral("error1"));
 }
 
-void GameView::gotword(const QByteArray &body)
+void GameView::wordFound(int seat, const QString &word, int points)
 {
-    const Msg::GotWord found = Msg::readGotword(body);
-    QLabel *last = rows_.last(found.seat);
-    // The server only reports words of player seats; anything else has no row.
-    if (!last)
-        return;
-    const QString word = QString::fromUtf8(found.word);
-    addtowordlist(QString::number(found.length) + QStringLiteral(" : ") + word +
-                      QStringLiteral(" : ") + seatName(found.seat),
-                  found.seat);
-    last->setText(word);
-    if (found.seat == state_.myseat) {
+    addtowordlist(QString::number(points) + QStringLiteral(" : ") + word + QStringLiteral(" : ") +
+                      model_.name(seat),
+                  seat);
+    if (seat == model_.mySeat()) {
         playsounds(QStringLiteral("goodwordme"));
         if (tally_)
             tally_->addtomineincrease(4);
@@ -343,72 +276,51 @@ void GameView::addtowordlist(const QString &text, int seat)
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
 }
 
-void GameView::endround(const QByteArray &body)
+void GameView::showScores()
 {
-    const QList<Msg::SeatScore> scores = Msg::readEndround(body);
-    GameScorePanels *panels = board_->panel_scores;
-    for (const Msg::SeatScore &score : scores) {
-        QLabel *row = scoreRow(score.seat);
-        if (!row)
-            continue;
-        row->setText(QString::number(score.total));
-        setTag(row, score.total);
-        panels->scoreLabel(score.seat, 0)->setText(seatName(score.seat));
-        panels->scoreLabel(score.seat, 1)->setText(QString::number(score.roundWords));
-        panels->scoreLabel(score.seat, 2)->setText(QString::number(score.roundPoints));
-        panels->scoreLabel(score.seat, 3)->setText(QString::number(score.gameWords));
-        panels->scoreLabel(score.seat, 4)->setText(QString::number(score.total));
-    }
-
-    setTurnActive(false);
-    // The round is over, also when it ended early: its clock and warnings stop.
-    stopclock();
-    board_->label_status->setText(QStringLiteral("Posting Scores.. Please Wait."));
-    hideEntry();
-    board_->edit_word->clear();
-    panels->show();
-    panels->raise();
-
-    int leader = 1;
-    for (int seat = 2; seat <= SeatRows::kRows; ++seat) {
-        if (tagOf(scoreRow(seat)) > tagOf(scoreRow(leader)) && seatName(seat) != SeatRows::kWaiting)
-            leader = seat;
-    }
-    rows_.last(leader)->setText(QStringLiteral("LEADER!"));
+    for (int seat = 1; seat <= GameScorePanels::kPanels; ++seat)
+        board_->panel_scores->showPanel(seat, model_.panel(seat));
 }
 
-void GameView::winner(const QByteArray &body)
+void GameView::showScoresShown(bool shown)
 {
-    const int seat = Msg::readWinner(body);
-    const QLabel *winnerRow = rows_.playername(seat);
-    if (!winnerRow)
+    GameScorePanels *panels = board_->panel_scores;
+    if (!shown) {
+        panels->hide();
         return;
-    const QString name = winnerRow->text();
-    stopclock();
+    }
+    panels->show();
+    panels->raise();
+}
+
+void GameView::gameOver(int seat)
+{
     playsounds(QStringLiteral("gameover"));
-    board_->label_status->setText(QStringLiteral("Game Over!"));
     if (hooks_.info)
-        hooks_.info(name + QStringLiteral(" has Won the Game!"));
+        hooks_.info(model_.name(seat) + QStringLiteral(" has Won the Game!"));
     board_->panel_scores->winnerImage(seat)->show();
     if (state_.hosting)
         board_->button_start->show();
+    recordGame(seat);
+}
 
+void GameView::recordGame(int seat)
+{
     // Only a player's own copy records the game; a spy's watches.
-    if (!tally_ || !TallyTable::countsGame(state_.myseat, state_.numseats))
+    const int own = model_.mySeat();
+    if (!tally_ || !TallyTable::countsGame(own, GameModel::kPlayerSeats))
         return;
-    const QString own = scoreRow(state_.myseat)->text();
-    int ownTotal = 0;
+    const int ownTotal = model_.total(own);
     int best = 0;
-    if (tryStrToInt(own.toUtf8(), ownTotal) &&
-        tryStrToInt(tally_->mylabel_3Text().toUtf8(), best) && ownTotal > best)
-        tally_->addtomineset(3, own);
-    tally_->addgame(seat == state_.myseat ? QStringLiteral("addtomine") : name);
+    if (tryStrToInt(tally_->mylabel_3Text().toUtf8(), best) && ownTotal > best)
+        tally_->addtomineset(3, QString::number(ownTotal));
+    tally_->addgame(seat == own ? QStringLiteral("addtomine") : model_.name(seat));
 }
 
 void GameView::button_igiveupClick()
 {
-    if (state_.loggedin && hooks_.send)
-        hooks_.send(Msg::giveup(state_.myseat));
+    if (model_.loggedIn() && hooks_.send)
+        hooks_.send(Msg::giveup(model_.mySeat()));
 }
 
 void GameView::playsounds(const QString &name)
@@ -422,11 +334,10 @@ void GameView::loadchecklist()
     if (!tally_)
         return;
     QStringList names;
-    for (int seat = 1; seat <= state_.numseats && seat <= SeatRows::kRows; ++seat) {
-        const QString name = seatName(seat);
-        if (seat == state_.myseat || name == SeatRows::kWaiting)
+    for (int seat = 1; seat <= GameModel::kPlayerSeats; ++seat) {
+        if (seat == model_.mySeat() || !model_.occupied(seat))
             continue;
-        names << name;
+        names << model_.name(seat);
     }
     tally_->setPlayersInGame(names);
 }

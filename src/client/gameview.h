@@ -8,19 +8,18 @@
 
 class ChatMenus;
 class GameBoard;
+class GameModel;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
-class QTimer;
-class SeatRows;
 class SoundPlayer;
 class TallyRecorder;
 struct ClientState;
 
-// The game view: shows what the server tells about the game on the board
-// (GameBoard), keeps the local countdown, sends the player's words and
-// give-ups, plays the game's sounds and reports results to the tally window.
-// The server decides everything; the view only shows and asks.
+// The game view: shows what the game model says on the board (GameBoard),
+// sends the player's words and give-ups, plays the game's sounds and reports
+// results to the tally window. The server decides everything and the model
+// keeps it; the view only shows and asks.
 class GameView : public QObject, public GameCommands {
     Q_OBJECT
 public:
@@ -37,32 +36,20 @@ public:
     };
 
     // Builds the board in `area` (the main window's panel_game), taking over
-    // the main window's button_start.
-    GameView(ClientState &state, SeatRows &rows, ChatMenus &menus, QWidget *area,
+    // the main window's button_start, and follows `model`.
+    GameView(const ClientState &state, const GameModel &model, ChatMenus &menus, QWidget *area,
              QPushButton *button_start, Hooks hooks, QObject *parent = nullptr);
 
     // The tally window that records this player's results (may be set later).
     void setTally(TallyRecorder *tally);
 
-    // --- GameCommands: the game messages, each with its body ---
-    void startthegame(const QByteArray &body) override;
-    void startround(const QByteArray &body) override;
-    void winner(const QByteArray &body) override;
-    void endround(const QByteArray &body) override;
-    void notvalid(const QByteArray &body) override;
-    void gotword(const QByteArray &body) override;
-    void loadstats(const QByteArray &body) override;
     // Plays the named sound when "Play Sounds" is ticked.
     void playsounds(const QString &name) override;
     // Fills the tally window's "Players In Current Game" with the other players.
     void loadchecklist() override;
 
-    // Empties scores, last words, panels and word list; hides the entry box.
-    void clearall();
     // Appends a line to the word list in the seat's colour (black for other numbers).
     void addtowordlist(const QString &text, int seat);
-    // One second of the countdown (turntime).
-    void turntimeTimer();
     // A key went down in the word field: hides the refusal banner. True when
     // the key was Enter, which is then consumed by edit_wordKeyPress.
     bool edit_wordKeyDown(QKeyEvent *event);
@@ -72,39 +59,37 @@ public:
     // "I GIVE UP": asks the server to end this player's round.
     void button_igiveupClick();
 
-    // The turn-active flag (the tag of label_status).
-    bool turnActive() const;
-    // The bar's pixels per second (the tag of image_timer).
+    // The countdown bar's pixels per second of the game's round length.
     int pixelsPerSecond() const;
 
     GameBoard *board() const { return board_; }
     SoundPlayer *sounds() const { return sounds_; }
 
-    // The seat that may enter words; 0 before the first round and after the countdown.
-    int turnseat = 0;
-    // Seconds left in the local countdown.
-    int timeleft = 0;
-    // The countdown; runs from a round start until the round ends or runs out.
-    QTimer *turntime = nullptr;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setTurnActive(bool active);
-    void showGameOptions(int rounds, int seconds, int lengthCode);
-    void showRoundRequirements(int length, const QByteArray &prefix);
+    void follow();
+    void gameStarted(const QString &starter);
+    void showGameOptions();
+    void showRound();
+    void roundStarted();
+    void showPhase();
     void beginOwnTurn();
-    void watchTurn(int seat);
+    void wordFound(int seat, const QString &word, int points);
+    void wordRefused(int reason);
+    void showScores();
+    void showScoresShown(bool shown);
+    void gameOver(int seat);
+    void recordGame(int seat);
+    void countdownTicked();
+    void countdownExpired();
+    void countdownStopped();
     void hideEntry();
     void showclock();
-    void startclock(int seconds);
-    void stopclock();
-    QString seatName(int seat) const;
-    QLabel *scoreRow(int seat) const;
 
-    ClientState &state_;
-    SeatRows &rows_;
+    const ClientState &state_;
+    const GameModel &model_;
     ChatMenus &menus_;
     Hooks hooks_;
     GameBoard *board_ = nullptr;

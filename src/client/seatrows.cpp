@@ -5,13 +5,12 @@
 #include "common/guard.h"
 #include "widgets/elidinglabel.h"
 #include "widgets/tag.h"
+#include "model/gamemodel.h"
 
 #include <QAction>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
-
-const QString SeatRows::kWaiting = QStringLiteral("<Waiting>");
 
 namespace {
 
@@ -40,9 +39,10 @@ QLabel *makeHeading(QWidget *parent, const QString &text)
 
 } // namespace
 
-SeatRows::SeatRows(const ClientState &state, QWidget *parent)
+SeatRows::SeatRows(const ClientState &state, const GameModel &model, QWidget *parent)
     : QWidget(parent)
     , state_(state)
+    , model_(model)
 {
     setObjectName(QStringLiteral("panel_seats"));
     popup_kick = new QMenu(this);
@@ -67,10 +67,9 @@ SeatRows::SeatRows(const ClientState &state, QWidget *parent)
         const QString n = QString::number(seat);
         QLabel *lastLabel = makeLabel(this, QStringLiteral("label_last") + n, QString(), colour);
         QLabel *nameLabel =
-            makeLabel(this, QStringLiteral("label_playername") + n, kWaiting, colour);
+            makeLabel(this, QStringLiteral("label_playername") + n, GameModel::kWaiting, colour);
         QLabel *scoreLabel =
             makeLabel(this, QStringLiteral("label_score") + n, QStringLiteral("0"), colour);
-        setTag(scoreLabel, 0);
         grid->addWidget(lastLabel, seat, 0);
         grid->addWidget(nameLabel, seat, 1);
         grid->addWidget(scoreLabel, seat, 2);
@@ -83,7 +82,19 @@ SeatRows::SeatRows(const ClientState &state, QWidget *parent)
                         popup_kick->popup(label->mapToGlobal(pos));
                     });
         }
+        showSeat(seat);
     }
+    connect(&model_, &GameModel::seatChanged, this, &SeatRows::showSeat);
+}
+
+void SeatRows::showSeat(int seat)
+{
+    QLabel *name = playername(seat);
+    if (!name)
+        return;
+    name->setText(model_.name(seat));
+    score(seat)->setText(QString::number(model_.total(seat)));
+    last(seat)->setText(model_.lastWord(seat));
 }
 
 QLabel *SeatRows::rowLabel(const char *prefix, int seat) const
@@ -116,11 +127,7 @@ void SeatRows::setKickHandler(std::function<void(int)> handler)
 void SeatRows::label_playername1ContextPopup(QLabel *label)
 {
     const int seat = tagOf(label);
-    // The last-word label of an empty row is blank, so ask the row's name label
-    // whether anybody sits there.
-    const QLabel *name = playername(seat);
-    const bool occupied = name && name->text() != kWaiting;
-    RemoveFromGame1->setEnabled(state_.hosting && occupied);
+    RemoveFromGame1->setEnabled(state_.hosting && model_.occupied(seat));
     setTag(popup_kick, seat);
 }
 

@@ -6,21 +6,20 @@
 
 class QAction;
 class QLabel;
+class GameModel;
 class QMenu;
 struct ClientState;
 
 // The six player rows of the board (last word, name, score, each in the seat
-// colour) and their pop-up menu through which the host removes a player.
+// colour), showing what the game model says of each seat, and their pop-up
+// menu through which the host removes a player.
 // Controls are named with the seat number: label_playername1, label_score1,
 // label_last1, ... label_last6.
 class SeatRows : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kRows = 6;
-    // The text of an empty seat's name label.
-    static const QString kWaiting;
-
-    SeatRows(const ClientState &state, QWidget *parent = nullptr);
+    SeatRows(const ClientState &state, const GameModel &model, QWidget *parent = nullptr);
 
     // The row labels of a seat 1 to 6; nullptr for any other seat.
     QLabel *playername(int seat) const;
@@ -41,7 +40,9 @@ public:
 
 private:
     QLabel *rowLabel(const char *prefix, int seat) const;
+    void showSeat(int seat);
 
     const ClientState &state_;
+    const GameModel &model_;
     std::function<void(int)> kick_;
 };

@@ -22,6 +22,7 @@
 #include "net/servermessage.h"
 #include "widgets/pressablelabel.h"
 #include "widgets/tag.h"
+#include "common/runningmarker.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -59,6 +60,8 @@ Tchat::Tchat(QWidget *parent)
     Sock11->setHostName(kLoopback);
     Sock11->setPortName(lobbyPortName());
 
+    model = new GameModel(this);
+    model->setObjectName(QStringLiteral("model"));
     menus = new ChatMenus(menuBar());
     buildBoard();
 
@@ -73,10 +76,8 @@ Tchat::Tchat(QWidget *parent)
         settingsread_ = true;
         loadinifile();
     };
-    model = new GameModel(this);
-    hooks.received = [this](const QByteArray &text) { model->apply(decodeServerMessage(text)); };
     reviews = new ReviewWindows(*model, this);
-    dispatcher = new Dispatcher(state, *seats, *chat, std::move(hooks), this);
+    dispatcher = new Dispatcher(state, *model, *chat, std::move(hooks), this);
     seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
 
     GameView::Hooks game;
@@ -84,7 +85,7 @@ Tchat::Tchat(QWidget *parent)
     game.info = [this](const QString &text) { info(text); };
     game.windowActive = [this] { return isActiveWindow(); };
     game.focusChat = [this] { chat->mychat->setFocus(); };
-    gameview = new GameView(state, *seats, *menus, panel_game, button_start, std::move(game), this);
+    gameview = new GameView(state, *model, *menus, panel_game, button_start, std::move(game), this);
     setGameView(gameview);
 
     auto *central = new QWidget(this);
@@ -117,7 +118,7 @@ void Tchat::buildBoard()
     static_cast<QFrame *>(panel_board)->setFrameShape(QFrame::StyledPanel);
     panel_board->setFixedSize(kBoardWidth, kBoardHeight);
 
-    seats = new SeatRows(state, panel_board);
+    seats = new SeatRows(state, *model, panel_board);
 
     panel_game = new QWidget(panel_board);
     panel_game->setObjectName(QStringLiteral("panel_game"));

@@ -34,9 +34,9 @@ class TallyRecorder;
 // The main window: menus, the board (seat rows and the game area) and the
 // chat pane, the client connection sock and the presence connection Sock11.
 // It decides the launch mode when first shown, and closing it ends the program.
-// It is assembled from parts: ChatMenus, SeatRows, ChatPane and Dispatcher;
-// the game view plugs into panel_game and receives the game messages through
-// GameCommands.
+// It is assembled from parts: ChatMenus, SeatRows, ChatPane and Dispatcher
+// around one GameModel, which the dispatcher feeds and the seat rows and the
+// game view (on panel_game) show.
 class Tchat : public QMainWindow, public HostOptions {
     Q_OBJECT
 public:
@@ -64,7 +64,7 @@ public:
     void setWindows(const Windows &windows);
     // The command-line parameters (without the program's name).
     void setParameters(const QStringList &parameters);
-    // The game view that receives the game messages and plays the sounds.
+    // Where the sounds and the tally's list of opponents go (the game view by default).
     void setGameView(GameCommands *view);
 
     // HostOptions: the tags of "Time Between Rounds" and "Bot Speed".
@@ -114,6 +114,8 @@ public:
     ClientState state;
     TSock *sock = nullptr;
     TSock *Sock11 = nullptr;
+    // What this copy knows of the game; the dispatcher feeds it.
+    GameModel *model = nullptr;
     ChatMenus *menus = nullptr;
     QWidget *panel_board = nullptr;
     // The game view's area on the board.
@@ -121,12 +123,10 @@ public:
     SeatRows *seats = nullptr;
     ChatPane *chat = nullptr;
     Dispatcher *dispatcher = nullptr;
-    // The game view on panel_game; receives the game messages.
+    // The game view on panel_game; shows the model.
     GameView *gameview = nullptr;
     QPushButton *button_start = nullptr;
     PressableLabel *Image4 = nullptr;
-    // What this copy knows of the game, fed with every received text.
-    GameModel *model = nullptr;
     // The round review and the game summary, shown from the model.
     ReviewWindows *reviews = nullptr;
 

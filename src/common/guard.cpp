@@ -1,50 +1,45 @@
 #include "common/guard.h"
 
 #include "common/errors.h"
+#include "common/replaceablehandler.h"
 
 #include <QDebug>
 
 #include <exception>
 
 namespace {
-std::function<void(const QString &)> &handlerSlot()
+ReplaceableHandler<void(const QString &)> &errorHandler()
 {
-    static std::function<void(const QString &)> handler;
+    static ReplaceableHandler<void(const QString &)> handler(
+        [](const QString &message) { qWarning().noquote() << "Lexiclash:" << message; });
     return handler;
 }
-std::function<void(const QString &)> &noticeSlot()
+ReplaceableHandler<void(const QString &)> &noticeHandler()
 {
-    static std::function<void(const QString &)> handler;
+    static ReplaceableHandler<void(const QString &)> handler(
+        [](const QString &message) { reportError(message); });
     return handler;
 }
 } // namespace
 
 void setNoticeHandler(std::function<void(const QString &)> handler)
 {
-    noticeSlot() = std::move(handler);
+    noticeHandler().set(std::move(handler));
 }
 
 void reportNotice(const QString &message)
 {
-    if (noticeSlot()) {
-        noticeSlot()(message);
-        return;
-    }
-    reportError(message);
+    noticeHandler()(message);
 }
 
 void setErrorHandler(std::function<void(const QString &)> handler)
 {
-    handlerSlot() = std::move(handler);
+    errorHandler().set(std::move(handler));
 }
 
 void reportError(const QString &message)
 {
-    if (handlerSlot()) {
-        handlerSlot()(message);
-        return;
-    }
-    qWarning().noquote() << "Lexiclash:" << message;
+    errorHandler()(message);
 }
 
 void runGuarded(const std::function<void()> &entry)

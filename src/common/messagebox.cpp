@@ -1,25 +1,24 @@
 #include "common/messagebox.h"
 
+#include "common/replaceablehandler.h"
+
 #include <QDebug>
 
 namespace {
-std::function<void(const QString &)> &handlerSlot()
+ReplaceableHandler<void(const QString &)> &messageBox()
 {
-    static std::function<void(const QString &)> handler;
+    static ReplaceableHandler<void(const QString &)> handler(
+        [](const QString &text) { qWarning().noquote() << "Lexiclash message:" << text; });
     return handler;
 }
 } // namespace
 
 void setMessageBoxHandler(std::function<void(const QString &)> handler)
 {
-    handlerSlot() = std::move(handler);
+    messageBox().set(std::move(handler));
 }
 
 void showMessage(const QString &text)
 {
-    if (handlerSlot()) {
-        handlerSlot()(text);
-        return;
-    }
-    qWarning().noquote() << "Lexiclash message:" << text;
+    messageBox()(text);
 }

@@ -1,5 +1,7 @@
 #include "common/paths.h"
 
+#include "common/files.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -45,14 +47,14 @@ QString dataFolderFor(const QString &program)
 {
     const QString home = qEnvironmentVariable("LEXICLASH_HOME");
     if (!home.isEmpty()) {
-        QDir().mkpath(home);
+        makeFolder(home);
         return QDir(home).absolutePath();
     }
     if (!isInstalledCopy(program) && canCreateFileIn(program))
         return program;
     const QString config =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/lexiclash";
-    QDir().mkpath(config);
+    makeFolder(config);
     return config;
 }
 

@@ -97,13 +97,12 @@ QLabel *Tabout::addLabel(const char *name, const QString &text, const QRect &geo
 
 void Tabout::setLinkOpener(LinkOpener opener)
 {
-    opener_ = std::move(opener);
+    opener_.set(std::move(opener));
 }
 
 void Tabout::openLink()
 {
-    if (opener_)
-        opener_(QUrl(QStringLiteral("http://") + URL1));
+    opener_(QUrl(QStringLiteral("http://") + URL1));
 }
 
 void Tabout::button_doneClick()

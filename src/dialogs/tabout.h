@@ -1,10 +1,10 @@
 #pragma once
 
 #include "widgets/pressablelabel.h"
+#include "widgets/pressablelabel.h"
+#include "common/replaceablehandler.h"
 
 #include <QWidget>
-
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -23,7 +23,8 @@ public:
 
     explicit Tabout(QWidget *parent = nullptr);
 
-    // Replaces what opens the web address (tests record it instead).
+    // Replaces what opens the web address (tests record it instead); an empty
+    // opener restores the desktop's.
     void setLinkOpener(LinkOpener opener);
     // Opens "http://" + URL1; what the desktop makes of it is not reported.
     void openLink();
@@ -45,5 +46,5 @@ public:
 private:
     QLabel *addLabel(const char *name, const QString &text, const QRect &geometry);
 
-    LinkOpener opener_;
+    ReplaceableHandler<void(const QUrl &)> opener_;
 };

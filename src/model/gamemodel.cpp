@@ -1,5 +1,7 @@
 #include "model/gamemodel.h"
 
+#include "common/guard.h"
+
 #include <QTimer>
 
 #include <algorithm>
@@ -23,7 +25,7 @@ GameModel::GameModel(QObject *parent)
     turntime = new QTimer(this);
     turntime->setObjectName(QStringLiteral("turntime"));
     turntime->setInterval(1000);
-    connect(turntime, &QTimer::timeout, this, &GameModel::turntimeTimer);
+    connect(turntime, &QTimer::timeout, this, [this] { guarded([this] { turntimeTimer(); }); });
 }
 
 QString GameModel::computerName(int seat)
@@ -256,7 +258,15 @@ void GameModel::startCountdown(int seconds)
 {
     turnActive_ = true;
     timeleft_ = seconds;
+    emit countdownStarted(timeleft_);
     turntime->start();
+}
+
+void GameModel::stopCountdown()
+{
+    turntime->stop();
+    timeleft_ = 0;
+    emit countdownStopped();
 }
 
 void GameModel::onStartRound(const Msg::StartRound &start)
@@ -405,6 +415,8 @@ void GameModel::onEndRound(const Msg::EndRound &end)
 
     turnActive_ = false;
     entryOpen_ = false;
+    // The round is over, also when it ended early: its clock stops.
+    stopCountdown();
     setPhase(Phase::PostingScores);
     setScoresShown(true);
     emit scoresChanged();
@@ -450,6 +462,7 @@ void GameModel::onWinner(const Msg::Winner &win)
         return;
     winner_ = win.seat;
     gameOn_ = false;
+    stopCountdown();
     setPhase(Phase::GameOver);
     emit gameOver(win.seat);
 }

@@ -18,9 +18,10 @@
 // - phase() is the status line's state; watchedSeat() names the player a
 //   watching copy follows (read its name when phaseChanged arrives).
 // - The local countdown lives here too: turntime ticks turntimeTimer() once a
-//   second from the first round on and is never stopped; tests call the
-//   handler directly. Sounds, colours, focus and the bar stay in the view,
-//   driven by countdownTicked() and countdownExpired().
+//   second from a round's start; the round's end and the game's end stop it.
+//   Tests call the handler directly. Sounds, colours, focus and the bar stay
+//   in the view, driven by countdownStarted(), countdownTicked(),
+//   countdownExpired() and countdownStopped().
 // - Chat lines, version warnings and "Game is full" are not game state:
 //   apply() ignores them and the dispatcher keeps handling them; a dropped
 //   message (a number that did not convert) changes nothing here either.
@@ -144,7 +145,7 @@ public:
     // Every round of the current game that this copy saw, oldest first.
     const QList<RoundRecord> &history() const { return history_; }
 
-    // The countdown timer (1 s); started by a round, never stopped.
+    // The countdown timer (1 s); started by a round, stopped by its end.
     QTimer *turntime = nullptr;
 
 signals:
@@ -181,10 +182,14 @@ signals:
     void leaderChanged(int seat);
     void scoresShownChanged(bool shown);
     void gameOver(int winner);
+    // A countdown began with `timeleft` seconds: the clock shows them at once.
+    void countdownStarted(int timeleft);
     // A countdown second passed with `timeleft` seconds still to go.
     void countdownTicked(int timeleft);
     // The countdown stands at zero; timeUp is true on the tick that ended an active turn.
     void countdownExpired(bool timeUp);
+    // The round or the game ended: the countdown stopped at zero.
+    void countdownStopped();
 
 private:
     struct Seat {
@@ -215,6 +220,7 @@ private:
     void beginOwnTurn();
     void watchTurn(int seat);
     void startCountdown(int seconds);
+    void stopCountdown();
     void setScoresShown(bool shown);
     RoundRecord *openRecord();
     void inferWordsShown(const RoundRecord &record);

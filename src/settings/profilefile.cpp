@@ -1,10 +1,10 @@
 #include "settings/profilefile.h"
 
 #include "common/errors.h"
+#include "common/files.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -179,15 +179,12 @@ void ProfileFile::flush()
     const Error failure(QStringLiteral("Unable to write to %1").arg(path_));
     if (readFailed_)
         throw failure;
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        throw failure;
     QByteArray bytes;
     for (const QByteArray &line : std::as_const(lines_)) {
         bytes += line;
         bytes += '\n';
     }
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (!writeFileAtomically(path_, bytes))
         throw failure;
     modified_ = false;
 }

@@ -1,12 +1,18 @@
 #include "tallywindow/tallyquestion.h"
 
+#include "common/replaceablehandler.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
 namespace {
-std::function<bool(const QString &)> &handlerSlot()
+ReplaceableHandler<bool(const QString &)> &question()
 {
-    static std::function<bool(const QString &)> handler;
+    static ReplaceableHandler<bool(const QString &)> handler([](const QString &text) {
+        return QMessageBox::question(QApplication::activeWindow(),
+                                     QApplication::applicationDisplayName(), text,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
     return handler;
 }
 } // namespace
@@ -15,16 +21,12 @@ namespace Tally {
 
 void setYesNoHandler(std::function<bool(const QString &)> handler)
 {
-    handlerSlot() = std::move(handler);
+    question().set(std::move(handler));
 }
 
 bool askYesNo(const QString &text)
 {
-    if (handlerSlot())
-        return handlerSlot()(text);
-    return QMessageBox::question(QApplication::activeWindow(),
-                                 QApplication::applicationDisplayName(), text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return question()(text);
 }
 
 } // namespace Tally

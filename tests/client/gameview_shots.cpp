@@ -10,6 +10,7 @@
 #include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
+#include "model/gamemodel.h"
 #include "net/messages.h"
 
 #include <QApplication>
@@ -51,10 +52,11 @@ int main(int argc, char *argv[])
     chat.gameview->sounds()->setSink([](const QString &) {});
     chat.state.myseat = 1;
     chat.state.loggedin = true;
+    chat.model->apply(Msg::SendLoginInfo{1});
     chat.state.hosting = true;
     chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
     chat.show();
-    chat.gameview->turntime->stop();
+    chat.model->turntime->stop();
 
     receive(chat, Msg::newplayerinfo(1, "Ann"));
     receive(chat, Msg::existingplayers(2, "Klot"));
@@ -62,7 +64,7 @@ int main(int argc, char *argv[])
     receive(chat, Msg::existingplayers(4, "Jo"));
     receive(chat, Msg::startgame("Ann", 5, 60, 0));
     receive(chat, Msg::startround({3, 60, 0, "BA", 1, "BANDIT"}));
-    chat.gameview->turntime->stop();
+    chat.model->turntime->stop();
     const struct {
         int seat;
         const char *word;
@@ -72,7 +74,7 @@ int main(int argc, char *argv[])
         receive(chat, Msg::gotword(f.seat, f.word, int(qstrlen(f.word))));
     receive(chat, Msg::notvalid(1, 2));
     for (int i = 0; i < 43; ++i)
-        chat.gameview->turntimeTimer();
+        chat.model->turntimeTimer();
     if (!save(chat, argv[1]))
         return 1;
 

@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
     for (qsizetype r = 0; r < rounds.size(); ++r) {
         const Round &round = rounds.at(r);
         receive(chat, Msg::startround({int(r) + 1, 60, round.length, round.prefix, 1, "CONTEST"}));
-        chat.gameview->turntime->stop();
+        chat.model->turntime->stop();
         for (Msg::SeatScore &score : scores)
             score.roundWords = score.roundPoints = 0;
         for (const Found &f : round.words) {

@@ -8,6 +8,7 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dict/tdictn.h"
+#include "model/gamemodel.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
 #include "tallywindow/ttallylist.h"
@@ -79,7 +80,7 @@ void TestGameViewSolo::wholeSoloGame()
     GameBoard *board = view->board();
     QStringList sounds;
     view->sounds()->setSink([&sounds](const QString &name) { sounds << name; });
-    view->turntime->setInterval(kNever);
+    chat.model->turntime->setInterval(kNever);
     // The host's "Bot Speed" is read at each round start.
     setTag(chat.menus->BotSpeed2, kNever);
 
@@ -152,7 +153,7 @@ void TestGameViewSolo::wholeSoloGame()
     // The players' clock runs out; the server's round lasts four seconds more.
     sounds.clear();
     for (int i = 0; i < 60; ++i)
-        view->turntimeTimer();
+        chat.model->turntimeTimer();
     QCOMPARE(sounds.count(QStringLiteral("timeup")), 1);
     QCOMPARE(board->label_status->text(), QStringLiteral("Please Wait.."));
     QVERIFY(!board->edit_word->isVisible());
@@ -178,8 +179,8 @@ void TestGameViewSolo::wholeSoloGame()
     QCOMPARE(board->label_status->text(), QStringLiteral("Game Over!"));
     QVERIFY(sounds.contains(QStringLiteral("gameover")));
 
-    const int own = tagOf(chat.seats->score(1));
-    const int klot = tagOf(chat.seats->score(2));
+    const int own = chat.model->rankedTotal(1);
+    const int klot = chat.model->rankedTotal(2);
     QCOMPARE(own, server.seat(1).score);
     QCOMPARE(klot, server.seat(2).score);
     const int winner = own > klot ? 1 : 2;

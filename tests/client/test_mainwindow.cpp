@@ -1,7 +1,9 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
+#include "client/gameboard.h"
 #include "client/gamecommands.h"
+#include "client/gameview.h"
 #include "client/inisettings.h"
 #include "client/seatrows.h"
 #include "client/tchat.h"
@@ -11,6 +13,7 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "loopbackport.h"
+#include "model/gamemodel.h"
 #include "net/tsock.h"
 #include "widgets/tag.h"
 
@@ -35,16 +38,10 @@ namespace {
 
 constexpr int kWait = 10000;
 
-// The game view's side as the dispatcher sees it: every call written down.
+// The sounds and the tally's opponents as the main window asks for them:
+// every call written down.
 struct GameRecorder : GameCommands {
     QStringList calls;
-    void startthegame(const QByteArray &body) override { calls << "startthegame " + body; }
-    void startround(const QByteArray &body) override { calls << "startround " + body; }
-    void winner(const QByteArray &body) override { calls << "winner " + body; }
-    void endround(const QByteArray &body) override { calls << "endround " + body; }
-    void notvalid(const QByteArray &body) override { calls << "notvalid " + body; }
-    void gotword(const QByteArray &body) override { calls << "gotword " + body; }
-    void loadstats(const QByteArray &body) override { calls << "loadstats " + body; }
     void playsounds(const QString &name) override { calls << "sound " + name; }
     void loadchecklist() override { calls << QStringLiteral("loadchecklist"); }
 };
@@ -111,7 +108,7 @@ private slots:
     void refusedJoinIsReported();
     void versionLines();
     void badSeatStopsOnlyThatMessage();
-    void gameMessagesGoToTheGameView();
+    void gameMessagesGoToTheModel();
     void chatGoesOut_data();
     void chatGoesOut();
     void nothingGoesOutBeforeLogin();
@@ -396,7 +393,7 @@ void TestMainWindow::departures()
     QFETCH(int, seat);
     QFETCH(QString, rowAfter);
     chat->state.myseat = 1;
-    chat->seats->score(seat)->setText(QStringLiteral("17"));
+    feed("CMD_endround+" + QByteArray::number(seat) + "+17+1+1+17");
     if (!arrival.isEmpty())
         feed(arrival);
     const int before = paneLines().size();
@@ -553,19 +550,31 @@ void TestMainWindow::badSeatStopsOnlyThatMessage()
     QCOMPARE(paneLines(), QStringList({"Dora is Connected."}));
 }
 
-void TestMainWindow::gameMessagesGoToTheGameView()
+void TestMainWindow::gameMessagesGoToTheModel()
 {
+    loginAs(1);
     feed("CMD_startgame+Ann+5+60+8+");
+    QVERIFY(chat->model->gameOn());
+    QCOMPARE(chat->model->lengthCode(), 8);
     feed("CMD_startround+1+60+0+AB+1+ABOUT+");
-    feed("CMD_winner+1+");
-    feed("CMD_endround+1+5+2+2+5");
-    feed("CMD_notvalid+1+2+");
+    QCOMPARE(chat->model->starter(), QStringLiteral("ABOUT"));
+    QCOMPARE(chat->model->turnseat(), 1);
+    QCOMPARE(chat->gameview->board()->label_round->text(), QStringLiteral("1 of 5"));
     feed("CMD_gotword+1+ABBEY+5+");
-    feed("CMD_loadstats+1+5+60+8+1+0+AB+30");
+    QCOMPARE(chat->seats->last(1)->text(), QStringLiteral("ABBEY"));
+    feed("CMD_notvalid+1+2+");
+    QVERIFY(!chat->gameview->board()->image_error->isHidden());
+    feed("CMD_endround+1+5+2+2+5");
+    QCOMPARE(chat->model->total(1), 5);
+    QCOMPARE(chat->seats->score(1)->text(), QStringLiteral("5"));
+    feed("CMD_winner+1+");
+    QCOMPARE(chat->model->winner(), 1);
+    feed("CMD_loadstats+1+5+60+8+1+0+AB+30+1+9");
+    QCOMPARE(chat->seats->score(1)->text(), QStringLiteral("9"));
     feed("CMD_unknown+1");
-    QCOMPARE(game->calls, QStringList({"startthegame Ann+5+60+8+", "startround 1+60+0+AB+1+ABOUT+",
-                                       "winner 1+", "endround 1+5+2+2+5", "notvalid 1+2+",
-                                       "gotword 1+ABBEY+5+", "loadstats 1+5+60+8+1+0+AB+30"}));
+    // The main window's sounds and tally hooks are not asked for any of it.
+    QVERIFY(game->calls.isEmpty());
+    QVERIFY(errors.isEmpty());
 }
 
 void TestMainWindow::chatGoesOut_data()

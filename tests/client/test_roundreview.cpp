@@ -95,7 +95,7 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     GameView *view = chat.gameview;
     GameBoard *board = view->board();
     view->sounds()->setSink([](const QString &) {});
-    view->turntime->setInterval(kNever);
+    chat.model->turntime->setInterval(kNever);
     setTag(chat.menus->BotSpeed2, kNever);
     RoundReviewWindow *review = chat.reviews->review;
     GameSummaryWindow *summary = chat.reviews->summary;

@@ -14,6 +14,7 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "model/gamemodel.h"
 #include "net/messages.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/artwork.h"
@@ -60,17 +61,18 @@ struct Windows {
         chat.gameview->sounds()->setSink([](const QString &) {});
         chat.state.myseat = 1;
         chat.state.loggedin = true;
+        chat.model->apply(Msg::SendLoginInfo{1});
         chat.state.hosting = true;
         chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
         chat.show();
-        chat.gameview->turntime->stop();
+        chat.model->turntime->stop();
         const char *names[] = {"Ann", "Klot", "Marcus", "Jo", "Wilhelmina", "Krazy"};
         receive(chat, Msg::newplayerinfo(1, names[0]));
         for (int seat = 2; seat <= 6; ++seat)
             receive(chat, Msg::existingplayers(seat, names[seat - 1]));
         receive(chat, Msg::startgame("Ann", 10, 120, 0));
         receive(chat, Msg::startround({10, 120, 0, "BA", 1, "BANDIT"}));
-        chat.gameview->turntime->stop();
+        chat.model->turntime->stop();
         std::array<Msg::SeatScore, 6> scores{};
         for (int seat = 1; seat <= 6; ++seat)
             scores[seat - 1] = {seat, 888, 188, 88, 288};

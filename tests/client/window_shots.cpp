@@ -9,6 +9,7 @@
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
+#include "model/gamemodel.h"
 #include "net/messages.h"
 #include "tallywindow/ttallylist.h"
 
@@ -54,10 +55,11 @@ int main(int argc, char *argv[])
     chat.gameview->sounds()->setSink([](const QString &) {});
     chat.state.myseat = 7;
     chat.state.loggedin = true;
+    chat.model->apply(Msg::SendLoginInfo{7});
     chat.state.hosting = true;
     chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
     chat.show();
-    chat.gameview->turntime->stop();
+    chat.model->turntime->stop();
 
     receive(chat, Msg::newplayerinfo(1, "Bartholomew Featherstonehaugh"));
     receive(chat, Msg::existingplayers(2, "Klot"));
@@ -67,7 +69,7 @@ int main(int argc, char *argv[])
     receive(chat, Msg::existingplayers(6, "Krazy"));
     receive(chat, Msg::startgame("Ann", 5, 60, 0));
     receive(chat, Msg::startround({3, 60, 0, "BA", 1, "BANDIT"}));
-    chat.gameview->turntime->stop();
+    chat.model->turntime->stop();
     QWidget *board = chat.findChild<QWidget *>(QStringLiteral("gameboard"));
     if (!board)
         return 1;

@@ -2,6 +2,7 @@
 #include "common/guard.h"
 #include "common/intconv.h"
 #include "common/random.h"
+#include "common/replaceablehandler.h"
 
 #include <QtTest>
 
@@ -13,6 +14,8 @@ private slots:
     void strToIntRejects_data();
     void strToIntRejects();
     void guardHandsExceptionsToHandler();
+    void replaceableHandlerFallsBack();
+    void replaceableHandlerOverrideRestores();
     void seededRandomRepeats();
 };
 
@@ -59,7 +62,9 @@ void TestCommon::strToIntRejects()
         strToInt(text);
         QFAIL("no exception");
     } catch (const EConvertError &e) {
-        QCOMPARE(e.message(), QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(text)));
+        QCOMPARE(
+            e.message(),
+            QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(text)));
     }
     int untouched = 42;
     QVERIFY(!tryStrToInt(text, untouched));
@@ -75,6 +80,44 @@ void TestCommon::guardHandsExceptionsToHandler()
     guarded([] {});
     setErrorHandler({});
     QCOMPARE(seen, QStringList({"'x' is not a valid integer value", "plain"}));
+}
+
+void TestCommon::replaceableHandlerFallsBack()
+{
+    ReplaceableHandler<int(int)> handler([](int n) { return n + 1; });
+    QVERIFY(!handler.isReplaced());
+    QCOMPARE(handler(1), 2);
+    handler.set([](int n) { return n * 10; });
+    QVERIFY(handler.isReplaced());
+    QCOMPARE(handler(2), 20);
+    handler.set(nullptr);
+    QCOMPARE(handler(3), 4);
+    handler.set([](int n) { return -n; });
+    handler.reset();
+    QVERIFY(!handler.isReplaced());
+    QCOMPARE(handler(4), 5);
+}
+
+void TestCommon::replaceableHandlerOverrideRestores()
+{
+    QStringList seen;
+    ReplaceableHandler<void(const QString &)> handler(
+        [&](const QString &m) { seen << "fallback " + m; });
+    handler.set([&](const QString &m) { seen << "outer " + m; });
+    {
+        ReplaceableHandler<void(const QString &)>::Override inner(
+            handler, [&](const QString &m) { seen << "inner " + m; });
+        handler(QStringLiteral("a"));
+    }
+    handler(QStringLiteral("b"));
+    handler.reset();
+    {
+        ReplaceableHandler<void(const QString &)>::Override inner(
+            handler, [&](const QString &m) { seen << "inner " + m; });
+        handler(QStringLiteral("c"));
+    }
+    handler(QStringLiteral("d"));
+    QCOMPARE(seen, QStringList({"inner a", "outer b", "inner c", "fallback d"}));
 }
 
 void TestCommon::seededRandomRepeats()

@@ -1,5 +1,5 @@
 # The lobby program's tests run the real lexiclash-lobby from the command line.
-lexiclash_test(lobby_test SOURCES lobby_test.cpp LIBS lexiclash_common)
+lexiclash_test(lobby_test SOURCES lobby_test.cpp LIBS lexiclash_common lexiclash_testfiles)
 target_compile_definitions(lobby_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>")
 add_dependencies(lobby_test lexiclash-lobby)
 

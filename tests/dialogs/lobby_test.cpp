@@ -1,26 +1,11 @@
+#include "testfiles.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-void writeExecutable(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-    file.close();
-    QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
 
 // Runs the real lobby program from a folder of its own, beside a stand-in
 // game that records its parameters, makes the presence connection and ends
@@ -128,7 +113,7 @@ void LobbyTest::startsGameAndWatchesPresence()
     QTRY_VERIFY_WITH_TIMEOUT((output += lobby->readAllStandardOutput())
                                  .contains("lexiclash-lobby: the game connected\n"),
                              30000);
-    QCOMPARE(readFile(dir_->filePath("args.txt")), gameArguments);
+    QCOMPARE(readBytes(dir_->filePath("args.txt")), gameArguments);
     QVERIFY(output.contains("lexiclash-lobby: listening on 127.0.0.1 port "));
     QVERIFY(!output.contains("ended"));
     QCOMPARE(lobby->state(), QProcess::Running);

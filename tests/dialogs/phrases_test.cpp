@@ -6,6 +6,7 @@
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tphrases.h"
+#include "net/servermessage.h"
 
 #include <QAction>
 #include <QFile>
@@ -100,7 +101,7 @@ void PhrasesTest::restart()
 void PhrasesTest::login()
 {
     chat_->state.myseat = 2;
-    guarded([this] { chat_->dispatcher->newplayerinfo("2+Ann"); });
+    guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+2+Ann")); });
 }
 
 QByteArray PhrasesTest::clickPhrase(int n)

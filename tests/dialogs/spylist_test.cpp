@@ -1,10 +1,11 @@
 #include "client/chatpane.h"
 #include "client/clientstate.h"
 #include "client/dispatcher.h"
-#include "client/seatrows.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tspylist.h"
+#include "model/gamemodel.h"
+#include "net/servermessage.h"
 
 #include <QAction>
 #include <QLabel>
@@ -32,7 +33,7 @@ private:
     void hover(int row);
 
     ClientState state_;
-    std::unique_ptr<SeatRows> rows_;
+    std::unique_ptr<GameModel> model_;
     std::unique_ptr<ChatPane> chat_;
     std::unique_ptr<Dispatcher> dispatcher_;
     std::unique_ptr<Tspylist> spylist_;
@@ -47,11 +48,11 @@ void SpylistTest::init()
     setErrorHandler([this](const QString &text) { shown_ << text; });
     setMessageBoxHandler([this](const QString &text) { shown_ << text; });
     state_ = ClientState();
-    rows_ = std::make_unique<SeatRows>(state_);
+    model_ = std::make_unique<GameModel>();
     chat_ = std::make_unique<ChatPane>(state_);
     Dispatcher::Hooks hooks;
     hooks.send = [this](const QByteArray &message) { sent_ << message; };
-    dispatcher_ = std::make_unique<Dispatcher>(state_, *rows_, *chat_, std::move(hooks));
+    dispatcher_ = std::make_unique<Dispatcher>(state_, *model_, *chat_, std::move(hooks));
     spylist_ = std::make_unique<Tspylist>();
     dispatcher_->setSpyList(spylist_.get());
     spylist_->setKickHandler([this](int seat) { dispatcher_->kicking(seat); });
@@ -63,7 +64,7 @@ void SpylistTest::cleanup()
     spylist_.reset();
     dispatcher_.reset();
     chat_.reset();
-    rows_.reset();
+    model_.reset();
 }
 
 // Moves the pointer over a line, or below the last one for -1.
@@ -140,11 +141,11 @@ void SpylistTest::lineGoneSinceThePointerMovedSendsNothing()
     state_.loggedin = true;
     state_.hosting = true;
     spylist_->popup_kickhim->setEnabled(true);
-    guarded([this] { dispatcher_->newplayerinfo("7+Cy"); });
-    guarded([this] { dispatcher_->newplayerinfo("9+Bob"); });
+    guarded([this] { dispatcher_->handle(decodeServerMessage("CMD_newplayerinfo+7+Cy")); });
+    guarded([this] { dispatcher_->handle(decodeServerMessage("CMD_newplayerinfo+9+Bob")); });
     QCOMPARE(spylist_->listbox_spys->count(), 2);
     hover(1);
-    guarded([this] { dispatcher_->playerdisconnected("9+Bob"); });
+    guarded([this] { dispatcher_->handle(decodeServerMessage("CMD_playerdisconnected+9+Bob")); });
     QCOMPARE(spylist_->listbox_spys->count(), 1);
     spylist_->popup_kickhim->trigger();
     QVERIFY(sent_.isEmpty());
@@ -156,7 +157,7 @@ void SpylistTest::doneHidesAndKeepsTheList()
     spylist_->addSpy(QStringLiteral("8: Ann"));
     spylist_->button_done->click();
     QVERIFY(!spylist_->isVisible());
-    guarded([this] { dispatcher_->newplayerinfo("9+Bob"); });
+    guarded([this] { dispatcher_->handle(decodeServerMessage("CMD_newplayerinfo+9+Bob")); });
     spylist_->show();
     QCOMPARE(spylist_->listbox_spys->count(), 2);
     QCOMPARE(spylist_->listbox_spys->item(1)->text(), QStringLiteral("9: Bob"));

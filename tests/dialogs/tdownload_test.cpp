@@ -7,6 +7,7 @@
 #include "dialogs/tdownload.h"
 #include "http/thttpcli.h"
 #include "widgets/tag.h"
+#include "testfiles.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -21,22 +22,6 @@ using Mode = HttpTestServer::Mode;
 
 namespace {
 const QByteArray kPath = "/lobby/qmlsetup.exe";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &contents, bool executable = false)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-    file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
 
 // An installer stand-in: records its arguments, one a line, in argsFile.
 QByteArray recordingInstaller(const QString &argsFile)
@@ -302,9 +287,9 @@ void TdownloadTest::completeDownloadInstallsAndExits()
     QCOMPARE(tagOf(download.infolabel), 1);
     QVERIFY(download.getbutton->isEnabled());
     QVERIFY(!download.abortbutton->isEnabled());
-    QCOMPARE(readFile(dir_->filePath(QStringLiteral("qmlsetup.exe"))), installer);
+    QCOMPARE(readBytes(dir_->filePath(QStringLiteral("qmlsetup.exe"))), installer);
     QCOMPARE(exits.count(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(argsFile), QByteArray("/SP-\n/silent\n/noicons\n"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(readBytes(argsFile), QByteArray("/SP-\n/silent\n/noicons\n"), 20000);
 
     // The request as the server received it.
     QCOMPARE(server.requests().size(), 1);
@@ -360,7 +345,7 @@ void TdownloadTest::failedDownloadInstallsNothing()
 void TdownloadTest::stopThenDownloadAgainReplacesFile()
 {
     const QString target = dir_->filePath(QStringLiteral("qmlsetup.exe"));
-    writeFile(target, "an installer from last week");
+    writeBytes(target, "an installer from last week");
     HttpTestServer server;
     server.setReply(kPath, {200, "OK", "#!/bin/sh\n# first part", Mode::Stall, {}, 64});
     qputenv("LEXICLASH_LOBBY_URL", server.url(kPath));
@@ -390,7 +375,7 @@ void TdownloadTest::stopThenDownloadAgainReplacesFile()
     QCOMPARE(tagOf(download.infolabel), 2);
     QCOMPARE(exits.count(), 0);
     QVERIFY(errors_.isEmpty());
-    QCOMPARE(readFile(target), QByteArray("an installer from last week"));
+    QCOMPARE(readBytes(target), QByteArray("an installer from last week"));
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList({"qmlsetup.exe"}));
     QTRY_COMPARE_WITH_TIMEOUT(server.openConnections(), 0, 10000);
 
@@ -403,10 +388,10 @@ void TdownloadTest::stopThenDownloadAgainReplacesFile()
     QCOMPARE(download.infolabel->text(), QString("Received %1 bytes").arg(installer.size()));
     QCOMPARE(download.infolabel3->text(), QStringLiteral("Installing"));
     QCOMPARE(tagOf(download.infolabel), 1);
-    QCOMPARE(readFile(target), installer);
+    QCOMPARE(readBytes(target), installer);
     QCOMPARE(server.requests().size(), 2);
     QCOMPARE(exits.count(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(argsFile), QByteArray("/SP-\n/silent\n/noicons\n"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(readBytes(argsFile), QByteArray("/SP-\n/silent\n/noicons\n"), 20000);
 }
 
 void TdownloadTest::installerThatCannotStart()
@@ -478,8 +463,8 @@ void TdownloadTest::playSoloHidesWindow()
 void TdownloadTest::playWithOthersStartsLobby()
 {
     const QString marker = dir_->filePath(QStringLiteral("lobby-started.txt"));
-    writeFile(dir_->filePath(QStringLiteral("lexiclash-lobby")),
-              "#!/bin/sh\necho \"$#\" > '" + marker.toUtf8() + "'\n", true);
+    writeExecutable(dir_->filePath(QStringLiteral("lexiclash-lobby")),
+                    "#!/bin/sh\necho \"$#\" > '" + marker.toUtf8() + "'\n");
     Tdownload download;
     download.setFolder(dir_->path());
     QCOMPARE(download.lobbyPath(), dir_->filePath(QStringLiteral("lexiclash-lobby")));
@@ -489,7 +474,7 @@ void TdownloadTest::playWithOthersStartsLobby()
     QCOMPARE(exits.count(), 1);
     QVERIFY(messages_.isEmpty());
     // Started with no arguments.
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(marker), QByteArray("0\n"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(readBytes(marker), QByteArray("0\n"), 20000);
 }
 
 void TdownloadTest::playWithOthersWithoutLobby()

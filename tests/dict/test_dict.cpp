@@ -2,6 +2,7 @@
 #include "common/messagebox.h"
 #include "common/paths.h"
 #include "dict/tdictn.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,12 +28,6 @@ void writeList(const QString &fileName, const QByteArrayList &fields)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     for (const QByteArray &field : fields)
         QCOMPARE(file.write('\x1e' + field.leftJustified(14, ' ', true)), 15);
-}
-
-QByteArray fileContent(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -279,7 +274,7 @@ private slots:
             QVERIFY(dictionary.isOpen());
             QFile resource(TDictn::kDefaultResource);
             QVERIFY(resource.open(QIODevice::ReadOnly));
-            QCOMPARE(fileContent(TDictn::kDefaultFileName), resource.readAll());
+            QCOMPARE(readBytes(TDictn::kDefaultFileName), resource.readAll());
             QCOMPARE(dictionary.recordCount(), QFileInfo(TDictn::kDefaultFileName).size() / 15);
             QVERIFY(dictionary.IsWord("CAT"));
         }
@@ -289,7 +284,7 @@ private slots:
     void keepsAnEnglishThatExistedBefore()
     {
         writeList(TDictn::kDefaultFileName, {"QWERTY", "XYZZY"});
-        const QByteArray before = fileContent(TDictn::kDefaultFileName);
+        const QByteArray before = readBytes(TDictn::kDefaultFileName);
         {
             const TDictn dictionary;
             QVERIFY(messages.isEmpty());
@@ -297,7 +292,7 @@ private slots:
             QCOMPARE(dictionary.FindWord("xyzzy"), 1);
             QVERIFY(!dictionary.IsWord("CAT"));
         }
-        QCOMPARE(fileContent(TDictn::kDefaultFileName), before);
+        QCOMPARE(readBytes(TDictn::kDefaultFileName), before);
     }
 
     void secondDictionaryKeepsTheFirstOnesFile()

@@ -1,6 +1,8 @@
 #include "gameprocess.h"
 #include "loopbackport.h"
 
+#include "common/files.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -200,6 +202,5 @@ QProcess::ExitStatus GameProcess::exitStatus() const
 
 QByteArray GameProcess::log() const
 {
-    QFile file(logPath_);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(logPath_).value_or(QByteArray());
 }

@@ -167,9 +167,13 @@ void FaultTest::thousandConnectionsLeaveNothingBehind()
         QVERIFY2(round(), qPrintable(QStringLiteral("after %1 connections").arg(connections)));
         connections += 9;
     }
-    // The last seats are freed as the server sees the closes.
-    QVERIFY(GameProcess::waitFor([&] { return host->fdCount() <= fdsBefore; }));
-    QCOMPARE(host->fdCount(), fdsBefore);
+    // The last seats are freed as the server sees the closes. The count taken
+    // before may still hold files of the start-up that have closed since, so
+    // nothing left behind means no more than before.
+    QVERIFY2(GameProcess::waitFor([&] { return host->fdCount() <= fdsBefore; }),
+             qPrintable(QStringLiteral("%1 files open, %2 before")
+                            .arg(host->fdCount())
+                            .arg(fdsBefore)));
     if (kMeasureMemory)
         QVERIFY2(host->statusKb("VmRSS") - rssBefore < kRssSlackKb,
                  qPrintable(QStringLiteral("VmRSS %1 kB -> %2 kB")

@@ -301,12 +301,11 @@ void TestGameModel::countdownRunsOut()
     QVERIFY(!model.entryOpen());
     QVERIFY(!model.canSendWords());
 
-    // The timer is never stopped: every later tick finds zero again.
+    // A tick that still comes finds zero again and ends no turn.
     model.turntimeTimer();
     QCOMPARE(expired.size(), 2);
     QCOMPARE(expired[1].value(0).toBool(), false);
     QCOMPARE(model.timeleft(), 0);
-    QVERIFY(model.turntime->isActive());
 }
 
 void TestGameModel::countdownAfterEarlyEnd()
@@ -314,21 +313,33 @@ void TestGameModel::countdownAfterEarlyEnd()
     GameModel model;
     login(model, 1, {{1, "Host"}});
     feed(model, Msg::startgame("Host", 2, 30, 0));
+    QSignalSpy started(&model, &GameModel::countdownStarted);
     feed(model, round(1, 1, "BA", 30));
+    // The new round's time shows at once.
+    QCOMPARE(started.size(), 1);
+    QCOMPARE(started[0].value(0).toInt(), 30);
     for (int i = 0; i < 5; ++i)
         model.turntimeTimer();
+    QSignalSpy stopped(&model, &GameModel::countdownStopped);
     feed(model, totalsOnly({0, 0, 0, 0, 0, 0}));
     QCOMPARE(model.phase(), Phase::PostingScores);
     QVERIFY(!model.turnActive());
     QVERIFY(!model.entryOpen());
-    // The countdown runs on after a round that everybody gave up.
-    QCOMPARE(model.timeleft(), 25);
-    QSignalSpy expired(&model, &GameModel::countdownExpired);
-    for (int i = 0; i < 25; ++i)
-        model.turntimeTimer();
-    QCOMPARE(expired.size(), 1);
-    QCOMPARE(expired[0].value(0).toBool(), false);
-    QCOMPARE(model.phase(), Phase::PostingScores);
+    // A round that everybody gave up ends early, and so does its clock.
+    QCOMPARE(stopped.size(), 1);
+    QCOMPARE(model.timeleft(), 0);
+    QVERIFY(!model.turntime->isActive());
+
+    feed(model, round(2, 1, "CA", 30));
+    QCOMPARE(model.timeleft(), 30);
+    QVERIFY(model.turntime->isActive());
+    model.turntimeTimer();
+    feed(model, totalsOnly({3, 0, 0, 0, 0, 0}));
+    feed(model, Msg::winner(1));
+    // After "Game Over!" the clock stands still too.
+    QCOMPARE(stopped.size(), 3);
+    QCOMPARE(model.timeleft(), 0);
+    QVERIFY(!model.turntime->isActive());
 }
 
 void TestGameModel::leader_data()

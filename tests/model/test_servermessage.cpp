@@ -177,6 +177,15 @@ void TestServerMessage::drops_data()
         << QByteArray("CMD_notvalid+3++") << QByteArray("CMD_notvalid");
     QTest::newRow("winner empty") << QByteArray("CMD_winner++") << QByteArray("CMD_winner");
     QTest::newRow("winner missing") << QByteArray("CMD_winner+") << QByteArray("CMD_winner");
+    // A last field needs its closing "+": without it the field is missing.
+    QTest::newRow("startgame length code without closing plus")
+        << QByteArray("CMD_startgame+Ann+5+60+0") << QByteArray("CMD_startgame");
+    QTest::newRow("gotword length without closing plus")
+        << QByteArray("CMD_gotword+3+BAT+3") << QByteArray("CMD_gotword");
+    QTest::newRow("notvalid reason without closing plus")
+        << QByteArray("CMD_notvalid+3+2") << QByteArray("CMD_notvalid");
+    QTest::newRow("winner without closing plus")
+        << QByteArray("CMD_winner+1") << QByteArray("CMD_winner");
     QTest::newRow("endround bad number")
         << QByteArray("CMD_endround+1+10+2+1+x") << QByteArray("CMD_endround");
     QTest::newRow("endround short group")

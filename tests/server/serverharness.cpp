@@ -18,7 +18,7 @@ TestClient *ServerHarness::connect()
         return nullptr;
     TestClient *raw = client.get();
     clients_.push_back(std::move(client));
-    if (!wait([raw] { return raw->seat() != 0 || raw->peerClosed(); }))
+    if (!wait([raw] { return raw->seat() != 0 || raw->closed(); }))
         return nullptr;
     return raw;
 }
@@ -34,7 +34,7 @@ TestClient *ServerHarness::join(const QByteArray &name, const QByteArray &versio
     // Every seat is told of the login; wait until all have heard it.
     const bool told = wait([this, own] {
         for (TestClient *other : all()) {
-            if (other->fd() >= 0 && !other->peerClosed() && other->seat() != 0 &&
+            if (other->fd() >= 0 && !other->closed() && other->seat() != 0 &&
                 !other->received().contains(own))
                 return false;
         }
@@ -66,7 +66,7 @@ bool ServerHarness::barrier(TestClient *from)
     from->send(Msg::chat(from->seat(), text, "clBlack"));
     return wait([this, text] {
         for (TestClient *client : all()) {
-            if (client->fd() < 0 || client->peerClosed())
+            if (client->fd() < 0 || client->closed())
                 continue;
             bool seen = false;
             for (const QByteArray &message : client->received())
@@ -102,7 +102,7 @@ bool ServerHarness::startGame(TestClient *host, int rounds, int seconds, int typ
     host->send(Msg::startgameRequest("P1", rounds, seconds, type, show));
     return wait([this] {
         for (TestClient *client : all()) {
-            if (client->fd() >= 0 && !client->peerClosed() &&
+            if (client->fd() >= 0 && !client->closed() &&
                 client->withCommand(Cmd::startround).isEmpty())
                 return false;
         }

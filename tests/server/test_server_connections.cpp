@@ -126,7 +126,7 @@ void TestServerConnections::seatChoice()
 
     TestClient *tenth = h.connect();
     QVERIFY(tenth);
-    QVERIFY(h.wait([&] { return tenth->peerClosed(); }));
+    QVERIFY(h.wait([&] { return tenth->closed(); }));
     QCOMPARE(tenth->received(), QList<QByteArray>{"CMD_full+"});
     QCOMPARE(h.server.seatcount(), 9);
     QVERIFY(!h.server.seat(10).connected);
@@ -257,7 +257,7 @@ void TestServerConnections::kick()
     }
     c[fromSeat - 1]->send(message);
     if (removed) {
-        QVERIFY(h.wait([&] { return c[removed - 1]->peerClosed(); }));
+        QVERIFY(h.wait([&] { return c[removed - 1]->closed(); }));
         QVERIFY(!h.server.seat(removed).connected);
         QVERIFY(h.server.seat(removed).name.isEmpty());
     }
@@ -265,7 +265,7 @@ void TestServerConnections::kick()
     for (int seat = 1; seat <= 4; ++seat) {
         const bool gone = seat == removed;
         QCOMPARE(h.server.seat(seat).connected, !gone);
-        QCOMPARE(c[seat - 1]->peerClosed(), gone);
+        QCOMPARE(c[seat - 1]->closed(), gone);
         int departures = static_cast<int>(c[seat - 1]->withCommand(Cmd::playerdisconnected).size());
         if (gone)
             continue;
@@ -351,7 +351,7 @@ void TestServerConnections::brokenConnectionReports()
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected).size(), frees ? 1 : 0);
     if (frees)
-        QVERIFY(h.wait([&] { return bob->peerClosed(); }));
+        QVERIFY(h.wait([&] { return bob->closed(); }));
 }
 
 void TestServerConnections::loginTimeout()
@@ -368,7 +368,7 @@ void TestServerConnections::loginTimeout()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("did not log in in time"));
     h.server.checklogins(seated + 30000);
     QVERIFY(!h.server.seat(2).connected);
-    QVERIFY(h.wait([&] { return idle->peerClosed(); }));
+    QVERIFY(h.wait([&] { return idle->closed(); }));
     // A player who logged in is never timed out.
     h.server.checklogins(h.server.seat(1).seatedat + 3600 * 1000);
     QVERIFY(h.server.seat(1).connected);
@@ -521,7 +521,7 @@ void TestServerConnections::unfinishedTailKeptAndCapped()
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("over the size limit"));
     bob->send(QByteArray(Framer::kMaxTail + 1024, 'a'));
-    QVERIFY(h.wait([&] { return bob->peerClosed(); }));
+    QVERIFY(h.wait([&] { return bob->closed(); }));
     QVERIFY(!h.server.seat(2).connected);
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected),

@@ -1,5 +1,7 @@
 #include "common/errors.h"
 #include "settings/profilefile.h"
+#include "settings/profilefile.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,21 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 } // namespace
 

@@ -7,10 +7,12 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
+#include "net/servermessage.h"
 #include "net/tsock.h"
 #include "widgets/colourpalette.h"
 #include "widgets/gameupdown.h"
 #include "widgets/tag.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,21 +30,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // The keys of the file's section in the order they stand, with their values.
 QStringList sectionLines(const QString &path)
@@ -191,7 +178,7 @@ void SettingsTest::makeWindow()
 void SettingsTest::login()
 {
     chat_->state.myseat = 3;
-    guarded([this] { chat_->dispatcher->newplayerinfo("3+Ann"); });
+    guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+3+Ann")); });
 }
 
 QString SettingsTest::probe(const QString &what) const

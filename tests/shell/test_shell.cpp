@@ -10,6 +10,7 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "hostedgame.h"
 #include "loopbackport.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
@@ -98,7 +99,6 @@ private:
 
 void TestShell::initTestCase()
 {
-    qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
     qputenv("LEXICLASH_INSTANCE",
             "test-shell-" + QByteArray::number(QCoreApplication::applicationPid()));
 }
@@ -111,6 +111,10 @@ void TestShell::init()
     setErrorHandler([this](const QString &text) { errors << text; });
     lobby = std::make_unique<Lobby>();
     qputenv("LEXICLASH_LOBBY_PORT", QByteArray::number(lobby->listener.localPort()));
+    // Fresh ports for every case: a port handed back long ago may since have
+    // gone to another test's outgoing connection.
+    qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
+    qputenv("LEXICLASH_DISCOVERY_PORT", QByteArray::number(unusedLoopbackUdpPort()));
 }
 
 void TestShell::secondCopyRaisesTheFirstAndEnds()

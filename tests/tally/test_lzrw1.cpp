@@ -1,6 +1,7 @@
 #include "common/random.h"
 #include "tally/lzrw1kh.h"
 #include "tally/tlzrw1.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -17,21 +18,6 @@ namespace {
 const QString kPlainName = QStringLiteral("plain.bin");
 const QString kContainerName = QStringLiteral("container.lzr");
 const QString kOutputName = QStringLiteral("output.bin");
-
-void writeFile(const QString &name, const QByteArray &data)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString &name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
 
 QByteArray randomBytes(int n, quint32 seed)
 {
@@ -69,12 +55,12 @@ QByteArray longRuns()
 
 QByteArray compressBytes(const QByteArray &input)
 {
-    writeFile(kPlainName, input);
+    writeBytes(kPlainName, input);
     Tlzrw1 doit;
     doit.InputFile = kPlainName;
     doit.OutputFile = kContainerName;
     const qint64 written = doit.Compress();
-    const QByteArray container = readFile(kContainerName);
+    const QByteArray container = readBytes(kContainerName);
     if (written != container.size())
         qWarning("Compress returned %lld for a container of %lld bytes",
                  static_cast<long long>(written), static_cast<long long>(container.size()));
@@ -83,14 +69,14 @@ QByteArray compressBytes(const QByteArray &input)
 
 QByteArray decompressBytes(const QByteArray &container, qint64 *written = nullptr)
 {
-    writeFile(kContainerName, container);
+    writeBytes(kContainerName, container);
     Tlzrw1 doit;
     doit.InputFile = kContainerName;
     doit.OutputFile = kOutputName;
     const qint64 count = doit.Decompress();
     if (written)
         *written = count;
-    return readFile(kOutputName);
+    return readBytes(kOutputName);
 }
 
 QByteArray container(quint32 size, const QByteArray &payload)
@@ -412,10 +398,10 @@ void TestLzrw1::invalidContainers()
 
 void TestLzrw1::failedDecompressKeepsEarlierOutput()
 {
-    writeFile(kOutputName, "earlier contents");
+    writeBytes(kOutputName, "earlier contents");
     const QByteArray bytes = QByteArray::fromHex("57525A4C 04000000 0400 80616263");
     QVERIFY_THROWS_EXCEPTION(ELzrw1Exception, decompressBytes(bytes));
-    QCOMPARE(readFile(kOutputName), QByteArray("earlier contents"));
+    QCOMPARE(readBytes(kOutputName), QByteArray("earlier contents"));
     QCOMPARE(QDir().entryList({kOutputName + "*"}, QDir::Files | QDir::Hidden),
              QStringList{kOutputName});
 }
@@ -424,12 +410,12 @@ void TestLzrw1::failedDecompressKeepsEarlierOutput()
 // compression must fail and leave the earlier output untouched.
 void TestLzrw1::fullDiskFailsCompress()
 {
-    writeFile(kOutputName, "earlier contents");
+    writeBytes(kOutputName, "earlier contents");
     Random::seed(5);
     QByteArray data(20000, '\0');
     for (char &c : data)
         c = char(Random::below(256));
-    writeFile(kPlainName, data);
+    writeBytes(kPlainName, data);
 
     rlimit previous{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -450,7 +436,7 @@ void TestLzrw1::fullDiskFailsCompress()
     signal(SIGXFSZ, SIG_DFL);
 
     QCOMPARE(message, QStringLiteral("Lzrw1 : Error writing to output file : ") + kOutputName);
-    QCOMPARE(readFile(kOutputName), QByteArray("earlier contents"));
+    QCOMPARE(readBytes(kOutputName), QByteArray("earlier contents"));
     QCOMPARE(QDir().entryList({kOutputName + "*"}, QDir::Files | QDir::Hidden),
              QStringList{kOutputName});
 }
@@ -542,7 +528,7 @@ void TestLzrw1::compressFailures()
     QFETCH(QString, output);
     QFETCH(TCompressMode, mode);
     QFETCH(QString, message);
-    writeFile(kPlainName, "some text");
+    writeBytes(kPlainName, "some text");
     Tlzrw1 doit;
     doit.InputFile = input;
     doit.OutputFile = output;
@@ -587,8 +573,8 @@ void TestLzrw1::toolExitCodes()
     QFETCH(QByteArray, output);
     QFETCH(QString, error);
     const QByteArray text = wordText(50000, 4);
-    writeFile(kPlainName, text);
-    writeFile(kContainerName, compressBytes(text));
+    writeBytes(kPlainName, text);
+    writeBytes(kContainerName, compressBytes(text));
     QFile::remove(kOutputName);
     QProcess tool;
     tool.start(QStringLiteral(LEXICLASH_CONTAINER_TOOL), arguments);
@@ -600,7 +586,7 @@ void TestLzrw1::toolExitCodes()
     if (output.isNull())
         QVERIFY(!QFile::exists(kOutputName));
     else
-        QCOMPARE(readFile(kOutputName), output);
+        QCOMPARE(readBytes(kOutputName), output);
 }
 
 QTEST_GUILESS_MAIN(TestLzrw1)

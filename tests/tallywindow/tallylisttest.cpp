@@ -5,6 +5,7 @@
 #include "tallyexample.h"
 #include "tallywindow/tallyquestion.h"
 #include "tallywindow/ttallylist.h"
+#include "testfiles.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -33,21 +34,6 @@ const QList<QByteArray> kWorkedExampleNextRun = {"9", "2",   "0", "Ann", "12", "
 // The tally after one finished game on a first start.
 const QList<QByteArray> kOneGame = {"9", "1", "0", "1", "0", "0", "0", "0", "0", "0", "0"};
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QByteArray containerOf(const QByteArray &text)
 {
     QTemporaryDir dir;
@@ -57,7 +43,7 @@ QByteArray containerOf(const QByteArray &text)
     doit.InputFile = dir.filePath("plain");
     doit.OutputFile = dir.filePath("packed");
     doit.Compress();
-    return fileBytes(dir.filePath("packed"));
+    return readBytes(dir.filePath("packed"));
 }
 
 // The tally text inside the stored file, cut into its CR LF lines.
@@ -68,7 +54,7 @@ QList<QByteArray> storedLines()
     doit.InputFile = TallyFile::defaultPath();
     doit.OutputFile = dir.filePath("plain");
     doit.Decompress();
-    QList<QByteArray> lines = fileBytes(dir.filePath("plain")).split('\n');
+    QList<QByteArray> lines = readBytes(dir.filePath("plain")).split('\n');
     if (!lines.takeLast().isEmpty())
         return {"<no line end after the last line>"};
     for (QByteArray &line : lines) {
@@ -458,7 +444,7 @@ void TestTallyList::failingSaveKeepsThePreviousFile()
     const auto kind = SaveFailure(failure);
     const QString path = TallyFile::defaultPath();
     writeBytes(path, containerOf(crlfLines(kWorkedExample)));
-    const QByteArray before = fileBytes(path);
+    const QByteArray before = readBytes(path);
     // temp.txt goes into a folder anybody may write, so only the tally's own folder fails.
     const QString work = m_home + "/work";
     QVERIFY(QDir().mkpath(work));
@@ -521,7 +507,7 @@ void TestTallyList::failingSaveKeepsThePreviousFile()
     QVERIFY(!QFile::exists(kTextFile));
     QVERIFY(QDir::setCurrent(previousCurrent));
 
-    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(readBytes(path), before);
     QCOMPARE(QDir(m_home).entryList(QDir::Files), QStringList{"Lexiclashtally.tld"});
     QVERIFY(m_errors.isEmpty());
 }
@@ -564,13 +550,13 @@ void TestTallyList::damagedFileIsReportedOnceAndKept()
         QCOMPARE(m_errors, QStringList{QString(message).replace('@', path)});
         QCOMPARE(labelTexts(window, "mylabel_", 1, 4), QStringList(4, "0"));
         QCOMPARE(window.listbox_tally()->count(), 0);
-        QCOMPARE(fileBytes(path + ".bad"), stored);
+        QCOMPARE(readBytes(path + ".bad"), stored);
         QVERIFY(!QFile::exists(path));
         finishGame(window, {"Klot"}, "Klot");
     }
     QCOMPARE(m_errors.size(), 1);
     QCOMPARE(storedLines(), kOneGame);
-    QCOMPARE(fileBytes(path + ".bad"), stored);
+    QCOMPARE(readBytes(path + ".bad"), stored);
 }
 
 QTEST_MAIN(TestTallyList)
