@@ -10,7 +10,6 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
-#include "hostedgame.h"
 #include "loopbackport.h"
 #include "net/tsock.h"
 #include "server/tserver.h"

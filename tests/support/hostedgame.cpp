@@ -2,11 +2,6 @@
 
 #include <QProcessEnvironment>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 HostedGame::HostedGame(const QString &lobbyProgram)
     : program_(lobbyProgram)
 {
@@ -56,17 +51,4 @@ const QByteArray &HostedGame::output()
 {
     output_ += process_.readAll();
     return output_;
-}
-
-quint16 unusedLoopbackUdpPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }

@@ -32,6 +32,3 @@ private:
     QProcess process_;
     QByteArray output_;
 };
-
-// A UDP port on 127.0.0.1 that nobody is bound to right now.
-quint16 unusedLoopbackUdpPort();

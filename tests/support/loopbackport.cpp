@@ -5,9 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-quint16 unusedLoopbackPort()
+namespace {
+quint16 unusedPort(int type)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = ::socket(AF_INET, type, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -16,4 +17,15 @@ quint16 unusedLoopbackPort()
     ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
     ::close(fd);
     return ntohs(address.sin_port);
+}
+} // namespace
+
+quint16 unusedLoopbackPort()
+{
+    return unusedPort(SOCK_STREAM);
+}
+
+quint16 unusedLoopbackUdpPort()
+{
+    return unusedPort(SOCK_DGRAM);
 }
