@@ -35,8 +35,15 @@ ReviewWindows::ReviewWindows(const GameModel &model, QWidget *mainWindow)
 
 ReviewWindows::~ReviewWindows() = default;
 
+void ReviewWindows::setDictionary(const TDictn &dictionary)
+{
+    shared_ = &dictionary;
+}
+
 const TDictn &ReviewWindows::dictionary()
 {
+    if (shared_)
+        return *shared_;
     if (!dictionary_)
         dictionary_ = std::make_unique<TDictn>();
     return *dictionary_;

@@ -16,8 +16,8 @@ class TDictn;
 // Shows the round review when a round ends and hides it when the next one
 // starts, and shows the game summary when a winner is announced; both stand
 // beside the main window so the score panels stay in sight. Every copy does
-// this, spies included. The review's dictionary is opened at the first
-// round's end, so a copy that never plays never reads it.
+// this, spies included. The review reads the word list handed to it (the
+// server's own); only a copy without one opens its own at the first round end.
 class ReviewWindows : public QObject {
 public:
     // Observes the model; the windows are children of mainWindow.
@@ -31,6 +31,9 @@ public:
     // A winner was announced: fill the summary and show it.
     void gameOver(int winner);
 
+    // Builds reviews from this word list; without one the review opens its own.
+    void setDictionary(const TDictn &dictionary);
+
     RoundReviewWindow *review = nullptr;
     GameSummaryWindow *summary = nullptr;
 
@@ -42,5 +45,6 @@ private:
 
     const GameModel &model_;
     QWidget *main_ = nullptr;
+    const TDictn *shared_ = nullptr;
     std::unique_ptr<TDictn> dictionary_;
 };

@@ -1,5 +1,6 @@
 #include "shell/appwindows.h"
 
+#include "client/reviewwindows.h"
 #include "client/tchat.h"
 #include "common/ports.h"
 #include "common/version.h"
@@ -41,6 +42,8 @@ AppWindows::AppWindows(const QStringList &parameters)
     chat_->setWindows(windows);
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
+    // The review reads the server's word list instead of opening a second one.
+    chat_->reviews->setDictionary(server_->dictionary());
     QObject::connect(download_.get(), &Tdownload::exitRequested, chat_.get(), &QWidget::close);
 }
 
