@@ -3,29 +3,22 @@
 #include <array>
 
 namespace {
-struct SeatLook {
-    QColor colour;
-    const char *computer;
-};
-
-const std::array<SeatLook, 6> kSeats = {{
-    {QColor(0, 0, 221), ""},
-    {QColor(255, 128, 0), "Klot"},
-    {QColor(0, 170, 170), "Klick"},
-    {QColor(255, 0, 0), "Kling"},
-    {QColor(128, 128, 192), "Klick"},
-    {QColor(164, 164, 0), "Krazy"},
+const std::array<QColor, 6> kSeats = {{
+    QColor(0, 0, 221),
+    QColor(255, 128, 0),
+    QColor(0, 170, 170),
+    QColor(255, 0, 0),
+    QColor(128, 128, 192),
+    QColor(164, 164, 0),
 }};
 
-bool isPlayerSeat(int seat) { return seat >= 1 && seat <= int(kSeats.size()); }
+bool isPlayerSeat(int seat)
+{
+    return seat >= 1 && seat <= int(kSeats.size());
+}
 } // namespace
 
 QColor seatColour(int seat)
 {
-    return isPlayerSeat(seat) ? kSeats[seat - 1].colour : QColor(Qt::black);
-}
-
-QString computerName(int seat)
-{
-    return isPlayerSeat(seat) ? QString::fromLatin1(kSeats[seat - 1].computer) : QString();
+    return isPlayerSeat(seat) ? kSeats[seat - 1] : QColor(Qt::black);
 }
