@@ -12,6 +12,7 @@
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tspylist.h"
+#include "shell/windowwiring.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -49,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     auto spylist = std::make_unique<Tspylist>();
     auto window = std::make_unique<Tchat>();
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.spylist = spylist.get();
-    window->setWindows(windows);
+    wireWindows(*window, windows);
     Dispatcher &dispatcher = *window->dispatcher;
     size_t at = 0;
     while (at < size) {

@@ -19,6 +19,7 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "settings/profilefile.h"
+#include "shell/windowwiring.h"
 #include "widgets/gameupdown.h"
 
 #include <QApplication>
@@ -89,9 +90,9 @@ void checkInterpretation(const QString &path, const uint8_t *data, size_t size)
     writeFile(path, data, size);
     Tgamestart gamestart;
     Tchat window;
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.gamestart = &gamestart;
-    window.setWindows(windows);
+    wireWindows(window, windows);
     bool saved = true;
     guarded([&] {
         saved = false;

@@ -1,7 +1,7 @@
 #include "client/chatpane.h"
 
-#include "client/clientstate.h"
 #include "common/guard.h"
+#include "model/gamemodel.h"
 #include "net/messages.h"
 #include "widgets/colourpalette.h"
 #include "widgets/weblink.h"
@@ -50,9 +50,9 @@ std::optional<QColor> askColour(const QColor &initial, const QString &title)
 
 } // namespace
 
-ChatPane::ChatPane(const ClientState &state, QWidget *parent)
+ChatPane::ChatPane(const GameModel &model, QWidget *parent)
     : QWidget(parent)
-    , state_(state)
+    , model_(model)
     , chooser_(askColour)
 {
     setObjectName(QStringLiteral("panel_chat"));
@@ -187,15 +187,15 @@ QByteArray ChatPane::colourField(const QColor &colour) const
 
 void ChatPane::sendit()
 {
-    if (!state_.loggedin)
+    if (!model_.loggedIn())
         return;
     const QString text = mychat->text();
     if (!text.isEmpty()) {
         if (!text.startsWith(QLatin1Char('/')))
-            send(Msg::chat(state_.myseat, text.toUtf8(), colourField(textcolour_)));
+            send(Msg::chat(model_.mySeat(), text.toUtf8(), colourField(textcolour_)));
         else if (text.startsWith(QLatin1String("/me")))
             // The fourth character is dropped whatever it is: "/mew" sends an empty action.
-            send(Msg::action(state_.myseat, text.mid(4).toUtf8(), colourField(actioncolour_)));
+            send(Msg::action(model_.mySeat(), text.mid(4).toUtf8(), colourField(actioncolour_)));
     }
     mychat->clear();
 }
@@ -224,9 +224,9 @@ void ChatPane::b_phrase1Click(int n)
     const QString text = phrase(n);
     const QByteArray colour = colourField(actioncolour_);
     if (text.startsWith(QLatin1String("/me ")))
-        send(Msg::action(state_.myseat, text.mid(4).toUtf8(), colour));
+        send(Msg::action(model_.mySeat(), text.mid(4).toUtf8(), colour));
     else
-        send(Msg::actionSays(state_.myseat, text.toUtf8(), colour));
+        send(Msg::actionSays(model_.mySeat(), text.toUtf8(), colour));
     phraseready_ = false;
     phrasetimer->start();
 }

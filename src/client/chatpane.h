@@ -16,7 +16,7 @@ class QMenu;
 class QPushButton;
 class QTextEdit;
 class QTimer;
-struct ClientState;
+class GameModel;
 
 // The chat pane of the main window: the read-only pane mainchat with its
 // clickable web addresses, the entry field mychat, and the ten phrase buttons
@@ -38,7 +38,8 @@ public:
     using ColourChooser =
         std::function<std::optional<QColor>(const QColor &initial, const QString &title)>;
 
-    ChatPane(const ClientState &state, QWidget *parent = nullptr);
+    // model: whether and on which seat this copy is logged in, for sending.
+    explicit ChatPane(const GameModel &model, QWidget *parent = nullptr);
 
     // Hands every message this pane sends (terminator included) to sender.
     void setSender(Sender sender);
@@ -118,7 +119,7 @@ private:
     void buildPopups();
     QByteArray colourField(const QColor &colour) const;
 
-    const ClientState &state_;
+    const GameModel &model_;
     Sender sender_;
     ColourChooser chooser_;
     QAction *optionsScroll_ = nullptr;

@@ -14,10 +14,6 @@ struct ClientState {
     QString loginname;
     // This copy runs the game server.
     bool hosting = false;
-    // The server handed this client a seat; never cleared.
-    bool loggedin = false;
-    // Own seat, 1 to 9, once logged in.
-    int myseat = 0;
     // Player seats; seat numbers above it are spy seats.
     int numseats = 6;
     // The main window's section of the settings file.

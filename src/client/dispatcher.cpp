@@ -7,7 +7,6 @@
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "common/version.h"
-#include "dialogs/tspylist.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
 
@@ -35,11 +34,6 @@ Dispatcher::Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, Hoo
     connect(&model_, &GameModel::playerLeft, this,
             [this](int, const QString &shown, bool announce) { playerLeft(shown, announce); });
     connect(&model_, &GameModel::spyLeft, this, &Dispatcher::spyLeft);
-}
-
-void Dispatcher::setSpyList(Tspylist *spylist)
-{
-    spylist_ = spylist;
 }
 
 void Dispatcher::setGameView(GameCommands *view)
@@ -103,15 +97,13 @@ void Dispatcher::handle(const ServerMessage &message)
 
 void Dispatcher::sendloginfo(const Msg::SendLoginInfo &login)
 {
-    state_.myseat = login.seat;
-    state_.loggedin = true;
     hooks_.send(
-        Msg::logininfo(state_.myseat, QByteArrayLiteral(kVersionText), state_.loginname.toUtf8()));
+        Msg::logininfo(login.seat, QByteArrayLiteral(kVersionText), state_.loginname.toUtf8()));
 }
 
 void Dispatcher::playerArrived(int seat, const QString &name)
 {
-    if (seat == state_.myseat) {
+    if (seat == model_.mySeat()) {
         info(QStringLiteral("You are Connected."));
         if (hooks_.loadSettings)
             hooks_.loadSettings();
@@ -119,10 +111,11 @@ void Dispatcher::playerArrived(int seat, const QString &name)
         info(name + QStringLiteral(" is Connected."));
     }
     if (seat > GameModel::kPlayerSeats) {
-        if (spylist_)
-            spylist_->addSpy(QString::number(seat) + QStringLiteral(": ") + name);
-        info(seat == state_.myseat ? QStringLiteral("You are spying.")
-                                   : name + QStringLiteral(" is spying."));
+        const QString entry = QString::number(seat) + QStringLiteral(": ") + name;
+        spies_.append(entry);
+        emit spyListed(entry);
+        info(seat == model_.mySeat() ? QStringLiteral("You are spying.")
+                                     : name + QStringLiteral(" is spying."));
     }
     playsounds(QStringLiteral("entered"));
 }
@@ -136,15 +129,17 @@ void Dispatcher::playerLeft(const QString &shown, bool announce)
 void Dispatcher::spyLeft(int seat, const QString &name)
 {
     const QString entry = QString::number(seat) + QStringLiteral(": ") + name;
-    if (spylist_ && spylist_->removeSpy(entry))
-        info(name + QStringLiteral(" has left."));
+    if (!spies_.removeOne(entry))
+        return;
+    emit spyUnlisted(entry);
+    info(name + QStringLiteral(" has left."));
 }
 
 void Dispatcher::kicking(int seat)
 {
-    if (!state_.hosting || !state_.loggedin)
+    if (!state_.hosting || !model_.loggedIn())
         return;
-    hooks_.send(Msg::kickhim(state_.myseat, seat));
+    hooks_.send(Msg::kickhim(model_.mySeat(), seat));
 }
 
 void Dispatcher::info(const QString &text)

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,15 +13,16 @@ class ChatPane;
 class GameCommands;
 class GameModel;
 class QTimer;
-class Tspylist;
 struct ClientState;
 
 // The client's half of the connection: cuts the bytes from the server into
 // messages, queues them in receivedlist, and on each tick of Timer1 decodes
 // the oldest one once and applies it to the game model. It logs in, writes
-// the arrivals and departures into the chat pane, keeps the spy list, and
-// handles the chat lines, version warnings and "Game is full" itself.
+// the arrivals and departures into the chat pane, keeps the list of spies
+// (entries "seat: name") for whatever shows it, and handles the chat lines,
+// version warnings and "Game is full" itself.
 class Dispatcher : public QObject {
+    Q_OBJECT
 public:
     // Hooks into the main window.
     struct Hooks {
@@ -35,8 +37,6 @@ public:
     Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, Hooks hooks,
                QObject *parent = nullptr);
 
-    // Where the spies are listed (may be set after creation).
-    void setSpyList(Tspylist *spylist);
     // Where the sounds go; without one they are dropped.
     void setGameView(GameCommands *view);
 
@@ -61,10 +61,19 @@ public:
     // Writes a line of the program's own into the chat pane, in infocolour.
     void info(const QString &text);
 
+    // The spies listed, in order of arrival.
+    const QStringList &spies() const { return spies_; }
+
     // The receive queue; holds "receivedlist" at start, which is handled as nothing.
     ReceiveQueue receivedlist;
     // Runs while messages are waiting; one message per tick.
     QTimer *Timer1 = nullptr;
+
+signals:
+    // A spy arrived and was added to the list.
+    void spyListed(const QString &entry);
+    // A listed spy left and was taken off the list.
+    void spyUnlisted(const QString &entry);
 
 private:
     void sendloginfo(const Msg::SendLoginInfo &login);
@@ -78,6 +87,6 @@ private:
     ChatPane &chat_;
     Hooks hooks_;
     Framer framer_;
-    Tspylist *spylist_ = nullptr;
+    QStringList spies_;
     GameCommands *game_ = nullptr;
 };

@@ -13,16 +13,10 @@
 #include "common/ports.h"
 #include "common/random.h"
 #include "common/runningmarker.h"
-#include "dialogs/tabout.h"
-#include "dialogs/tgamestart.h"
-#include "dialogs/thelp.h"
-#include "dialogs/tphrases.h"
-#include "dialogs/tspylist.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
 #include "widgets/pressablelabel.h"
 #include "widgets/tag.h"
-#include "common/runningmarker.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -65,7 +59,7 @@ Tchat::Tchat(QWidget *parent)
     menus = new ChatMenus(menuBar());
     buildBoard();
 
-    chat = new ChatPane(state, this);
+    chat = new ChatPane(*model, this);
     chat->setSender([this](const QByteArray &message) { sendToServer(message); });
     chat->setOptionsScrollItem(menus->ScrollChatOff1);
 
@@ -187,23 +181,7 @@ void Tchat::wireMenus()
 void Tchat::setWindows(const Windows &windows)
 {
     windows_ = windows;
-    dispatcher->setSpyList(windows_.spylist);
     gameview->setTally(windows_.tallyRecorder);
-    if (windows_.gamestart) {
-        Tgamestart::Hooks start;
-        start.send = [this](const QByteArray &message) { sendToServer(message); };
-        start.playerName = [this] { return state.playername; };
-        start.saveSettings = [this] { saveinifile(); };
-        windows_.gamestart->setHooks(std::move(start));
-    }
-    if (windows_.spylist)
-        windows_.spylist->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
-    if (windows_.phrases)
-        connect(windows_.phrases, &Tphrases::done, this,
-                [this] { guarded([this] { phrasesDone(); }); });
-    if (windows_.help)
-        connect(windows_.help, &Thelp::aboutRequested, this,
-                [this] { guarded([this] { About1Click(); }); });
 }
 
 void Tchat::setParameters(const QStringList &parameters)
@@ -302,8 +280,7 @@ void Tchat::hostpress()
     sock->Open();
     button_start->show();
     menus->StartGame1->setEnabled(true);
-    if (windows_.spylist)
-        windows_.spylist->popup_kickhim->setEnabled(true);
+    emit hostingBegan();
 }
 
 void Tchat::joinpress()
@@ -389,7 +366,7 @@ void Tchat::sockInfo(TSock *sender, TSocketInfo kind, const QString &)
     }
     // A refused or failed connection is reported once, so the player is not
     // left looking at the loading line alone.
-    if (kind == TSocketInfo::siError && !state.loggedin && !connectfailed_) {
+    if (kind == TSocketInfo::siError && !model->loggedIn() && !connectfailed_) {
         connectfailed_ = true;
         info(QStringLiteral("Could not connect to the host."));
     }
@@ -442,20 +419,13 @@ void Tchat::SpyList1Click()
 
 void Tchat::PrhaseList1Click()
 {
-    if (!windows_.phrases)
-        return;
-    for (int n = 1; n <= ChatPane::kPhrases; ++n)
-        windows_.phrases->setPhrase(n, chat->phrase(n));
-    showCentred(windows_.phrases);
+    emit phraseListRequested();
 }
 
-void Tchat::phrasesDone()
+void Tchat::phrasesDone(const QStringList &phrases)
 {
-    QStringList phrases;
-    for (int n = 1; n <= ChatPane::kPhrases; ++n) {
-        phrases << windows_.phrases->phrase(n);
-        chat->setPhrase(n, phrases.last());
-    }
+    for (int n = 1; n <= phrases.size(); ++n)
+        chat->setPhrase(n, phrases.at(n - 1));
     IniSettings::savePhrases(state.sectionname, phrases);
 }
 
@@ -469,18 +439,16 @@ void Tchat::ViewTally1Click()
 
 void Tchat::Image4Click()
 {
-    if (windows_.about)
-        windows_.about->openLink();
+    emit makerSiteRequested();
 }
 
 void Tchat::button_startClick()
 {
-    if (!state.loggedin) {
+    if (!model->loggedIn()) {
         showMessage(QStringLiteral("You are not connected"));
         return;
     }
-    if (windows_.gamestart)
-        windows_.gamestart->showCentredOn(this);
+    emit gameStartRequested();
 }
 
 void Tchat::info(const QString &text)

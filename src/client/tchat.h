@@ -24,11 +24,7 @@ class QPushButton;
 class ReviewWindows;
 class RunningMarker;
 class SeatRows;
-class Tabout;
 class Tgamestart;
-class Thelp;
-class Tphrases;
-class Tspylist;
 class TallyRecorder;
 
 // The main window: menus, the board (seat rows and the game area) and the
@@ -41,15 +37,21 @@ class Tchat : public QMainWindow, public HostOptions {
     Q_OBJECT
 public:
     // The other windows, created after this one and handed over in one go.
+    // This window only shows them; what they need of it beyond that, they
+    // ask through its signals and public handlers.
     struct Windows {
-        Tabout *about = nullptr;
+        // Shown by "About".
+        QWidget *about = nullptr;
+        // Shown when a solo game starts.
         QWidget *download = nullptr;
+        // The game start window; its choices are kept in the settings file.
         Tgamestart *gamestart = nullptr;
-        Thelp *help = nullptr;
-        Tphrases *phrases = nullptr;
+        // Shown by "Content".
+        QWidget *help = nullptr;
         // The game server's listening socket (Sock1).
         TSock *serverListener = nullptr;
-        Tspylist *spylist = nullptr;
+        // Shown by "Spy List".
+        QWidget *spylist = nullptr;
         // The tally window, shown by "View Tally", and its recorder.
         QWidget *tally = nullptr;
         TallyRecorder *tallyRecorder = nullptr;
@@ -104,9 +106,11 @@ public:
     void ViewTally1Click();
     void Image4Click();
     void button_startClick();
-    // The phrase editor's "Done": its fields become the buttons' phrases and
-    // are stored in the settings file.
-    void phrasesDone();
+    // The phrase editor's "Done": the phrases (one per button, in order)
+    // become the buttons' phrases and are stored in the settings file.
+    void phrasesDone(const QStringList &phrases);
+    // Shows a secondary window (not modal) centred on this one.
+    void showCentred(QWidget *window);
 
     // The smallest window size FormResize allows.
     QSize minimumWindowSize() const;
@@ -133,6 +137,14 @@ public:
 signals:
     // The window was closed; the program ends.
     void closed();
+    // "Start Game" by a logged-in player: the game start window is wanted.
+    void gameStartRequested();
+    // "Phrase List": the phrase editor is wanted, filled with the buttons' phrases.
+    void phraseListRequested();
+    // The maker's logo was pressed: the maker's web site is wanted.
+    void makerSiteRequested();
+    // This copy hosts the game (solo or with others); hosts may kick.
+    void hostingBegan();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -143,8 +155,6 @@ private:
     void buildBoard();
     // The settings file's keys, read into and written from this window's parts.
     IniSettings settings();
-    // Shows a secondary window (not modal) centred on this one.
-    void showCentred(QWidget *window);
     void wireMenus();
     void info(const QString &text);
 

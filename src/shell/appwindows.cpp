@@ -12,6 +12,7 @@
 #include "dialogs/tspylist.h"
 #include "discovery/discoveryresponder.h"
 #include "server/tserver.h"
+#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 
 #include <QRandomGenerator>
@@ -28,7 +29,7 @@ AppWindows::AppWindows(const QStringList &parameters)
     spylist_ = std::make_unique<Tspylist>();
     tally_ = std::make_unique<Ttallylist>();
 
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.about = about_.get();
     windows.download = download_.get();
     windows.gamestart = gamestart_.get();
@@ -39,7 +40,7 @@ AppWindows::AppWindows(const QStringList &parameters)
     windows.tally = tally_.get();
     windows.tallyRecorder = tally_.get();
     windows.hostingStarted = [this] { startAnswering(); };
-    chat_->setWindows(windows);
+    wireWindows(*chat_, windows);
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
     // The review reads the server's word list instead of opening a second one.

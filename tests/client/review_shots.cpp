@@ -60,8 +60,7 @@ int main(int argc, char *argv[])
     }
     Tchat chat;
     chat.gameview->sounds()->setSink([](const QString &) {});
-    chat.state.myseat = 1;
-    chat.state.loggedin = true;
+    chat.model->apply(Msg::SendLoginInfo{1});
     chat.state.hosting = true;
     chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
     chat.move(0, 0);

@@ -11,6 +11,7 @@
 #include "model/gamemodel.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
+#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
@@ -66,12 +67,12 @@ void TestGameViewSolo::wholeSoloGame()
     Tgamestart gamestart;
     TServer server;
     Ttallylist tally;
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.gamestart = &gamestart;
     windows.serverListener = server.Sock1();
     windows.tally = &tally;
     windows.tallyRecorder = &tally;
-    chat.setWindows(windows);
+    wireWindows(chat, windows);
     server.setHostOptions(&chat);
     chat.setParameters({});
 
@@ -90,9 +91,9 @@ void TestGameViewSolo::wholeSoloGame()
     QVERIFY(!gamestart.isVisible());
 
     chat.show();
-    QTRY_VERIFY_WITH_TIMEOUT(chat.state.loggedin, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(chat.model->loggedIn(), kWait);
     QTRY_COMPARE_WITH_TIMEOUT(chat.seats->playername(1)->text(), QStringLiteral("You"), kWait);
-    QCOMPARE(chat.state.myseat, 1);
+    QCOMPARE(chat.model->mySeat(), 1);
     QVERIFY(board->button_start->isVisible());
 
     // A fresh installation: 5 rounds, 60 seconds, "Random", words shown.

@@ -15,6 +15,7 @@
 #include "loopbackport.h"
 #include "model/gamemodel.h"
 #include "net/tsock.h"
+#include "shell/windowwiring.h"
 #include "widgets/tag.h"
 
 #include <QAction>
@@ -158,10 +159,10 @@ void TestMainWindow::init()
     spylist = std::make_unique<Tspylist>();
     chat = std::make_unique<Tchat>();
     game = std::make_unique<GameRecorder>();
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.phrases = phrases.get();
     windows.spylist = spylist.get();
-    chat->setWindows(windows);
+    wireWindows(*chat, windows);
     chat->setGameView(game.get());
     // Two parameters: the idle launch mode, so showing the window connects nothing.
     chat->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
@@ -329,8 +330,8 @@ void TestMainWindow::loginAsSeat3()
 {
     loginAs(3);
     QCOMPARE(peer->messages().first(), QByteArray("CMD_logininfo+3+1.0.3+Ann"));
-    QCOMPARE(chat->state.myseat, 3);
-    QVERIFY(chat->state.loggedin);
+    QCOMPARE(chat->model->mySeat(), 3);
+    QVERIFY(chat->model->loggedIn());
 
     feed("CMD_newplayerinfo+3+Ann");
     QCOMPARE(paneLines(), QStringList({"You are Connected."}));
@@ -392,7 +393,7 @@ void TestMainWindow::departures()
     QFETCH(QString, line);
     QFETCH(int, seat);
     QFETCH(QString, rowAfter);
-    chat->state.myseat = 1;
+    chat->model->apply(Msg::SendLoginInfo{1});
     feed("CMD_endround+" + QByteArray::number(seat) + "+17+1+1+17");
     if (!arrival.isEmpty())
         feed(arrival);
@@ -407,7 +408,7 @@ void TestMainWindow::departures()
 
 void TestMainWindow::spyListRemovesASpy()
 {
-    chat->state.myseat = 1;
+    chat->model->apply(Msg::SendLoginInfo{1});
     feed("CMD_newplayerinfo+8+Ann");
     feed("CMD_newplayerinfo+9+Bob");
     const int before = paneLines().size();
@@ -978,7 +979,7 @@ void TestMainWindow::closeSavesGeometryOnlyAfterSettingsWereRead()
     chat = std::make_unique<Tchat>();
     chat->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
     chat->show();
-    chat->state.myseat = 1;
+    chat->model->apply(Msg::SendLoginInfo{1});
     feed("CMD_newplayerinfo+1+Ann");
     chat->resize(800, 540);
     chat->close();
@@ -991,7 +992,7 @@ void TestMainWindow::closeSavesGeometryOnlyAfterSettingsWereRead()
 void TestMainWindow::closeShrinksAWindowWiderThanTheScreen()
 {
     chat->show();
-    chat->state.myseat = 1;
+    chat->model->apply(Msg::SendLoginInfo{1});
     feed("CMD_newplayerinfo+1+Ann");
     const QRect work = chat->screen()->availableGeometry();
     chat->resize(work.width() + 200, 600);

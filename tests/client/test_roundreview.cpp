@@ -17,6 +17,7 @@
 #include "model/gamemodel.h"
 #include "net/messages.h"
 #include "server/tserver.h"
+#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
@@ -88,11 +89,11 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     Tgamestart gamestart;
     TServer server;
     Ttallylist tally;
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.gamestart = &gamestart;
     windows.serverListener = server.Sock1();
     windows.tally = &tally;
-    chat.setWindows(windows);
+    wireWindows(chat, windows);
     server.setHostOptions(&chat);
     chat.setParameters({});
 
@@ -106,7 +107,7 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QVERIFY(!review->isVisible());
 
     chat.show();
-    QTRY_VERIFY_WITH_TIMEOUT(chat.state.loggedin, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(chat.model->loggedIn(), kWait);
 
     // Two rounds of words of any length.
     QTest::mouseClick(board->button_start, Qt::LeftButton);

@@ -9,6 +9,7 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "net/messages.h"
+#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/pressablelabel.h"
@@ -52,6 +53,9 @@ struct Windows {
     Ttallylist tally;
     Tabout about;
     Thelp help;
+
+    // The board's logo opens the web address through the About window.
+    Windows() { wireWindows(chat, {.about = &about}); }
 
     QWidget *byName(const QString &name)
     {
@@ -231,7 +235,6 @@ void TestWindowAccess::pressables()
     use(windows->about.Image5);
     use(windows->about.Label7);
     QCOMPARE(opened.size(), 2);
-    windows->chat.setWindows({.about = &windows->about});
     use(windows->chat.Image4);
     QCOMPARE(opened.size(), 3);
     for (const QUrl &url : opened)

@@ -59,8 +59,6 @@ struct Windows {
     Windows()
     {
         chat.gameview->sounds()->setSink([](const QString &) {});
-        chat.state.myseat = 1;
-        chat.state.loggedin = true;
         chat.model->apply(Msg::SendLoginInfo{1});
         chat.state.hosting = true;
         chat.resize(chat.state.defaultwidth, chat.state.defaultheight);

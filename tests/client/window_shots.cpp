@@ -53,8 +53,6 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     Tchat chat;
     chat.gameview->sounds()->setSink([](const QString &) {});
-    chat.state.myseat = 7;
-    chat.state.loggedin = true;
     chat.model->apply(Msg::SendLoginInfo{7});
     chat.state.hosting = true;
     chat.resize(chat.state.defaultwidth, chat.state.defaultheight);

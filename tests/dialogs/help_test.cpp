@@ -4,6 +4,7 @@
 #include "common/version.h"
 #include "dialogs/tabout.h"
 #include "dialogs/thelp.h"
+#include "shell/windowwiring.h"
 
 #include <QAction>
 #include <QLabel>
@@ -63,10 +64,10 @@ void HelpTest::init()
     about_ = std::make_unique<Tabout>();
     help_ = std::make_unique<Thelp>();
     about_->setLinkOpener([this](const QUrl &url) { opened_ << url; });
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.about = about_.get();
     windows.help = help_.get();
-    chat_->setWindows(windows);
+    wireWindows(*chat_, windows);
     chat_->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
 }
 

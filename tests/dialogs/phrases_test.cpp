@@ -6,7 +6,9 @@
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tphrases.h"
+#include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "shell/windowwiring.h"
 
 #include <QAction>
 #include <QFile>
@@ -90,9 +92,9 @@ void PhrasesTest::restart()
     chat_.reset();
     phrases_ = std::make_unique<Tphrases>();
     chat_ = std::make_unique<Tchat>();
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.phrases = phrases_.get();
-    chat_->setWindows(windows);
+    wireWindows(*chat_, windows);
     chat_->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
     sent_.clear();
     chat_->chat->setSender([this](const QByteArray &message) { sent_ << message; });
@@ -100,7 +102,7 @@ void PhrasesTest::restart()
 
 void PhrasesTest::login()
 {
-    chat_->state.myseat = 2;
+    chat_->model->apply(Msg::SendLoginInfo{2});
     guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+2+Ann")); });
 }
 

@@ -6,6 +6,7 @@
 #include "dialogs/tspylist.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "shell/windowwiring.h"
 
 #include <QAction>
 #include <QLabel>
@@ -49,13 +50,12 @@ void SpylistTest::init()
     setMessageBoxHandler([this](const QString &text) { shown_ << text; });
     state_ = ClientState();
     model_ = std::make_unique<GameModel>();
-    chat_ = std::make_unique<ChatPane>(state_);
+    chat_ = std::make_unique<ChatPane>(*model_);
     Dispatcher::Hooks hooks;
     hooks.send = [this](const QByteArray &message) { sent_ << message; };
     dispatcher_ = std::make_unique<Dispatcher>(state_, *model_, *chat_, std::move(hooks));
     spylist_ = std::make_unique<Tspylist>();
-    dispatcher_->setSpyList(spylist_.get());
-    spylist_->setKickHandler([this](int seat) { dispatcher_->kicking(seat); });
+    wireSpyList(*dispatcher_, *spylist_);
     spylist_->show();
 }
 
@@ -122,8 +122,7 @@ void SpylistTest::removal()
     QFETCH(bool, hosting);
     QFETCH(QList<QByteArray>, expected);
 
-    state_.myseat = 1;
-    state_.loggedin = true;
+    model_->apply(Msg::SendLoginInfo{1});
     state_.hosting = hosting;
     // The main window enables the entry only when it hosts.
     spylist_->popup_kickhim->setEnabled(hosting);
@@ -137,8 +136,7 @@ void SpylistTest::removal()
 
 void SpylistTest::lineGoneSinceThePointerMovedSendsNothing()
 {
-    state_.myseat = 1;
-    state_.loggedin = true;
+    model_->apply(Msg::SendLoginInfo{1});
     state_.hosting = true;
     spylist_->popup_kickhim->setEnabled(true);
     guarded([this] { dispatcher_->handle(decodeServerMessage("CMD_newplayerinfo+7+Cy")); });

@@ -7,12 +7,14 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
+#include "model/gamemodel.h"
 #include "net/servermessage.h"
 #include "net/tsock.h"
+#include "shell/windowwiring.h"
+#include "testfiles.h"
 #include "widgets/colourpalette.h"
 #include "widgets/gameupdown.h"
 #include "widgets/tag.h"
-#include "testfiles.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -166,10 +168,10 @@ void SettingsTest::makeWindow()
     gamestart_ = std::make_unique<Tgamestart>();
     phrases_ = std::make_unique<Tphrases>();
     chat_ = std::make_unique<Tchat>();
-    Tchat::Windows windows;
+    WindowSet windows;
     windows.gamestart = gamestart_.get();
     windows.phrases = phrases_.get();
-    chat_->setWindows(windows);
+    wireWindows(*chat_, windows);
     // Two parameters: the idle launch mode, so showing the window connects nothing.
     chat_->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
 }
@@ -177,7 +179,7 @@ void SettingsTest::makeWindow()
 // The server confirms our own login: the moment the settings are read.
 void SettingsTest::login()
 {
-    chat_->state.myseat = 3;
+    chat_->model->apply(Msg::SendLoginInfo{3});
     guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+3+Ann")); });
 }
 

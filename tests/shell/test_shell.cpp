@@ -11,10 +11,12 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "loopbackport.h"
+#include "model/gamemodel.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
 #include "shell/appwindows.h"
 #include "shell/singleinstance.h"
+#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 
 #include <QAction>
@@ -64,10 +66,10 @@ struct JoiningWindow {
     Tchat chat;
     explicit JoiningWindow(const QStringList &parameters)
     {
-        Tchat::Windows windows;
+        WindowSet windows;
         windows.spylist = &spylist;
         windows.phrases = &phrases;
-        chat.setWindows(windows);
+        wireWindows(chat, windows);
         chat.setParameters(parameters);
     }
 };
@@ -230,7 +232,7 @@ void TestShell::launchModes()
     if (hosting) {
         // The own client logs in to the own server and takes seat 1.
         QTRY_COMPARE_WITH_TIMEOUT(chat->seats->playername(1)->text(), playername, kWait);
-        QCOMPARE(chat->state.myseat, 1);
+        QCOMPARE(chat->model->mySeat(), 1);
         QVERIFY(paneLines(chat).contains(QStringLiteral("You are Connected.")));
     } else if (!connectsTo.isEmpty()) {
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -261,7 +263,7 @@ void TestShell::hostAndJoinerChat()
     QTRY_COMPARE_WITH_TIMEOUT(bob->seats->playername(1)->text(), QStringLiteral("Ann"), kWait);
     QTRY_COMPARE_WITH_TIMEOUT(bob->seats->playername(2)->text(), QStringLiteral("Bob"), kWait);
     QTRY_COMPARE_WITH_TIMEOUT(ann->seats->playername(2)->text(), QStringLiteral("Bob"), kWait);
-    QCOMPARE(bob->state.myseat, 2);
+    QCOMPARE(bob->model->mySeat(), 2);
     QVERIFY(paneLines(ann).contains(QStringLiteral("Bob is Connected.")));
     QVERIFY(paneLines(bob).contains(QStringLiteral("Ann is Connected.")));
 
