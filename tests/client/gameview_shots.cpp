@@ -4,14 +4,12 @@
 // platform:
 //   QT_QPA_PLATFORM=offscreen gameview_shots docs/round.png docs/scores.png [start.png]
 #include "client/chatpane.h"
-#include "client/dispatcher.h"
-#include "client/gameview.h"
 #include "client/seatrows.h"
-#include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
+#include "shotsupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -22,21 +20,10 @@
 
 namespace {
 
-// Hands one server message to the window as if it had arrived on its connection.
-void receive(Tchat &chat, const QByteArray &message)
-{
-    chat.dispatcher->received(message);
-    while (!chat.dispatcher->receivedlist.isEmpty())
-        chat.dispatcher->processsocktimer();
-}
-
 bool save(QWidget &window, const char *path)
 {
     QApplication::processEvents();
-    if (window.grab().save(QString::fromLocal8Bit(path)))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", path);
-    return false;
+    return savePicture(window.grab(), QString::fromLocal8Bit(path));
 }
 
 } // namespace
@@ -49,12 +36,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     Tchat chat;
-    chat.gameview->sounds()->setSink([](const QString &) {});
-    chat.model->apply(Msg::SendLoginInfo{1});
-    chat.state.hosting = true;
-    chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
-    chat.show();
-    chat.model->turntime->stop();
+    showAsHost(chat, 1);
 
     receive(chat, Msg::newplayerinfo(1, "Ann"));
     receive(chat, Msg::existingplayers(2, "Klot"));

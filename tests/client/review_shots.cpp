@@ -3,15 +3,13 @@
 // and optionally a picture of the whole screen to see where they stand.
 // Run by hand in an empty folder (the review writes the word list there):
 //   review_shots docs/review.png docs/summary.png [screen.png]
-#include "client/dispatcher.h"
 #include "client/gamesummarywindow.h"
-#include "client/gameview.h"
 #include "client/reviewwindows.h"
 #include "client/roundreviewwindow.h"
-#include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
+#include "shotsupport.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -33,22 +31,6 @@ struct Round {
     QList<Found> words;
 };
 
-// Hands one server message to the window as if it had arrived on its connection.
-void receive(Tchat &chat, const QByteArray &message)
-{
-    chat.dispatcher->received(message);
-    while (!chat.dispatcher->receivedlist.isEmpty())
-        chat.dispatcher->processsocktimer();
-}
-
-bool save(const QPixmap &picture, const char *path)
-{
-    if (picture.save(QString::fromLocal8Bit(path)))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", path);
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -59,16 +41,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     Tchat chat;
-    chat.gameview->sounds()->setSink([](const QString &) {});
-    chat.model->apply(Msg::SendLoginInfo{1});
-    chat.state.hosting = true;
-    chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
     chat.move(0, 0);
-    chat.show();
-    // Only the model hears of the seat: the dispatcher would answer the server.
-    QByteArray login = Msg::sendlogininfo(1);
-    login.chop(1);
-    chat.model->apply(decodeServerMessage(login));
+    showAsHost(chat, 1);
 
     receive(chat, Msg::newplayerinfo(1, "Ann"));
     receive(chat, Msg::existingplayers(2, "Klot"));
@@ -113,13 +87,15 @@ int main(int argc, char *argv[])
     }
     receive(chat, Msg::winner(3));
     QApplication::processEvents();
-    if (!save(review, argv[1]) || !save(chat.reviews->summary->grab(), argv[2]))
+    if (!savePicture(review, QString::fromLocal8Bit(argv[1])) ||
+        !savePicture(chat.reviews->summary->grab(), QString::fromLocal8Bit(argv[2])))
         return 1;
     if (argc == 3)
         return 0;
     // The window system needs a moment to map and place the windows.
     QTimer::singleShot(1500, &app, [&] {
-        const bool saved = save(chat.screen()->grabWindow(0), argv[3]);
+        const bool saved =
+            savePicture(chat.screen()->grabWindow(0), QString::fromLocal8Bit(argv[3]));
         app.exit(saved ? 0 : 1);
     });
     return app.exec();

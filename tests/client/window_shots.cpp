@@ -3,14 +3,12 @@
 // start window, the phrase editor and the tally window. Run by hand:
 //   QT_QPA_PLATFORM=offscreen window_shots OUTDIR
 // (on X11 with DISPLAY set, the windows are the real ones of that server).
-#include "client/dispatcher.h"
-#include "client/gameview.h"
-#include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
+#include "shotsupport.h"
 #include "tallywindow/ttallylist.h"
 
 #include <QApplication>
@@ -24,21 +22,10 @@
 
 namespace {
 
-void receive(Tchat &chat, const QByteArray &message)
-{
-    chat.dispatcher->received(message);
-    while (!chat.dispatcher->receivedlist.isEmpty())
-        chat.dispatcher->processsocktimer();
-}
-
 bool save(QWidget &window, const QString &path, QRect area = {})
 {
     QApplication::processEvents();
-    const QPixmap picture = area.isNull() ? window.grab() : window.grab(area);
-    if (picture.save(path))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
+    return savePicture(area.isNull() ? window.grab() : window.grab(area), path);
 }
 
 } // namespace
@@ -52,12 +39,7 @@ int main(int argc, char *argv[])
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     Tchat chat;
-    chat.gameview->sounds()->setSink([](const QString &) {});
-    chat.model->apply(Msg::SendLoginInfo{7});
-    chat.state.hosting = true;
-    chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
-    chat.show();
-    chat.model->turntime->stop();
+    showAsHost(chat, 7);
 
     receive(chat, Msg::newplayerinfo(1, "Bartholomew Featherstonehaugh"));
     receive(chat, Msg::existingplayers(2, "Klot"));
