@@ -5,15 +5,7 @@
 set -euo pipefail
 out=${1:-docs/lobby.png}
 build=$(cd "${2:-build}" && pwd)
-work=$(mktemp -d /tmp/lobbyshot.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-free_port() { python3 -c 'import socket,sys; s=socket.socket(socket.AF_INET, getattr(socket, sys.argv[1])); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' "$1"; }
+. "$(dirname "$0")/scratch.sh" lobbyshot
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export LEXICLASH_PORT=$(free_port SOCK_STREAM)
 export LEXICLASH_DISCOVERY_PORT=$(free_port SOCK_DGRAM)

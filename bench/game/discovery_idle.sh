@@ -9,15 +9,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 seconds=${2:-20}
-work=$(mktemp -d /tmp/discoidle.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-free_port() { python3 -c 'import socket,sys; s=socket.socket(socket.AF_INET, getattr(socket, sys.argv[1])); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' "$1"; }
+. "$(dirname "$0")/../../tools/scratch.sh" discoidle
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 game_pid() { pgrep -P "$1" -x lexiclash; }
 
