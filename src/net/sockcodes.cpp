@@ -87,6 +87,13 @@ constexpr ErrnoCode kErrnoCodes[] = {
     {EREMOTE, 10071},
 };
 
+// The codes after which a connection never carries data again.
+constexpr int kBrokenConnectionCodes[] = {
+    10053, // WSAECONNABORTED
+    10054, // WSAECONNRESET
+    10060, // WSAETIMEDOUT
+};
+
 const char *reportText(TSockReport report)
 {
     switch (report) {
@@ -232,6 +239,15 @@ int wsaErrorFromErrno(int err)
             return entry.code;
     }
     return 20000 + err;
+}
+
+bool isBrokenConnectionError(int wsaError)
+{
+    for (const int code : kBrokenConnectionCodes) {
+        if (code == wsaError)
+            return true;
+    }
+    return false;
 }
 
 QString sockReportText(TSockReport report)

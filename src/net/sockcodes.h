@@ -83,6 +83,10 @@ QString socketErrorName(int code);
 // Maps a POSIX errno value to its Windows Sockets error code (0 for 0); an
 // errno without a counterpart gives 20000 + errno, named "UNKNOWN ERROR".
 int wsaErrorFromErrno(int err);
+// True for the Windows Sockets codes that mean an established connection is
+// gone for good: reset (10054), aborted, also by a broken pipe (10053), and
+// timed out (10060). Owners close such a connection rather than wait on it.
+bool isBrokenConnectionError(int wsaError);
 
 // A failure of a socket operation: its code, and the fixed text (followed by
 // detail, for the failures that name an error) that the user sees.

@@ -255,6 +255,11 @@ TSockReport TSock::lastReport() const
     return lastReport_;
 }
 
+int TSock::lastErrorNumber() const
+{
+    return lastErrorNumber_;
+}
+
 int TSock::handle() const
 {
     return fd_;
@@ -457,9 +462,10 @@ void TSock::handleWritable()
     runCallback(OnWrite, this);
 }
 
-void TSock::report(TSocketInfo kind, TSockReport what, const QString &detail)
+void TSock::report(TSocketInfo kind, TSockReport what, const QString &detail, int errorNumber)
 {
     lastReport_ = what;
+    lastErrorNumber_ = errorNumber;
     if (!OnInfo)
         return;
     const TNotifyInfoEvent callback = OnInfo;
@@ -473,7 +479,7 @@ void TSock::report(TSocketInfo kind, TSockReport what, const QString &detail)
 void TSock::reportErrorCode(int code)
 {
     report(TSocketInfo::siError, TSockReport::ErrorNumber,
-           QStringLiteral("%1 (%2)").arg(code).arg(socketErrorName(code)));
+           QStringLiteral("%1 (%2)").arg(code).arg(socketErrorName(code)), code);
 }
 
 quint16 TSock::resolvePort()

@@ -32,7 +32,8 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 // Close). A failed connect, a failed read and a send that fails for good
 // (broken pipe, reset) give only the Error report "Error #<code> (<name>)";
 // the object keeps its handle but stops watching for what failed, so owners
-// that care about a broken connection act on that report. Callbacks may
+// that care about a broken connection act on that report, by its
+// lastErrorNumber() and isBrokenConnectionError(). Callbacks may
 // Close or delete the object that is being notified.
 //
 // Blocking mode (not used by the game): Open, Accept, Send and Receive wait on
@@ -42,8 +43,8 @@ using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 // Destruction closes first and reports "Socket Closed" to OnInfo: an owner
 // whose OnInfo touches itself clears OnInfo in its own destructor.
 //
-// Owners tell reports apart by lastReport() and failures by
-// ESockException::code(); the texts are for people. The listening side lives
+// Owners tell reports apart by lastReport() and lastErrorNumber(), and
+// failures by ESockException::code(); the texts are for people. The listening side lives
 // in tsocklisten.cpp, the blocking and datagram modes in tsockmodes.cpp.
 class TSock : public QObject {
 public:
@@ -121,6 +122,11 @@ public:
     // What the latest info report said (None before the first); inside OnInfo
     // it names the report being made.
     TSockReport lastReport() const;
+    // The Windows Sockets code of the latest info report when it was an
+    // Error report ("Error #<code> (<name>)"), else 0; inside OnInfo it
+    // belongs to the report being made. isBrokenConnectionError() tells
+    // whether the connection is gone.
+    int lastErrorNumber() const;
     // The native descriptor, or -1 (tests and diagnostics only).
     int handle() const;
     // The local port of an open or listening socket (0 when none); lets tests
@@ -149,7 +155,8 @@ private:
     QByteArray receiveBlocking(int n);
     bool waitReady(short events, int timeoutMs) const;
     int blockingWaitMs() const;
-    void report(TSocketInfo kind, TSockReport what, const QString &detail = QString());
+    void report(TSocketInfo kind, TSockReport what, const QString &detail = QString(),
+                int errorNumber = 0);
     void reportErrorCode(int code);
     quint16 resolvePort();
     quint32 resolveHost(const QString &name);
@@ -170,6 +177,7 @@ private:
     int blockingTimeout_ = 0;
     bool connected_ = false;
     TSockReport lastReport_ = TSockReport::None;
+    int lastErrorNumber_ = 0;
     // A connect is under way and its outcome has not been seen yet.
     bool connecting_ = false;
     // A notification is queued for the readiness the notifier saw.

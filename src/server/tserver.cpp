@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
 
 namespace {
@@ -63,8 +62,8 @@ TServer::TServer(QObject *parent)
     tempsock_->OnDisconnect = [this](TSock *sender) {
         guarded([&] { tempsockDisconnect(sender); });
     };
-    tempsock_->OnInfo = [this](TSock *sender, TSocketInfo info, const QString &msg) {
-        guarded([&] { tempsockInfo(sender, info, msg); });
+    tempsock_->OnInfo = [this](TSock *sender, TSocketInfo, const QString &) {
+        guarded([&] { tempsockInfo(sender, sender->lastReport(), sender->lastErrorNumber()); });
     };
 
     socktimer_ = addtimer(QStringLiteral("socktimer"), kQueueTickMs, [this] { socktimerTimer(); });
@@ -271,35 +270,19 @@ void TServer::tempsockDisconnect(TSock *sender)
         sender->Close();
 }
 
-void TServer::tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg)
+void TServer::tempsockInfo(TSock *sender, TSockReport report, int errorNumber)
 {
     const int seat = sender->Tag;
     if (!isseat(seat) || seats_[seat].sock != sender)
         return;
-    if (sender->lastReport() == TSockReport::SocketClosed) {
+    if (report == TSockReport::SocketClosed) {
         freeseat(seat);
         return;
     }
     // A connection that broke without a close would otherwise hold its seat
     // for ever; closing it takes the same road as a graceful close.
-    if (info == TSocketInfo::siError && isbrokenconnection(msg))
+    if (report == TSockReport::ErrorNumber && isBrokenConnectionError(errorNumber))
         sender->Close();
-}
-
-bool TServer::isbrokenconnection(const QString &msg) const
-{
-    const int codes[] = {wsaErrorFromErrno(ECONNRESET),
-                         wsaErrorFromErrno(EPIPE),
-                         wsaErrorFromErrno(ECONNABORTED),
-                         wsaErrorFromErrno(ETIMEDOUT),
-                         10053,
-                         10054,
-                         10060};
-    for (const int code : codes) {
-        if (code > 0 && msg.startsWith(QStringLiteral("Error #%1 (").arg(code)))
-            return true;
-    }
-    return false;
 }
 
 void TServer::freeseat(int seat)

@@ -58,8 +58,10 @@ public:
     void Sock1Read(TSock *sender, int count);
     // The peer of a seat closed gracefully: close our end.
     void tempsockDisconnect(TSock *sender);
-    // A connection's report: "Socket Closed" frees its seat; a broken connection is closed.
-    void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg);
+    // A connection's report, by its code and error number (the sender's
+    // lastReport() and lastErrorNumber()): "Socket Closed" frees its seat; an
+    // error that means the connection broke closes it.
+    void tempsockInfo(TSock *sender, TSockReport report, int errorNumber);
     // Takes one message off the receive queue and handles it.
     void socktimerTimer();
     // Closes every connection seated more than kLoginTimeoutSecs before nowms without a login.
@@ -164,7 +166,6 @@ private:
     void freeseat(int seat);
     void wakequeue();
     void handleoldest();
-    bool isbrokenconnection(const QString &msg) const;
     void drawround();
 
     TSock *sock1_ = nullptr;

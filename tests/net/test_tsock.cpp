@@ -200,6 +200,9 @@ void TestTSock::resetConnectionGivesOnlyTheErrorReport()
     // is no longer watched gives no further notifications.
     QTest::qWait(200);
     QCOMPARE(log.lines, QStringList{"Error: Error #10054 (WSAECONNRESET)"});
+    QCOMPARE(accepted->lastReport(), TSockReport::ErrorNumber);
+    QCOMPARE(accepted->lastErrorNumber(), 10054);
+    QVERIFY(isBrokenConnectionError(accepted->lastErrorNumber()));
     QVERIFY(accepted->Connected());
     QVERIFY(accepted->handle() >= 0);
 }
@@ -262,10 +265,13 @@ void TestTSock::closeReportsOnEveryCallAndNeverRaises()
 void TestTSock::lastReportNamesTheReportBeingMade()
 {
     QList<QPair<TSockReport, QString>> reports;
+    QList<int> errorNumbers;
     TSock sock;
     QCOMPARE(sock.lastReport(), TSockReport::None);
+    QCOMPARE(sock.lastErrorNumber(), 0);
     sock.OnInfo = [&](TSock *sender, TSocketInfo, const QString &msg) {
         reports.append({sender->lastReport(), msg});
+        errorNumbers.append(sender->lastErrorNumber());
     };
     sock.setPortName("0");
     sock.setListen(true);
@@ -285,6 +291,11 @@ void TestTSock::lastReportNamesTheReportBeingMade()
     QCOMPARE(reports.last(),
              qMakePair(TSockReport::ErrorNumber, QString("Error #10061 (WSAECONNREFUSED)")));
     QCOMPARE(sock.lastReport(), TSockReport::ErrorNumber);
+    // Only the Error report carries a number; a refused connect is no break.
+    QCOMPARE(errorNumbers, (QList<int>{0, 0, 0, 0, 0, 0, 10061}));
+    QVERIFY(!isBrokenConnectionError(sock.lastErrorNumber()));
+    sock.Close();
+    QCOMPARE(sock.lastErrorNumber(), 0);
 }
 
 void TestTSock::listenFalseReportsClosedThenStopped()
@@ -687,6 +698,8 @@ void TestTSock::failedSendReportsAndKeepsTheBuffer()
     QVERIFY(accepted->Send("CMD_chat+1+still there?\xff"));
     QCOMPARE(log.lines, (QStringList{"Send: Non-Blocking Outgoing Data",
                                      "Error: Error #10053 (WSAECONNABORTED)"}));
+    QCOMPARE(accepted->lastErrorNumber(), 10053);
+    QVERIFY(isBrokenConnectionError(accepted->lastErrorNumber()));
     QCOMPARE(accepted->pendingSendBytes(), qsizetype(24));
 }
 

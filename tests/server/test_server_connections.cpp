@@ -319,34 +319,31 @@ void TestServerConnections::resetFreesSeat()
 
 void TestServerConnections::brokenConnectionReports_data()
 {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("report");
+    QTest::addColumn<TSockReport>("report");
+    QTest::addColumn<int>("errorNumber");
     QTest::addColumn<bool>("frees");
-    const auto error = [](int errnoValue) {
-        const int code = wsaErrorFromErrno(errnoValue);
-        return QStringLiteral("Error #%1 (%2)").arg(code).arg(socketErrorName(code));
-    };
-    const int err = static_cast<int>(TSocketInfo::siError);
-    QTest::newRow("reset") << err << error(ECONNRESET) << true;
-    QTest::newRow("broken pipe") << err << error(EPIPE) << true;
-    QTest::newRow("aborted") << err << error(ECONNABORTED) << true;
-    QTest::newRow("timed out") << err << error(ETIMEDOUT) << true;
-    QTest::newRow("would block") << err << QStringLiteral("Error #10035 (WSAEWOULDBLOCK)") << false;
-    QTest::newRow("incoming data") << static_cast<int>(TSocketInfo::siReceive)
-                                   << QStringLiteral("Non-Blocking Incoming Data") << false;
+    const TSockReport error = TSockReport::ErrorNumber;
+    QTest::newRow("reset") << error << wsaErrorFromErrno(ECONNRESET) << true;
+    QTest::newRow("broken pipe") << error << wsaErrorFromErrno(EPIPE) << true;
+    QTest::newRow("aborted") << error << wsaErrorFromErrno(ECONNABORTED) << true;
+    QTest::newRow("timed out") << error << wsaErrorFromErrno(ETIMEDOUT) << true;
+    QTest::newRow("would block") << error << 10035 << false;
+    QTest::newRow("refused") << error << wsaErrorFromErrno(ECONNREFUSED) << false;
+    QTest::newRow("error on send without a number") << TSockReport::SocketErrorOnSend << 0 << false;
+    QTest::newRow("incoming data") << TSockReport::NonBlockingIncomingData << 0 << false;
 }
 
 void TestServerConnections::brokenConnectionReports()
 {
-    QFETCH(int, kind);
-    QFETCH(QString, report);
+    QFETCH(TSockReport, report);
+    QFETCH(int, errorNumber);
     QFETCH(bool, frees);
     ServerHarness h;
     TestClient *ann = h.join("Ann");
     TestClient *bob = h.join("Bob");
     QVERIFY(ann && bob);
     TSock *conn = h.server.seat(2).sock;
-    guarded([&] { conn->OnInfo(conn, static_cast<TSocketInfo>(kind), report); });
+    guarded([&] { h.server.tempsockInfo(conn, report, errorNumber); });
     QCOMPARE(!h.server.seat(2).connected, frees);
     QVERIFY(h.barrier(ann));
     QCOMPARE(ann->withCommand(Cmd::playerdisconnected).size(), frees ? 1 : 0);
