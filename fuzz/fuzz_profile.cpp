@@ -11,13 +11,13 @@
 // the game's keys is rewritten.
 
 #include "client/chatpane.h"
-#include "client/inisettings.h"
 #include "client/tchat.h"
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
+#include "settings/gamesettings.h"
 #include "settings/profilefile.h"
 #include "shell/windowwiring.h"
 #include "widgets/gameupdown.h"
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString path = IniSettings::filePath();
+    const QString path = settingsFilePath();
     writeFile(path, data, size);
     checkProfileFile(path, data, size);
     checkInterpretation(path, data, size);

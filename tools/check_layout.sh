@@ -2,15 +2,11 @@
 # Checks the layout of src/: the folders include each other's headers in one
 # direction only (no circle of folders, and the window folders in their
 # tiers: shell and lobby -> client, dialogs, tallywindow -> widgets -> core),
-# and no source file grows past the line limit. Files listed in $size_pending are only reported until their
-# split lands.
+# and no source file grows past the line limit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 limit=600
-size_pending="src/net/tsock.cpp src/server/tserver.cpp"
-# Arrows "from to" still being routed through the shell; reported only.
-arrows_pending="client dialogs"
 status=0
 
 # Folder edges "from to", one per line, from the #include "folder/file" lines.
@@ -41,10 +37,7 @@ while read -r from to; do
     [ -z "$from" ] && continue
     f=$(tier "$from")
     t=$(tier "$to")
-    if [ "$from $to" = "$arrows_pending" ]; then
-        echo "check_layout: warning: src/$from still includes from src/$to:" \
-            $(grep -rlE "^#include \"$to/" "src/$from")
-    elif [ "$t" -ge "$f" ] && [ "$f" -ne 0 ]; then
+    if [ "$t" -ge "$f" ] && [ "$f" -ne 0 ]; then
         echo "check_layout: src/$from includes from src/$to, which is not below it:"
         grep -rlE "^#include \"$to/" "src/$from" | sed 's/^/  /'
         status=1
@@ -57,12 +50,8 @@ done <<<"$edges"
 while read -r lines file; do
     [ "$file" = total ] && continue
     [ "$lines" -le "$limit" ] && continue
-    if [[ " $size_pending " == *" $file "* ]]; then
-        echo "check_layout: warning: $file has $lines lines (over $limit, split pending)"
-    else
-        echo "check_layout: $file has $lines lines (over $limit)"
-        status=1
-    fi
+    echo "check_layout: $file has $lines lines (over $limit)"
+    status=1
 done < <(find src -name '*.cpp' -o -name '*.h' | sort | xargs wc -l)
 
 [ "$status" -eq 0 ] && echo "check_layout: no folder circle; files within $limit lines"

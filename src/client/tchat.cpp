@@ -5,9 +5,9 @@
 #include "client/dispatcher.h"
 #include "client/gamecommands.h"
 #include "client/gameview.h"
-#include "client/inisettings.h"
 #include "client/reviewwindows.h"
 #include "client/seatrows.h"
+#include "client/settingsbinding.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "common/ports.h"
@@ -15,6 +15,8 @@
 #include "common/runningmarker.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "settings/gamesettings.h"
+#include "settings/profilefile.h"
 #include "widgets/pressablelabel.h"
 #include "widgets/tag.h"
 
@@ -333,19 +335,29 @@ void Tchat::FormResize()
         resize(std::max(width(), least.width()), std::max(height(), least.height()));
 }
 
-IniSettings Tchat::settings()
+SettingsBinding Tchat::settings()
 {
-    return IniSettings({this, menus, chat, windows_.gamestart}, state);
+    return SettingsBinding({this, menus, chat, windows_.gamestart});
 }
 
 void Tchat::saveinifile()
 {
-    settings().save();
+    ProfileFile file(settingsFilePath());
+    writeGameSettings(file, state.sectionname, settings().collect());
+    // One replacement of the file for all keys: a failure leaves the old file
+    // whole and is reported once.
+    file.flush();
 }
 
 void Tchat::loadinifile()
 {
-    settings().load();
+    const GameSettings stored = readGameSettings(ProfileFile(settingsFilePath()), state.sectionname,
+                                                 state.defaultwidth, state.defaultheight);
+    state.storedtop = stored.top;
+    state.storedleft = stored.left;
+    state.storedwidth = stored.width;
+    state.storedheight = stored.height;
+    settings().apply(stored);
 }
 
 void Tchat::sockRead(TSock *, int)
@@ -426,7 +438,9 @@ void Tchat::phrasesDone(const QStringList &phrases)
 {
     for (int n = 1; n <= phrases.size(); ++n)
         chat->setPhrase(n, phrases.at(n - 1));
-    IniSettings::savePhrases(state.sectionname, phrases);
+    ProfileFile file(settingsFilePath());
+    writePhrases(file, state.sectionname, phrases);
+    file.flush();
 }
 
 void Tchat::ViewTally1Click()

@@ -17,14 +17,14 @@ class ChatPane;
 class Dispatcher;
 class GameCommands;
 class GameModel;
+class GameStartOptions;
 class GameView;
-class IniSettings;
 class QLabel;
 class QPushButton;
 class ReviewWindows;
 class RunningMarker;
 class SeatRows;
-class Tgamestart;
+class SettingsBinding;
 class TallyRecorder;
 
 // The main window: menus, the board (seat rows and the game area) and the
@@ -44,8 +44,8 @@ public:
         QWidget *about = nullptr;
         // Shown when a solo game starts.
         QWidget *download = nullptr;
-        // The game start window; its choices are kept in the settings file.
-        Tgamestart *gamestart = nullptr;
+        // The game start window's choices, kept in the settings file.
+        GameStartOptions *gamestart = nullptr;
         // Shown by "Content".
         QWidget *help = nullptr;
         // The game server's listening socket (Sock1).
@@ -153,8 +153,8 @@ protected:
 
 private:
     void buildBoard();
-    // The settings file's keys, read into and written from this window's parts.
-    IniSettings settings();
+    // What the settings file's options are read into and written from.
+    SettingsBinding settings();
     void wireMenus();
     void info(const QString &text);
 

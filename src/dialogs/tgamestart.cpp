@@ -167,6 +167,20 @@ void Tgamestart::button_startClick()
         hooks_.saveSettings();
 }
 
+void Tgamestart::applyStartSettings(const GameStartSettings &settings)
+{
+    if (settings.rounds)
+        UpDown1->setPosition(*settings.rounds);
+    if (settings.seconds)
+        UpDown2->setPosition(*settings.seconds);
+    checkimage(QStringLiteral("image_letters") + QString::number(settings.gametype));
+}
+
+GameStartSettings Tgamestart::startSettings() const
+{
+    return {UpDown1->position(), UpDown2->position(), gametype_};
+}
+
 void Tgamestart::showCentredOn(const QWidget *window)
 {
     if (window) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/gamestartoptions.h"
+
 #include <QWidget>
 
 #include <array>
@@ -15,8 +17,8 @@ class QLineEdit;
 // and starts it: the number of rounds, the seconds per round, the game type
 // (the word length rule) and whether found words are shown to everybody.
 // It sends one start message through the main window's connection and is
-// then hidden; it keeps its choices.
-class Tgamestart : public QWidget {
+// then hidden; it keeps its choices, which the settings file stores.
+class Tgamestart : public QWidget, public GameStartOptions {
     Q_OBJECT
 public:
     static constexpr int kGameTypes = 7;
@@ -46,6 +48,10 @@ public:
     void button_startClick();
     // Shows the window (not modal) centred on `window`.
     void showCentredOn(const QWidget *window);
+
+    // GameStartOptions: the rounds, the seconds per round and the game type.
+    void applyStartSettings(const GameStartSettings &settings) override;
+    GameStartSettings startSettings() const override;
 
     // The selected game type, 0 to 6 (kept in the tag of imagelist_checks).
     int gametype() const { return gametype_; }

@@ -4,7 +4,6 @@
 #include "client/gameboard.h"
 #include "client/gamecommands.h"
 #include "client/gameview.h"
-#include "client/inisettings.h"
 #include "client/seatrows.h"
 #include "client/tchat.h"
 #include "common/guard.h"
@@ -15,6 +14,7 @@
 #include "loopbackport.h"
 #include "model/gamemodel.h"
 #include "net/tsock.h"
+#include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
 #include "widgets/tag.h"
 
@@ -953,7 +953,7 @@ void TestMainWindow::minimumSize()
 void TestMainWindow::closeSavesGeometryOnlyAfterSettingsWereRead()
 {
     // The settings file as a player left it, with a geometry the window does not have.
-    const QString ini = dataFolder() + QLatin1Char('/') + IniSettings::kFileName;
+    const QString ini = settingsFilePath();
     const QByteArray stored = "[Lexiclash]\nTop=11\nLeft=22\nWidth=900\nHeight=600\n";
     {
         QFile file(ini);

@@ -1,13 +1,13 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
-#include "client/inisettings.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tphrases.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
 
 #include <QAction>
@@ -77,7 +77,7 @@ void PhrasesTest::init()
 {
     errors_.clear();
     setErrorHandler([this](const QString &text) { errors_ << text; });
-    QFile::remove(IniSettings::filePath());
+    QFile::remove(settingsFilePath());
     restart();
 }
 
@@ -168,7 +168,7 @@ void PhrasesTest::doneAppliesAtOnceAndStoresAllTen()
     QVERIFY(errors_.isEmpty());
     QCOMPARE(clickPhrase(3), QByteArray("CMD_action+2+says: Close one!|clBlack\xFF"));
 
-    const QStringList lines = sectionLines(IniSettings::filePath());
+    const QStringList lines = sectionLines(settingsFilePath());
     QCOMPARE(lines.size(), 10);
     QCOMPARE(lines.at(0), QStringLiteral("Phrase1=Way To Go!"));
     QCOMPARE(lines.at(2), QStringLiteral("Phrase3=Close one!"));
@@ -185,7 +185,7 @@ void PhrasesTest::emptiedPhraseIsStoredEmptyAndTheBuiltInOneReturns()
     chat_->menus->PhraseList1->trigger();
     phrases_->phrases[2]->clear();
     phrases_->button_done->click();
-    QVERIFY(sectionLines(IniSettings::filePath()).contains("Phrase3="));
+    QVERIFY(sectionLines(settingsFilePath()).contains("Phrase3="));
     QCOMPARE(clickPhrase(3), QByteArray("CMD_action+2+says: |clBlack\xFF"));
 
     restart();
@@ -208,7 +208,7 @@ void PhrasesTest::closingAnotherWayDiscardsTheEdits()
     phrases_->phrases[0]->setText(QStringLiteral("Changed my mind"));
     phrases_->close();
     QCOMPARE(chat_->chat->phrase(1), QStringLiteral("Way To Go!"));
-    QVERIFY(!QFile::exists(IniSettings::filePath()));
+    QVERIFY(!QFile::exists(settingsFilePath()));
     chat_->menus->PhraseList1->trigger();
     QCOMPARE(phrases_->phrases[0]->text(), QStringLiteral("Way To Go!"));
 }
@@ -216,13 +216,13 @@ void PhrasesTest::closingAnotherWayDiscardsTheEdits()
 void PhrasesTest::otherKeysSurviveTheDone()
 {
     {
-        QFile file(IniSettings::filePath());
+        QFile file(settingsFilePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Lexiclash]\nBotspeed=17\n[Quillmark]\nuser=ann\n");
     }
     chat_->menus->PhraseList1->trigger();
     phrases_->button_done->click();
-    QFile file(IniSettings::filePath());
+    QFile file(settingsFilePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("[Lexiclash]\nBotspeed=17\nPhrase1=Way To Go!\n"));

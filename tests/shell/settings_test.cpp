@@ -1,7 +1,6 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
-#include "client/inisettings.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
@@ -10,6 +9,7 @@
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
 #include "net/tsock.h"
+#include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
 #include "testfiles.h"
 #include "widgets/colourpalette.h"
@@ -130,7 +130,7 @@ private:
     void makeWindow();
     void login();
     QString probe(const QString &what) const;
-    QString iniPath() const { return IniSettings::filePath(); }
+    QString iniPath() const { return settingsFilePath(); }
 
     QTemporaryDir home_;
     std::unique_ptr<Tgamestart> gamestart_;
@@ -408,7 +408,8 @@ void SettingsTest::lockedFolderReportsAndKeepsTheOldFile()
         QCOMPARE(errors_, QStringList({"Unable to write to " + iniPath()}));
         QCOMPARE(readBytes(iniPath()), before);
         // Nothing was left behind in the folder either.
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({IniSettings::kFileName}));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QStringList({QString::fromLatin1(kSettingsFileName)}));
     }
     qputenv("LEXICLASH_HOME", home);
 }
