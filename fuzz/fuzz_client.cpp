@@ -10,39 +10,19 @@
 #include "client/dispatcher.h"
 #include "client/tchat.h"
 #include "common/guard.h"
-#include "common/messagebox.h"
 #include "dialogs/tspylist.h"
 #include "shell/windowwiring.h"
+#include "windowfuzzing.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
-
-#include <cstdlib>
 #include <memory>
 
 namespace {
 constexpr int kMaxSteps = 4000;
-
-// Kept until the process ends: Qt's own statics are gone before static
-// destructors would run.
-QApplication *app = nullptr;
-std::unique_ptr<QTemporaryDir> folder;
-
-void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static int argc = 1;
-    static char name[] = "fuzz_client";
-    static char *argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler(quietMessages);
-    folder = std::make_unique<QTemporaryDir>();
-    ::setenv("LEXICLASH_HOME", qPrintable(folder->path()), 1);
-    app = new QApplication(argc, argv);
-    setErrorHandler([](const QString &) {});
-    setMessageBoxHandler([](const QString &) {});
+    startWindowFuzzing("fuzz_client");
     return 0;
 }
 
@@ -56,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Dispatcher &dispatcher = *window->dispatcher;
     size_t at = 0;
     while (at < size) {
-        const size_t length = std::min<size_t>(data[at++], size - at);
+        const size_t wanted = data[at];
+        ++at;
+        const size_t length = std::min(wanted, size - at);
         const QByteArray bytes(reinterpret_cast<const char *>(data + at), qsizetype(length));
         at += length;
         guarded([&] { dispatcher.received(bytes); });

@@ -15,32 +15,21 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/guard.h"
-#include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "settings/gamesettings.h"
 #include "settings/profilefile.h"
 #include "shell/windowwiring.h"
 #include "widgets/gameupdown.h"
-
-#include <QApplication>
-#include <QTemporaryDir>
+#include "windowfuzzing.h"
 
 #include <cstdlib>
-#include <memory>
 #include <optional>
 
 namespace {
-// Kept until the process ends: Qt's own statics are gone before static
-// destructors would run.
-QApplication *app = nullptr;
-std::unique_ptr<QTemporaryDir> folder;
-
 const char *const kKeys[] = {"Top",         "Left",        "Width",     "Height",
                              "Turnsound",   "Textsize",    "Textcolor", "Actioncolor",
                              "Playtoscore", "Timeperturn", "Gametype",  "Botspeed",
                              "Botspeed2",   "Phrase1",     "Phrase10",  "Playsounds"};
-
-void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 
 void writeFile(const QString &path, const uint8_t *data, size_t size)
 {
@@ -80,6 +69,38 @@ void checkProfileFile(const QString &path, const uint8_t *data, size_t size)
     if (reread.readString(section, key) != value)
         std::abort();
     if (reread.readString(section.toUpper(), key.toLower()) != value)
+        std::abort();
+}
+
+GameSettings writeAndRead(ProfileFile &file, const GameSettings &settings)
+{
+    const QString section = QStringLiteral("Lexiclash");
+    writeGameSettings(file, section, settings);
+    writePhrases(file, section, settings.phrases);
+    return readGameSettings(file, section, 790, 525);
+}
+
+// The settings as the core reads them, without windows: every option within
+// its range, and once written, they read back as they were written.
+void checkReading(const QString &path)
+{
+    const QString section = QStringLiteral("Lexiclash");
+    const GameSettings read = readGameSettings(ProfileFile(path), section, 790, 525);
+    const GameStartSettings start = read.start.value_or(GameStartSettings());
+    if (read.textSize < 1 || read.textSize > 96 || start.gametype < 0 || start.gametype > 6)
+        std::abort();
+    if (read.pauseBetweenRounds != 17 && read.pauseBetweenRounds != 12 &&
+        read.pauseBetweenRounds != 10)
+        std::abort();
+    if (read.botInterval != 2000 && read.botInterval != 1200 && read.botInterval != 750)
+        std::abort();
+    if (read.phrases.size() != kPhraseCount)
+        std::abort();
+    // Writing turns line breaks inside a value into blanks; after that one
+    // change, what is written reads back the same.
+    ProfileFile copy(path);
+    const GameSettings saved = writeAndRead(copy, read);
+    if (writeAndRead(copy, saved) != saved)
         std::abort();
 }
 
@@ -123,16 +144,7 @@ void checkInterpretation(const QString &path, const uint8_t *data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static int argc = 1;
-    static char name[] = "fuzz_profile";
-    static char *argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler(quietMessages);
-    folder = std::make_unique<QTemporaryDir>();
-    ::setenv("LEXICLASH_HOME", qPrintable(folder->path()), 1);
-    app = new QApplication(argc, argv);
-    setErrorHandler([](const QString &) {});
-    setMessageBoxHandler([](const QString &) {});
+    startWindowFuzzing("fuzz_profile");
     return 0;
 }
 
@@ -141,6 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = settingsFilePath();
     writeFile(path, data, size);
     checkProfileFile(path, data, size);
+    writeFile(path, data, size);
+    checkReading(path);
     checkInterpretation(path, data, size);
     return 0;
 }
