@@ -26,7 +26,7 @@ done
 run_one() {
     local label=$1 build=$2
     echo "-- $label ($build)"
-    "$build/bin/bench_wordlatency" "$samples" 25 | grep -E '^(phase|echo|server)' || true
+    "$build/bin/bench_wordlatency" "$samples" 25 | grep -E '^(echo|TServer)' || true
     "$build/bin/bench_process" 1 | grep -E '^(CPU|median)' || true
 }
 

@@ -33,7 +33,8 @@ Dispatcher::Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, Hoo
             [this](int seat, const QString &name, bool) { playerArrived(seat, name); });
     connect(&model_, &GameModel::playerLeft, this,
             [this](int, const QString &shown, bool announce) { playerLeft(shown, announce); });
-    connect(&model_, &GameModel::spyLeft, this, &Dispatcher::spyLeft);
+    connect(&model_, &GameModel::spyLeft, this,
+            [this](int, const QString &name) { spyLeft(name); });
 }
 
 void Dispatcher::setGameView(GameCommands *view)
@@ -111,9 +112,6 @@ void Dispatcher::playerArrived(int seat, const QString &name)
         info(name + QStringLiteral(" is Connected."));
     }
     if (seat > GameModel::kPlayerSeats) {
-        const QString entry = QString::number(seat) + QStringLiteral(": ") + name;
-        spies_.append(entry);
-        emit spyListed(entry);
         info(seat == model_.mySeat() ? QStringLiteral("You are spying.")
                                      : name + QStringLiteral(" is spying."));
     }
@@ -126,12 +124,8 @@ void Dispatcher::playerLeft(const QString &shown, bool announce)
         info(shown + QStringLiteral(" disconnected."));
 }
 
-void Dispatcher::spyLeft(int seat, const QString &name)
+void Dispatcher::spyLeft(const QString &name)
 {
-    const QString entry = QString::number(seat) + QStringLiteral(": ") + name;
-    if (!spies_.removeOne(entry))
-        return;
-    emit spyUnlisted(entry);
     info(name + QStringLiteral(" has left."));
 }
 

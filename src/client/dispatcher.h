@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QStringList>
 
 #include <functional>
 
@@ -18,11 +17,9 @@ struct ClientState;
 // The client's half of the connection: cuts the bytes from the server into
 // messages, queues them in receivedlist, and on each tick of Timer1 decodes
 // the oldest one once and applies it to the game model. It logs in, writes
-// the arrivals and departures into the chat pane, keeps the list of spies
-// (entries "seat: name") for whatever shows it, and handles the chat lines,
+// the arrivals and departures into the chat pane, and handles the chat lines,
 // version warnings and "Game is full" itself.
 class Dispatcher : public QObject {
-    Q_OBJECT
 public:
     // Hooks into the main window.
     struct Hooks {
@@ -61,25 +58,16 @@ public:
     // Writes a line of the program's own into the chat pane, in infocolour.
     void info(const QString &text);
 
-    // The spies listed, in order of arrival.
-    const QStringList &spies() const { return spies_; }
-
     // The receive queue; holds "receivedlist" at start, which is handled as nothing.
     ReceiveQueue receivedlist;
     // Runs while messages are waiting; one message per tick.
     QTimer *Timer1 = nullptr;
 
-signals:
-    // A spy arrived and was added to the list.
-    void spyListed(const QString &entry);
-    // A listed spy left and was taken off the list.
-    void spyUnlisted(const QString &entry);
-
 private:
     void sendloginfo(const Msg::SendLoginInfo &login);
     void playerArrived(int seat, const QString &name);
     void playerLeft(const QString &shown, bool announce);
-    void spyLeft(int seat, const QString &name);
+    void spyLeft(const QString &name);
     void playsounds(const QString &name);
 
     ClientState &state_;
@@ -87,6 +75,5 @@ private:
     ChatPane &chat_;
     Hooks hooks_;
     Framer framer_;
-    QStringList spies_;
     GameCommands *game_ = nullptr;
 };

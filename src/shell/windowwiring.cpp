@@ -9,6 +9,7 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "model/gamemodel.h"
 
 #include <QAction>
 
@@ -44,12 +45,21 @@ void wirePhrases(Tchat &chat, Tphrases &phrases)
 
 } // namespace
 
-void wireSpyList(Dispatcher &dispatcher, Tspylist &spylist)
+void wireSpyList(const GameModel &model, Dispatcher &dispatcher, Tspylist &spylist)
 {
+    // A spy's line reads "seat: name".
+    const auto entry = [](int seat, const QString &name) {
+        return QString::number(seat) + QStringLiteral(": ") + name;
+    };
+    QObject::connect(&model, &GameModel::playerArrived, &spylist,
+                     [&spylist, entry](int seat, const QString &name, bool) {
+                         if (seat > GameModel::kPlayerSeats)
+                             spylist.addSpy(entry(seat, name));
+                     });
+    QObject::connect(
+        &model, &GameModel::spyLeft, &spylist,
+        [&spylist, entry](int seat, const QString &name) { spylist.removeSpy(entry(seat, name)); });
     spylist.setKickHandler([&dispatcher](int seat) { dispatcher.kicking(seat); });
-    QObject::connect(&dispatcher, &Dispatcher::spyListed, &spylist, &Tspylist::addSpy);
-    QObject::connect(&dispatcher, &Dispatcher::spyUnlisted, &spylist,
-                     [&spylist](const QString &entry) { spylist.removeSpy(entry); });
 }
 
 void wireWindows(Tchat &chat, const WindowSet &windows)
@@ -71,7 +81,7 @@ void wireWindows(Tchat &chat, const WindowSet &windows)
     if (windows.phrases)
         wirePhrases(chat, *windows.phrases);
     if (Tspylist *spylist = windows.spylist) {
-        wireSpyList(*chat.dispatcher, *spylist);
+        wireSpyList(*chat.model, *chat.dispatcher, *spylist);
         QObject::connect(&chat, &Tchat::hostingBegan, spylist,
                          [spylist] { spylist->popup_kickhim->setEnabled(true); });
     }

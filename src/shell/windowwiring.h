@@ -5,6 +5,7 @@
 #include <functional>
 
 class Dispatcher;
+class GameModel;
 class Tabout;
 class Tchat;
 class Tgamestart;
@@ -38,5 +39,6 @@ struct WindowSet {
 // before the main window is first shown.
 void wireWindows(Tchat &chat, const WindowSet &windows);
 
-// Lists the dispatcher's spies in the spy list, and sends its kicks.
-void wireSpyList(Dispatcher &dispatcher, Tspylist &spylist);
+// Lists the model's spies in the spy list as they come and go, and sends its
+// kicks through the dispatcher.
+void wireSpyList(const GameModel &model, Dispatcher &dispatcher, Tspylist &spylist);

@@ -55,7 +55,7 @@ void SpylistTest::init()
     hooks.send = [this](const QByteArray &message) { sent_ << message; };
     dispatcher_ = std::make_unique<Dispatcher>(state_, *model_, *chat_, std::move(hooks));
     spylist_ = std::make_unique<Tspylist>();
-    wireSpyList(*dispatcher_, *spylist_);
+    wireSpyList(*model_, *dispatcher_, *spylist_);
     spylist_->show();
 }
 
