@@ -272,9 +272,6 @@ void Tchat::hostpress()
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
             return;
         }
-        // Solo games are not offered to others.
-        if (parameters_.size() >= 3 && windows_.hostingStarted)
-            windows_.hostingStarted();
     }
     state.loginname = state.playername;
     state.hosting = true;
@@ -282,7 +279,7 @@ void Tchat::hostpress()
     sock->Open();
     button_start->show();
     menus->StartGame1->setEnabled(true);
-    emit hostingBegan();
+    emit hostingBegan(parameters_.size() >= 3);
 }
 
 void Tchat::joinpress()

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include "client/clientstate.h"
 #include "net/tsock.h"
 #include "server/hostoptions.h"
@@ -55,8 +53,6 @@ public:
         // The tally window, shown by "View Tally", and its recorder.
         QWidget *tally = nullptr;
         TallyRecorder *tallyRecorder = nullptr;
-        // Called once the server listens for a hosted game with players.
-        std::function<void()> hostingStarted;
     };
 
     explicit Tchat(QWidget *parent = nullptr);
@@ -143,8 +139,9 @@ signals:
     void phraseListRequested();
     // The maker's logo was pressed: the maker's web site is wanted.
     void makerSiteRequested();
-    // This copy hosts the game (solo or with others); hosts may kick.
-    void hostingBegan();
+    // This copy hosts the game and its client is connecting; hosts may kick.
+    // withOthers: a game others may join, not a solo game.
+    void hostingBegan(bool withOthers);
 
 protected:
     void showEvent(QShowEvent *event) override;

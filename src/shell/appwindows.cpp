@@ -39,8 +39,12 @@ AppWindows::AppWindows(const QStringList &parameters)
     windows.spylist = spylist_.get();
     windows.tally = tally_.get();
     windows.tallyRecorder = tally_.get();
-    windows.hostingStarted = [this] { startAnswering(); };
     wireWindows(*chat_, windows);
+    // Solo games are not offered to others.
+    QObject::connect(chat_.get(), &Tchat::hostingBegan, chat_.get(), [this](bool withOthers) {
+        if (withOthers)
+            startAnswering();
+    });
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
     // The review reads the server's word list instead of opening a second one.

@@ -73,7 +73,6 @@ void wireWindows(Tchat &chat, const WindowSet &windows)
     handed.spylist = windows.spylist;
     handed.tally = windows.tally;
     handed.tallyRecorder = windows.tallyRecorder;
-    handed.hostingStarted = windows.hostingStarted;
     chat.setWindows(handed);
 
     if (windows.gamestart)

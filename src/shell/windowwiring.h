@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class Dispatcher;
 class GameModel;
 class Tabout;
@@ -29,8 +27,6 @@ struct WindowSet {
     TallyRecorder *tallyRecorder = nullptr;
     // The game server's listening socket.
     TSock *serverListener = nullptr;
-    // Called once the server listens for a hosted game with players.
-    std::function<void()> hostingStarted;
 };
 
 // Hands the windows to the main window and wires what each asks of the other:
