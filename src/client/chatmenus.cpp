@@ -148,3 +148,18 @@ QAction *ChatMenus::optionItem(QAction *parent, int value) const
     }
     return nullptr;
 }
+
+bool ChatMenus::newTurnSound() const
+{
+    return tagOf(TurnSound1) == tagOf(New1);
+}
+
+int ChatMenus::pauseBetweenRounds() const
+{
+    return tagOf(BotSpeed1);
+}
+
+int ChatMenus::botInterval() const
+{
+    return tagOf(BotSpeed2);
+}

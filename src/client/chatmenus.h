@@ -23,6 +23,12 @@ public:
     // The item of a group whose value is value, or nullptr.
     QAction *optionItem(QAction *parent, int value) const;
 
+    // The options the ticked items give: "Turn Sound" is "New", the seconds
+    // of "Time Between Rounds", the milliseconds of "Bot Speed".
+    bool newTurnSound() const;
+    int pauseBetweenRounds() const;
+    int botInterval() const;
+
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;

@@ -14,7 +14,6 @@
 #include "tally/tallytable.h"
 #include "widgets/elidinglabel.h"
 #include "widgets/gamepicturebutton.h"
-#include "widgets/tag.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -183,7 +182,7 @@ void GameView::beginOwnTurn()
 {
     board_->image_full->hide();
     board_->label_status->setText(QStringLiteral("Your Turn."));
-    playsounds(tagOf(menus_.TurnSound1) == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+    playsounds(menus_.newTurnSound() ? QStringLiteral("turnnew") : QStringLiteral("turn"));
     board_->edit_word->clear();
     board_->image_word->show();
     board_->edit_word->show();

@@ -4,7 +4,6 @@
 #include "client/chatpane.h"
 #include "settings/gamestartoptions.h"
 #include "widgets/colourpalette.h"
-#include "widgets/tag.h"
 
 #include <QAction>
 #include <QMenu>
@@ -73,14 +72,14 @@ GameSettings SettingsBinding::collect() const
     settings.left = parts_.window->x();
     settings.width = parts_.window->width();
     settings.height = parts_.window->height();
-    settings.newTurnSound = tagOf(menus.TurnSound1) == 1;
+    settings.newTurnSound = menus.newTurnSound();
     settings.textSize = chat.textSize();
     settings.textColour = fromQColor(chat.textColour());
     settings.actionColour = fromQColor(chat.actionColour());
     if (parts_.gamestart)
         settings.start = parts_.gamestart->startSettings();
-    settings.pauseBetweenRounds = tagOf(menus.BotSpeed1);
-    settings.botInterval = tagOf(menus.BotSpeed2);
+    settings.pauseBetweenRounds = menus.pauseBetweenRounds();
+    settings.botInterval = menus.botInterval();
     for (int n = 1; n <= ChatPane::kPhrases; ++n)
         settings.phrases[n - 1] = chat.phrase(n);
     settings.playSounds = menus.PlaySounds1->isChecked();

@@ -199,12 +199,12 @@ void Tchat::setGameView(GameCommands *view)
 
 int Tchat::pauseBetweenRounds() const
 {
-    return tagOf(menus->BotSpeed1);
+    return menus->pauseBetweenRounds();
 }
 
 int Tchat::botInterval() const
 {
-    return tagOf(menus->BotSpeed2);
+    return menus->botInterval();
 }
 
 void Tchat::FormCreate()
