@@ -9,7 +9,7 @@
 
 namespace {
 
-// The longest word the list can hold; longer words are stored cut to it.
+// The longest word a record of the list can hold.
 constexpr int kLongest = 14;
 
 bool beats(int points, const QByteArray &word, const BestWord &best)
