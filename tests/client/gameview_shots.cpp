@@ -9,7 +9,7 @@
 #include "dialogs/tgamestart.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
-#include "shotsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -9,7 +9,7 @@
 #include "client/tchat.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
-#include "shotsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QScreen>

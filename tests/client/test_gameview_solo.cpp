@@ -11,12 +11,12 @@
 #include "model/gamemodel.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
-#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
 #include "widgets/gameupdown.h"
 #include "widgets/tag.h"
+#include "windowsupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -63,18 +63,11 @@ void TestGameViewSolo::wholeSoloGame()
     QStringList boxes;
     setMessageBoxHandler([&boxes](const QString &text) { boxes << text; });
 
-    Tchat chat;
-    Tgamestart gamestart;
-    TServer server;
-    Ttallylist tally;
-    WindowSet windows;
-    windows.gamestart = &gamestart;
-    windows.serverListener = server.Sock1();
-    windows.tally = &tally;
-    windows.tallyRecorder = &tally;
-    wireWindows(chat, windows);
-    server.setHostOptions(&chat);
-    chat.setParameters({});
+    SoloTable table;
+    Tchat &chat = table.chat;
+    Tgamestart &gamestart = table.gamestart;
+    TServer &server = table.server;
+    Ttallylist &tally = table.tally;
 
     GameView *view = chat.gameview;
     QVERIFY(view);

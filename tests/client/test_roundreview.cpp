@@ -17,12 +17,12 @@
 #include "model/gamemodel.h"
 #include "net/messages.h"
 #include "server/tserver.h"
-#include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
 #include "widgets/gameupdown.h"
 #include "widgets/tag.h"
+#include "windowsupport.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -85,17 +85,10 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
     setMessageBoxHandler([](const QString &) {});
 
-    Tchat chat;
-    Tgamestart gamestart;
-    TServer server;
-    Ttallylist tally;
-    WindowSet windows;
-    windows.gamestart = &gamestart;
-    windows.serverListener = server.Sock1();
-    windows.tally = &tally;
-    wireWindows(chat, windows);
-    server.setHostOptions(&chat);
-    chat.setParameters({});
+    SoloTable table;
+    Tchat &chat = table.chat;
+    Tgamestart &gamestart = table.gamestart;
+    TServer &server = table.server;
 
     GameView *view = chat.gameview;
     GameBoard *board = view->board();

@@ -13,6 +13,7 @@
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/pressablelabel.h"
+#include "windowsupport.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -45,27 +46,9 @@ void act(QObject *object, const QString &action)
 }
 
 // Every window, made once.
-struct Windows {
-    Tchat chat;
-    Tgamestart gamestart;
-    Tphrases phrases;
-    Tspylist spylist;
-    Ttallylist tally;
-    Tabout about;
-    Thelp help;
-
+struct Windows : AllWindows {
     // The board's logo opens the web address through the About window.
     Windows() { wireWindows(chat, {.about = &about}); }
-
-    QWidget *byName(const QString &name)
-    {
-        for (QWidget *w : std::initializer_list<QWidget *>{&chat, &gamestart, &phrases, &spylist,
-                                                           &tally, &about, &help}) {
-            if (w->objectName() == name)
-                return w;
-        }
-        return nullptr;
-    }
 };
 
 std::unique_ptr<Windows> windows;

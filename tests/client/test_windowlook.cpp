@@ -22,6 +22,7 @@
 #include "widgets/elidinglabel.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gameupdown.h"
+#include "windowsupport.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -38,32 +39,12 @@
 
 namespace {
 
-void receive(Tchat &chat, const QByteArray &message)
-{
-    chat.dispatcher->received(message);
-    while (!chat.dispatcher->receivedlist.isEmpty())
-        chat.dispatcher->processsocktimer();
-}
-
 // All the windows of the program, in the state in which they show most text:
 // the main window between two rounds of a full game with its score panels up.
-struct Windows {
-    Tchat chat;
-    Tgamestart gamestart;
-    Tphrases phrases;
-    Tspylist spylist;
-    Ttallylist tally;
-    Tabout about;
-    Thelp help;
-
+struct Windows : AllWindows {
     Windows()
     {
-        chat.gameview->sounds()->setSink([](const QString &) {});
-        chat.model->apply(Msg::SendLoginInfo{1});
-        chat.state.hosting = true;
-        chat.resize(chat.state.defaultwidth, chat.state.defaultheight);
-        chat.show();
-        chat.model->turntime->stop();
+        showAsHost(chat, 1);
         const char *names[] = {"Ann", "Klot", "Marcus", "Jo", "Wilhelmina", "Krazy"};
         receive(chat, Msg::newplayerinfo(1, names[0]));
         for (int seat = 2; seat <= 6; ++seat)
@@ -79,20 +60,6 @@ struct Windows {
         for (QWidget *window : all())
             window->show();
         QApplication::processEvents();
-    }
-
-    QList<QWidget *> all()
-    {
-        return {&chat, &gamestart, &phrases, &spylist, &tally, &about, &help};
-    }
-
-    QWidget *byName(const QString &name)
-    {
-        for (QWidget *window : all()) {
-            if (window->objectName() == name)
-                return window;
-        }
-        return nullptr;
     }
 };
 
@@ -192,24 +159,6 @@ QString pathOf(const QWidget *control)
         parts.prepend(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
                                                 : w->objectName());
     return parts.join(QLatin1Char('/'));
-}
-
-QWidget *findByPath(const QString &path)
-{
-    const QStringList parts = path.split(QLatin1Char('/'));
-    QWidget *at = windows->byName(parts.first());
-    for (qsizetype i = 1; at && i < parts.size(); ++i) {
-        QWidget *next = nullptr;
-        for (QWidget *child : at->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            const QString name = child->objectName().isEmpty()
-                                     ? QString::fromLatin1(child->metaObject()->className())
-                                     : child->objectName();
-            if (name == parts[i] && !next)
-                next = child;
-        }
-        at = next;
-    }
-    return at;
 }
 
 // Every visible control with a text in the windows that `wanted` accepts;

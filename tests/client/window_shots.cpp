@@ -8,8 +8,8 @@
 #include "dialogs/tphrases.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
-#include "shotsupport.h"
 #include "tallywindow/ttallylist.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shotsupport.h"
+#include "windowsupport.h"
 
 #include "client/dispatcher.h"
 #include "client/gameview.h"
@@ -6,6 +6,7 @@
 #include "client/tchat.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "shell/windowwiring.h"
 
 #include <QPixmap>
 #include <QTimer>
@@ -35,4 +36,30 @@ bool savePicture(const QPixmap &picture, const QString &path)
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
+}
+
+QList<QWidget *> AllWindows::all()
+{
+    return {&chat, &gamestart, &phrases, &spylist, &tally, &about, &help};
+}
+
+QWidget *AllWindows::byName(const QString &name)
+{
+    for (QWidget *window : all()) {
+        if (window->objectName() == name)
+            return window;
+    }
+    return nullptr;
+}
+
+SoloTable::SoloTable()
+{
+    WindowSet windows;
+    windows.gamestart = &gamestart;
+    windows.serverListener = server.Sock1();
+    windows.tally = &tally;
+    windows.tallyRecorder = &tally;
+    wireWindows(chat, windows);
+    server.setHostOptions(&chat);
+    chat.setParameters({});
 }
