@@ -14,8 +14,6 @@ struct ClientState {
     QString loginname;
     // This copy runs the game server.
     bool hosting = false;
-    // Player seats; seat numbers above it are spy seats.
-    int numseats = 6;
     // The main window's section of the settings file.
     QString sectionname;
     // Colour of every line the program itself writes into the chat pane.

@@ -21,13 +21,6 @@ QString wordText(const FoundWord &word, int wordsFound)
     return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(word.word)).arg(word.points);
 }
 
-QString nameIn(const std::map<int, QString> &names, int seat)
-{
-    const auto found = names.find(seat);
-    return found == names.end() || found->second.isEmpty() ? QStringLiteral("Seat %1").arg(seat)
-                                                           : found->second;
-}
-
 } // namespace
 
 GameSummaryWindow::GameSummaryWindow(QWidget *parent)
@@ -94,14 +87,15 @@ GameSummaryWindow::GameSummaryWindow(QWidget *parent)
 void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<int, QString> &names,
                                     int winner)
 {
-    label_title->setText(winner == 0
-                             ? QStringLiteral("Game Over!")
-                             : QStringLiteral("Game Over! %1 won.").arg(nameIn(names, winner)));
+    label_title->setText(
+        winner == 0
+            ? QStringLiteral("Game Over!")
+            : QStringLiteral("Game Over! %1 won.").arg(ReviewLook::seatName(names, winner)));
     tree_players->clear();
     for (const auto &[seat, player] : summary.players) {
         auto *row = new QTreeWidgetItem(tree_players);
         row->setIcon(Player, ReviewLook::seatSwatch(seat));
-        row->setText(Player, nameIn(names, seat));
+        row->setText(Player, ReviewLook::seatName(names, seat));
         row->setText(Words, QString::number(player.wordsFound));
         row->setText(Best, wordText(player.best, player.wordsFound));
         row->setText(Longest, wordText(player.longest, player.wordsFound));
@@ -110,7 +104,7 @@ void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<i
             row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         row->setData(Player, Qt::AccessibleTextRole,
                      QStringLiteral("%1: %2 words, best %3, longest %4, %5 points")
-                         .arg(nameIn(names, seat))
+                         .arg(ReviewLook::seatName(names, seat))
                          .arg(player.wordsFound)
                          .arg(wordText(player.best, player.wordsFound),
                               wordText(player.longest, player.wordsFound))

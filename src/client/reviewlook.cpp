@@ -50,4 +50,11 @@ QIcon seatSwatch(int seat)
     return QIcon(swatch);
 }
 
+QString seatName(const std::map<int, QString> &names, int seat)
+{
+    const auto found = names.find(seat);
+    return found == names.end() || found->second.isEmpty() ? QStringLiteral("Seat %1").arg(seat)
+                                                           : found->second;
+}
+
 } // namespace ReviewLook

@@ -2,6 +2,9 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QString>
+
+#include <map>
 
 class QLabel;
 class QWidget;
@@ -26,5 +29,7 @@ void apply(QWidget *window);
 void colour(QLabel *label, const QColor &colour, bool bold = false);
 // A small square in the seat's colour with a light rim, for list rows.
 QIcon seatSwatch(int seat);
+// The seat's name in names, or "Seat N" when it has none.
+QString seatName(const std::map<int, QString> &names, int seat);
 
 } // namespace ReviewLook

@@ -38,13 +38,6 @@ void RoundChart::setSummary(const GameSummary &summary, const std::map<int, QStr
     update();
 }
 
-QString RoundChart::nameOf(int seat) const
-{
-    const auto found = names_.find(seat);
-    return found == names_.end() || found->second.isEmpty() ? QStringLiteral("Seat %1").arg(seat)
-                                                            : found->second;
-}
-
 QString RoundChart::figures() const
 {
     QStringList rounds;
@@ -52,7 +45,8 @@ QString RoundChart::figures() const
         const RoundLine &round = summary_.rounds.at(i);
         QStringList points;
         for (const auto &[seat, player] : summary_.players)
-            points << nameOf(seat) + " " + QString::number(player.pointsPerRound.value(i));
+            points << ReviewLook::seatName(names_, seat) + " " +
+                          QString::number(player.pointsPerRound.value(i));
         rounds << (round.tieBreak ? QStringLiteral("Round %1, tie-break: ")
                                   : QStringLiteral("Round %1: "))
                           .arg(round.round) +
@@ -89,7 +83,7 @@ void RoundChart::paintEvent(QPaintEvent *)
     // The legend: a swatch and the name of each player, in one row.
     int x = kMargin;
     for (const auto &[seat, player] : summary_.players) {
-        const QString name = nameOf(seat);
+        const QString name = ReviewLook::seatName(names_, seat);
         painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
         painter.setBrush(seatColour(seat));
         painter.drawRect(QRectF(x + 0.5, kMargin + 3.5, 11, 11));

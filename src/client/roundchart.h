@@ -27,8 +27,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QString nameOf(int seat) const;
-
     GameSummary summary_;
     std::map<int, QString> names_;
 };

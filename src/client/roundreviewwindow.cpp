@@ -21,14 +21,6 @@ QString wordsText(qsizetype count)
     return count == 1 ? QStringLiteral("1 word") : QString::number(count) + " words";
 }
 
-QString nameOf(const ReviewContext &context, int seat)
-{
-    const auto found = context.names.find(seat);
-    return found == context.names.end() || found->second.isEmpty()
-               ? QStringLiteral("Seat %1").arg(seat)
-               : found->second;
-}
-
 QLabel *makeLabel(const QString &objectName, const QColor &colour, bool bold, QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -132,7 +124,7 @@ void RoundReviewWindow::showReview(const RoundReview &review, const ReviewContex
     } else {
         QString finder;
         if (best.seat != 0)
-            finder = QStringLiteral("found by ") + nameOf(context, best.seat);
+            finder = QStringLiteral("found by ") + ReviewLook::seatName(context.names, best.seat);
         else if (review.missedScope == MissedScope::You)
             finder = QStringLiteral("not found by you");
         else
@@ -153,7 +145,7 @@ void RoundReviewWindow::fillFound(const RoundReview &review, const ReviewContext
         const bool hidden = review.missedScope == MissedScope::You && seat != context.myseat;
         auto *player = new QTreeWidgetItem(tree_found);
         player->setIcon(0, ReviewLook::seatSwatch(seat));
-        player->setText(0, nameOf(context, seat));
+        player->setText(0, ReviewLook::seatName(context.names, seat));
         const auto told = context.points.find(seat);
         const int points = told == context.points.end() ? pointsOf(words) : told->second;
         player->setText(1, QString::number(points));
@@ -162,17 +154,18 @@ void RoundReviewWindow::fillFound(const RoundReview &review, const ReviewContext
         player->setFont(0, bold);
         player->setFont(1, bold);
         if (hidden) {
-            player->setData(0, Qt::AccessibleTextRole,
-                            QStringLiteral("%1: %2, words not shown")
-                                .arg(nameOf(context, seat), pointsText(points)));
+            player->setData(
+                0, Qt::AccessibleTextRole,
+                QStringLiteral("%1: %2, words not shown")
+                    .arg(ReviewLook::seatName(context.names, seat), pointsText(points)));
             auto *note = new QTreeWidgetItem(player);
             note->setText(0, QStringLiteral("Words not shown to you"));
             continue;
         }
-        player->setData(
-            0, Qt::AccessibleTextRole,
-            QStringLiteral("%1: %2, %3")
-                .arg(nameOf(context, seat), wordsText(words.size()), pointsText(points)));
+        player->setData(0, Qt::AccessibleTextRole,
+                        QStringLiteral("%1: %2, %3")
+                            .arg(ReviewLook::seatName(context.names, seat), wordsText(words.size()),
+                                 pointsText(points)));
         if (words.isEmpty()) {
             auto *note = new QTreeWidgetItem(player);
             note->setText(0, QStringLiteral("No words"));

@@ -80,8 +80,6 @@ GameSettings SettingsBinding::collect() const
         settings.start = parts_.gamestart->startSettings();
     settings.pauseBetweenRounds = menus.pauseBetweenRounds();
     settings.botInterval = menus.botInterval();
-    for (int n = 1; n <= ChatPane::kPhrases; ++n)
-        settings.phrases[n - 1] = chat.phrase(n);
     settings.playSounds = menus.PlaySounds1->isChecked();
     return settings;
 }

@@ -25,7 +25,8 @@ public:
 
     // Shows the options in the parts; an empty phrase leaves its button's own.
     void apply(const GameSettings &settings) const;
-    // The options in force in the parts.
+    // The options in force in the parts; the phrases are not collected (the
+    // phrase editor stores them when it is done).
     GameSettings collect() const;
 
 private:

@@ -215,7 +215,6 @@ void Tchat::FormCreate()
     state.defaultheight = 525;
     chat->setPhraseReady(true);
     state.infocolour = QColor(0, 0, 255);
-    state.numseats = 6;
     // The server in this process draws its letters and the computer's words from it.
     Random::seedFromClock();
     state.hosting = false;

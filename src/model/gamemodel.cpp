@@ -148,7 +148,6 @@ void GameModel::onArrival(const Msg::Arrival &arrival)
         emit seatChanged(number);
     } else {
         spies_.append(arrival.player);
-        emit spiesChanged();
     }
     emit playerArrived(number, shown, arrival.existing);
 }
@@ -172,7 +171,6 @@ void GameModel::onDeparture(const Msg::Departure &departure)
         const Msg::PlayerInfo &spy = spies_[i];
         if (QByteArray::number(spy.seat) == departure.seatText && spy.name == departure.name) {
             spies_.removeAt(i);
-            emit spiesChanged();
             emit spyLeft(departure.seat, QString::fromUtf8(departure.name));
             return;
         }

@@ -160,7 +160,6 @@ signals:
     void spyLeft(int seat, const QString &name);
     // A seat row's name, connection, total or last word changed.
     void seatChanged(int seat);
-    void spiesChanged();
     // A new game; `starter` is the name of the player who started it.
     void gameStarted(const QString &starter);
     // Rounds, seconds or the length rule changed.

@@ -50,10 +50,9 @@ QueuedMessage ReceiveQueue::take()
     return oldest;
 }
 
-qsizetype ReceiveQueue::dropFrom(int origin)
+void ReceiveQueue::dropFrom(int origin)
 {
-    return static_cast<qsizetype>(std::erase_if(
-        items_, [origin](const QueuedMessage &item) { return item.origin == origin; }));
+    std::erase_if(items_, [origin](const QueuedMessage &item) { return item.origin == origin; });
 }
 
 bool ReceiveQueue::isEmpty() const

@@ -43,8 +43,8 @@ public:
     void push(QByteArray text, int origin = 0);
     // The oldest entry, removed; an empty text when the queue is empty.
     QueuedMessage take();
-    // Removes every entry that came from origin; returns how many there were.
-    qsizetype dropFrom(int origin);
+    // Removes every entry that came from origin.
+    void dropFrom(int origin);
     bool isEmpty() const;
     qsizetype size() const;
     void clear();

@@ -101,9 +101,9 @@ int FieldReader::restInt()
     return strToInt(rest());
 }
 
-bool FieldReader::onLastField() const
+int FieldReader::lastInt()
 {
-    return body_.indexOf('+', pos_) < 0;
+    return body_.indexOf('+', pos_) < 0 ? restInt() : nextInt();
 }
 
 bool FieldReader::atEnd() const
@@ -383,7 +383,7 @@ QList<SeatScore> readEndround(const QByteArray &body)
         s.total = fields.nextInt();
         s.gameWords = fields.nextInt();
         s.roundWords = fields.nextInt();
-        s.roundPoints = fields.onLastField() ? fields.restInt() : fields.nextInt();
+        s.roundPoints = fields.lastInt();
         scores.append(s);
     }
     return scores;
@@ -422,7 +422,7 @@ LoadStats readLoadstats(const QByteArray &body)
     s.remaining = fields.nextInt();
     while (!fields.atEnd()) {
         const int seat = fields.nextInt();
-        const int total = fields.onLastField() ? fields.restInt() : fields.nextInt();
+        const int total = fields.lastInt();
         s.totals.append({seat, total});
     }
     return s;

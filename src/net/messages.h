@@ -58,8 +58,9 @@ public:
     QByteArray rest();
     // Everything that is left as a number; raises EConvertError.
     int restInt();
-    // True when no "+" is left, so what remains can only be read with rest().
-    bool onLastField() const;
+    // The next field as a number, or what is left when no "+" closes it (a
+    // layout's last field); raises EConvertError.
+    int lastInt();
     bool atEnd() const;
 
 private:

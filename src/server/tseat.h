@@ -7,8 +7,9 @@
 class TSock;
 
 // One place at the game: the connection that holds it and the seat's game
-// numbers. The game numbers are reset only by the game's own steps, so a
-// player who leaves hands them on to the next occupant of the seat.
+// numbers. The game numbers are reset by the game's own steps, so a player who
+// leaves hands them on to the next occupant of the seat; only a person who
+// takes the seat the computer played starts from zero.
 struct TSeat {
     QByteArray name;
     bool connected = false;
@@ -28,4 +29,19 @@ struct TSeat {
     Framer framer;
     // Messages of this seat still waiting in the receive queue.
     int queued = 0;
+
+    // A new round: no words, letters or giving up yet.
+    void clearRound()
+    {
+        roundwords = 0;
+        roundletters = 0;
+        gaveup = false;
+    }
+    // A new game: no total and no words yet.
+    void clearGame()
+    {
+        score = 0;
+        gamewords = 0;
+        clearRound();
+    }
 };

@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 
 namespace {
@@ -197,11 +196,7 @@ void TServer::Sock1Accept(TSock *)
 
     TSeat &s = seats_[seat];
     if (seat == 2 && game_.computerplayed) {
-        s.score = 0;
-        s.roundwords = 0;
-        s.roundletters = 0;
-        s.gamewords = 0;
-        s.gaveup = false;
+        s.clearGame();
         game_.computerplayed = false;
     }
     s.sock = conn;

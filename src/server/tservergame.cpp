@@ -60,13 +60,8 @@ void TServer::startgame(const QByteArray &body)
     game_.lengthcode = lengthcodeforgametype(gametype);
 
     sendtoall(Msg::startgame(request.name, game_.rounds, game_.roundtime, game_.lengthcode));
-    for (int seat = 1; seat <= numplayers; ++seat) {
-        TSeat &s = seats_[seat];
-        s.score = 0;
-        s.roundwords = 0;
-        s.roundletters = 0;
-        s.gamewords = 0;
-    }
+    for (int seat = 1; seat <= numplayers; ++seat)
+        seats_[seat].clearGame();
     game_.computerplayed = false;
     game_.wordlength = 0;
     game_.round = 0;
@@ -81,12 +76,8 @@ void TServer::starttheround()
         return;
 
     game_.listbox_gotten.clear();
-    for (int seat = 1; seat <= numplayers; ++seat) {
-        TSeat &s = seats_[seat];
-        s.roundwords = 0;
-        s.roundletters = 0;
-        s.gaveup = false;
-    }
+    for (int seat = 1; seat <= numplayers; ++seat)
+        seats_[seat].clearRound();
     drawround();
     game_.listbox_prefix.append(game_.prefix);
     game_.roundon = true;
