@@ -23,25 +23,18 @@ bash tools/setup.sh
 cmake -S . -B "$build" >/dev/null
 cmake --build "$build" --target lexiclash -j"$(nproc)" >/dev/null
 
-work=$(mktemp -d)
+. tools/scratch.sh screenshot
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-game=""
-cleanup() {
-  [ -n "$game" ] && kill "$game" 2>/dev/null && wait "$game" 2>/dev/null
-  kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+Xvfb "$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
 
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 export LEXICLASH_HOME=$work/home LEXICLASH_INSTANCE=screenshot-$$
-LEXICLASH_PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+LEXICLASH_PORT=$(free_port SOCK_STREAM)
 export LEXICLASH_PORT
 mkdir -p "$work/home"
 (cd "$work" && exec "$root/$build/bin/lexiclash") &
-game=$!
+pids+=($!)
 
 window=""
 for _ in $(seq 100); do

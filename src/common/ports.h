@@ -2,12 +2,15 @@
 
 #include <QString>
 
+// The game's TCP port when nothing overrides it.
+inline constexpr quint16 kDefaultGamePort = 7772;
+
 // The game's TCP port, "7772"; LEXICLASH_PORT overrides it so that tests and
 // several hosts can share one machine.
 inline QString gamePortName()
 {
     const QString port = qEnvironmentVariable("LEXICLASH_PORT");
-    return port.isEmpty() ? QStringLiteral("7772") : port;
+    return port.isEmpty() ? QString::number(kDefaultGamePort) : port;
 }
 
 // The lobby's presence port on 127.0.0.1, "9001"; LEXICLASH_LOBBY_PORT overrides it.

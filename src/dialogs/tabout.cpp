@@ -7,7 +7,6 @@
 #include "widgets/windowaccess.h"
 
 #include <QDesktopServices>
-#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>

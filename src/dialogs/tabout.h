@@ -1,8 +1,7 @@
 #pragma once
 
-#include "widgets/pressablelabel.h"
-#include "widgets/pressablelabel.h"
 #include "common/replaceablehandler.h"
+#include "widgets/pressablelabel.h"
 
 #include <QWidget>
 

@@ -79,10 +79,7 @@ QWidget *Thelp::buildSideBar()
 {
     auto *bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("panel_side"));
-    QPalette tiled = bar->palette();
-    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
-    bar->setPalette(tiled);
-    bar->setAutoFillBackground(true);
+    Artwork::tileBackground(bar);
 
     constexpr int margin = 8;
     constexpr int buttonHeight = 26;

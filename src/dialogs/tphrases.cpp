@@ -15,10 +15,7 @@ Tphrases::Tphrases(QWidget *parent)
 {
     setObjectName(QStringLiteral("phrases"));
     setWindowTitle(QStringLiteral("Lexiclash - Phrase Buttons "));
-    QPalette tiled = palette();
-    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
-    setPalette(tiled);
-    setAutoFillBackground(true);
+    Artwork::tileBackground(this);
     // Light words on the dark tile.
     QPalette light = palette();
     light.setColor(QPalette::WindowText, Qt::white);

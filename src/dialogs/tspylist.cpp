@@ -19,10 +19,7 @@ Tspylist::Tspylist(QWidget *parent)
     setObjectName(QStringLiteral("spylist"));
     setWindowTitle(QStringLiteral("Lexiclash - Spys"));
 
-    QPalette tiled = palette();
-    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
-    setPalette(tiled);
-    setAutoFillBackground(true);
+    Artwork::tileBackground(this);
 
     auto *caption = new QLabel(QStringLiteral("Spy List"), this);
     caption->setObjectName(QStringLiteral("label_caption"));

@@ -302,7 +302,7 @@ void LobbyWindow::refreshGames()
     for (const DiscoveryBrowser::Game &game : browser_.games()) {
         const discovery::GameInfo &info = game.info;
         const QString address =
-            info.gamePort == 7772
+            info.gamePort == kDefaultGamePort
                 ? game.address.toString()
                 : QStringLiteral("%1:%2").arg(game.address.toString()).arg(info.gamePort);
         const QString state =

@@ -57,11 +57,10 @@ Ttallylist::Ttallylist(QWidget *parent)
     setWindowTitle(QStringLiteral("Lexiclash - Tally List"));
     // The main window's tiled background, with light words on it; the lists
     // keep their own light base and dark text.
-    QPalette tiled = palette();
-    tiled.setBrush(QPalette::Window, QBrush(Artwork::backgroundTile()));
-    tiled.setColor(QPalette::WindowText, Qt::white);
-    setPalette(tiled);
-    setAutoFillBackground(true);
+    Artwork::tileBackground(this);
+    QPalette light = palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    setPalette(light);
     buildControls();
     closeOnEscape(this, [this] { guarded([this] { button_doneClick(); }); });
     FormCreate();
@@ -240,14 +239,6 @@ void Ttallylist::setPlayersInGame(const QStringList &names)
     m_checklist->clear();
     for (const QString &name : names)
         m_checklist->addItem(checkableItem(name, m_table.findOpponent(name) >= 0));
-}
-
-void Ttallylist::setBackgroundPicture(const QPixmap &picture)
-{
-    QPalette tiled = palette();
-    tiled.setBrush(QPalette::Window, QBrush(picture));
-    setPalette(tiled);
-    setAutoFillBackground(true);
 }
 
 void Ttallylist::showCentredOn(const QWidget *window)

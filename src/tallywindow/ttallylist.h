@@ -56,8 +56,6 @@ public:
     const TallyTable &stringgrid_scores() const { return m_table; }
     // Rebuilds "Players In Current Game", ticking the names already followed.
     void setPlayersInGame(const QStringList &names) override;
-    // Tiles the window's background with the main window's picture.
-    void setBackgroundPicture(const QPixmap &picture);
     // Shows the window (not modal) centred on `window`.
     void showCentredOn(const QWidget *window);
 

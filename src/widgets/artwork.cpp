@@ -6,6 +6,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
+#include <QWidget>
 
 #include <array>
 #include <cmath>
@@ -247,6 +249,14 @@ QPixmap backgroundTile()
     painter.drawEllipse(QPointF(16, 48), 2, 2);
     painter.end();
     return QPixmap::fromImage(image);
+}
+
+void tileBackground(QWidget *widget)
+{
+    QPalette tiled = widget->palette();
+    tiled.setBrush(QPalette::Window, QBrush(backgroundTile()));
+    widget->setPalette(tiled);
+    widget->setAutoFillBackground(true);
 }
 
 QPixmap makerLogo()

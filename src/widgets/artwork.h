@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+class QWidget;
+
 // The game's pictures, drawn in code with the DejaVu fonts so that they look
 // the same on every machine, the offscreen platform included.
 namespace Artwork {
@@ -36,6 +38,8 @@ QPixmap gameFullBanner();
 QPixmap winnerPicture();
 // The small square tile of the windows' background, meant to be repeated.
 QPixmap backgroundTile();
+// Fills widget's background with the repeated tile.
+void tileBackground(QWidget *widget);
 // The maker's logo on a transparent ground, 209 x 55.
 QPixmap makerLogo();
 

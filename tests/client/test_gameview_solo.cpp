@@ -8,8 +8,8 @@
 #include "common/messagebox.h"
 #include "dialogs/tgamestart.h"
 #include "dict/tdictn.h"
+#include "loopbackport.h"
 #include "model/gamemodel.h"
-#include "net/tsock.h"
 #include "server/tserver.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamecheckimage.h"
@@ -36,17 +36,6 @@ constexpr int kWait = 15000;
 // by themselves, the test steps them.
 constexpr int kNever = 24 * 60 * 60 * 1000;
 
-// A port nobody listens on right now, for the game server of this test.
-QString freePort()
-{
-    TSock probe;
-    probe.setPortName(QStringLiteral("0"));
-    probe.setListen(true);
-    const QString port = QString::number(probe.localPort());
-    probe.setListen(false);
-    return port;
-}
-
 } // namespace
 
 class TestGameViewSolo : public QObject {
@@ -59,7 +48,7 @@ private slots:
 // view and the real server over loopback, the computer player on seat 2.
 void TestGameViewSolo::wholeSoloGame()
 {
-    qputenv("LEXICLASH_PORT", freePort().toUtf8());
+    qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
     QStringList boxes;
     setMessageBoxHandler([&boxes](const QString &text) { boxes << text; });
 

@@ -25,7 +25,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <unistd.h>
 

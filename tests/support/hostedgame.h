@@ -24,7 +24,6 @@ public:
     void stop();
     // Everything the lobby printed so far.
     const QByteArray &output();
-    QProcess &process() { return process_; }
 
 private:
     QString program_;
