@@ -276,14 +276,9 @@ void GameModel::onStartRound(const Msg::StartRound &start)
     prefix_ = QString::fromUtf8(start.prefix);
     starter_ = QString::fromUtf8(start.starter.toUpper());
 
-    RoundRecord record;
-    record.round = round_;
-    record.tieBreak = tieBreak();
-    record.length = roundLength_;
-    record.prefix = prefix_;
+    RoundRecord &record = appendRecord();
     record.starter = starter_;
     record.seenFromStart = true;
-    history_.append(record);
 
     listedWords_.clear();
     emit wordsCleared();
@@ -312,12 +307,7 @@ void GameModel::onLoadStats(const Msg::LoadStats &stats)
     roundLength_ = stats.length;
     prefix_ = QString::fromUtf8(stats.prefix);
 
-    RoundRecord record;
-    record.round = round_;
-    record.tieBreak = tieBreak();
-    record.length = roundLength_;
-    record.prefix = prefix_;
-    history_.append(record);
+    appendRecord();
     emit gameLoaded();
 
     if (stats.remaining <= kTooLateToPlay) {
@@ -353,6 +343,17 @@ void GameModel::turntimeTimer()
     emit countdownExpired(timeUp);
 }
 
+RoundRecord &GameModel::appendRecord()
+{
+    RoundRecord record;
+    record.round = round_;
+    record.tieBreak = tieBreak();
+    record.length = roundLength_;
+    record.prefix = prefix_;
+    history_.append(record);
+    return history_.last();
+}
+
 RoundRecord *GameModel::openRecord()
 {
     if (history_.isEmpty() || history_.last().ended)
@@ -386,17 +387,10 @@ void GameModel::onNotValid(const Msg::NotValid &refusal)
 
 void GameModel::onEndRound(const Msg::EndRound &end)
 {
+    // A copy that arrived after the round's start was told opens the record now.
     RoundRecord *record = openRecord();
-    if (!record) {
-        // This copy arrived after the round's start was told.
-        RoundRecord late;
-        late.round = round_;
-        late.tieBreak = tieBreak();
-        late.length = roundLength_;
-        late.prefix = prefix_;
-        history_.append(late);
-        record = &history_.last();
-    }
+    if (!record)
+        record = &appendRecord();
     for (const Msg::SeatScore &score : end.scores) {
         Seat *s = seat(score.seat);
         if (!s)

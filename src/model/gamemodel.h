@@ -222,6 +222,8 @@ private:
     void stopCountdown();
     void setScoresShown(bool shown);
     RoundRecord *openRecord();
+    // Adds the record of the round in play, from what is known of it.
+    RoundRecord &appendRecord();
     void inferWordsShown(const RoundRecord &record);
     void markLeader();
 

@@ -94,59 +94,60 @@ constexpr int kBrokenConnectionCodes[] = {
     10060, // WSAETIMEDOUT
 };
 
-const char *reportText(TSockReport report)
+// QStringLiteral texts: a report on every read and send allocates nothing.
+QString reportText(TSockReport report)
 {
     switch (report) {
     case TSockReport::None:
-        return "";
+        return QString();
     case TSockReport::LookupOfHost:
-        return "Lookup Of Host ";
+        return QStringLiteral("Lookup Of Host ");
     case TSockReport::LookupOfPort:
-        return "Lookup Of Port ";
+        return QStringLiteral("Lookup Of Port ");
     case TSockReport::HostNameWhileConnected:
-        return "Setting HostName While Connected Has No Effect";
+        return QStringLiteral("Setting HostName While Connected Has No Effect");
     case TSockReport::PortNameWhileConnected:
-        return "Setting PortName While Connected Has No Effect";
+        return QStringLiteral("Setting PortName While Connected Has No Effect");
     case TSockReport::NonBlockingConnected:
-        return "Non-Blocking Socket Connected";
+        return QStringLiteral("Non-Blocking Socket Connected");
     case TSockReport::BlockingConnected:
-        return "Blocking Socket Connected";
+        return QStringLiteral("Blocking Socket Connected");
     case TSockReport::DatagramConnected:
-        return "Datagram Socket Connected";
+        return QStringLiteral("Datagram Socket Connected");
     case TSockReport::SocketClosed:
-        return "Socket Closed";
+        return QStringLiteral("Socket Closed");
     case TSockReport::BlockingCantConnect:
-        return "Blocking Socket Can't Connect";
+        return QStringLiteral("Blocking Socket Can't Connect");
     case TSockReport::DisconnectedOnReceive:
-        return "Socket Disconnected On Receive";
+        return QStringLiteral("Socket Disconnected On Receive");
     case TSockReport::ListeningStarted:
-        return "Listening Started";
+        return QStringLiteral("Listening Started");
     case TSockReport::ListeningAlreadyRunning:
-        return "Listening Already Running";
+        return QStringLiteral("Listening Already Running");
     case TSockReport::ListeningStopped:
-        return "Listening Stopped";
+        return QStringLiteral("Listening Stopped");
     case TSockReport::NonBlockingIncomingData:
-        return "Non-Blocking Incoming Data";
+        return QStringLiteral("Non-Blocking Incoming Data");
     case TSockReport::BlockingIncomingData:
-        return "Blocking Incoming Data";
+        return QStringLiteral("Blocking Incoming Data");
     case TSockReport::NonBlockingOutgoingData:
-        return "Non-Blocking Outgoing Data";
+        return QStringLiteral("Non-Blocking Outgoing Data");
     case TSockReport::BlockingOutgoingData:
-        return "Blocking Outgoing Data";
+        return QStringLiteral("Blocking Outgoing Data");
     case TSockReport::BlockingAccept:
-        return "Blocking Accept";
+        return QStringLiteral("Blocking Accept");
     case TSockReport::CouldNotAccept:
-        return "Could Not Accept Connection";
+        return QStringLiteral("Could Not Accept Connection");
     case TSockReport::CreatedNewTSock:
-        return "Created New TSock Structure";
+        return QStringLiteral("Created New TSock Structure");
     case TSockReport::ErrorNumber:
-        return "Error #";
+        return QStringLiteral("Error #");
     case TSockReport::SocketErrorOnSend:
-        return "Socket Error On Send";
+        return QStringLiteral("Socket Error On Send");
     case TSockReport::SocketErrorOnReceive:
-        return "Socket Error On Receive";
+        return QStringLiteral("Socket Error On Receive");
     }
-    return "";
+    return QString();
 }
 
 const char *errorText(TSockError error)
@@ -252,7 +253,7 @@ bool isBrokenConnectionError(int wsaError)
 
 QString sockReportText(TSockReport report)
 {
-    return QString::fromLatin1(reportText(report));
+    return reportText(report);
 }
 
 QString sockErrorText(TSockError error)

@@ -470,7 +470,8 @@ void TSock::report(TSocketInfo kind, TSockReport what, const QString &detail, in
         return;
     const TNotifyInfoEvent callback = OnInfo;
     try {
-        callback(this, kind, sockReportText(what) + detail);
+        const QString text = sockReportText(what);
+        callback(this, kind, detail.isEmpty() ? text : text + detail);
     } catch (...) {
         throw ESockException(TSockError::CallbackFailed);
     }

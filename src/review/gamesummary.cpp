@@ -1,16 +1,5 @@
 #include "review/gamesummary.h"
 
-namespace {
-
-bool before(const FoundWord &candidate, const FoundWord &held, int candidateKey, int heldKey)
-{
-    if (held.word.isEmpty() || candidateKey != heldKey)
-        return held.word.isEmpty() || candidateKey > heldKey;
-    return candidate.word < held.word;
-}
-
-} // namespace
-
 GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds)
 {
     GameSummary summary;
@@ -36,10 +25,10 @@ GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds)
             player.total += points;
             player.wordsFound += static_cast<int>(found.size());
             for (const FoundWord &w : found) {
-                if (before(w, player.best, w.points, player.best.points))
+                if (outranks(w.points, w.word, player.best.points, player.best.word))
                     player.best = w;
-                if (before(w, player.longest, static_cast<int>(w.word.size()),
-                           static_cast<int>(player.longest.word.size())))
+                if (outranks(int(w.word.size()), w.word, int(player.longest.word.size()),
+                             player.longest.word))
                     player.longest = w;
             }
         }

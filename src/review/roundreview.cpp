@@ -12,18 +12,18 @@ namespace {
 // The longest word a record of the list can hold.
 constexpr int kLongest = 14;
 
-bool beats(int points, const QByteArray &word, const BestWord &best)
-{
-    if (best.word.isEmpty() || points != best.points)
-        return best.word.isEmpty() || points > best.points;
-    return word < best.word;
-}
-
 } // namespace
 
 bool isPlayerSeat(int seat)
 {
     return seat >= 1 && seat <= 6;
+}
+
+bool outranks(int key, const QByteArray &word, int heldKey, const QByteArray &heldWord)
+{
+    if (heldWord.isEmpty() || key != heldKey)
+        return heldWord.isEmpty() || key > heldKey;
+    return word < heldWord;
 }
 
 int pointsOf(const QList<FoundWord> &words)
@@ -53,7 +53,7 @@ RoundReview buildRoundReview(const RoundPlay &play, const TDictn &dictionary)
             finder.insert(w.word, seat);
             if (counts)
                 setAside.insert(w.word);
-            if (beats(w.points, w.word, review.best))
+            if (outranks(w.points, w.word, review.best.points, review.best.word))
                 review.best = {w.word, w.points, seat};
         }
     }
@@ -68,7 +68,7 @@ RoundReview buildRoundReview(const RoundPlay &play, const TDictn &dictionary)
         if (play.rule.judge(word, dictionary) != Refusal::None)
             return;
         const int points = static_cast<int>(word.size());
-        if (beats(points, word, review.best))
+        if (outranks(points, word, review.best.points, review.best.word))
             review.best = {word, points, finder.value(word, 0)};
         if (!setAside.contains(word))
             byLength[qMin<qsizetype>(word.size(), kLongest)].append(word);

@@ -78,3 +78,7 @@ bool isPlayerSeat(int seat);
 
 // Points of a list of found words.
 int pointsOf(const QList<FoundWord> &words);
+
+// True when a word of key ranks above the one held (heldWord empty: none held
+// yet): a higher key wins, and on equal keys the alphabetically first word.
+bool outranks(int key, const QByteArray &word, int heldKey, const QByteArray &heldWord);
