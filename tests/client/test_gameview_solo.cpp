@@ -49,6 +49,10 @@ private slots:
 void TestGameViewSolo::wholeSoloGame()
 {
     qputenv("LEXICLASH_PORT", QByteArray::number(unusedLoopbackPort()));
+    // A fixed seed fixes the rounds' letters and the computer's words, so the
+    // game goes the same way on every run. The window seeds the game's
+    // numbers when it is made, from LEXICLASH_SEED when it is set.
+    qputenv("LEXICLASH_SEED", "20261210");
     QStringList boxes;
     setMessageBoxHandler([&boxes](const QString &text) { boxes << text; });
 
