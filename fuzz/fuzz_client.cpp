@@ -1,16 +1,16 @@
 // The client's dispatch on arbitrary bytes from a server: a real main window
-// Tchat on the offscreen platform takes the bytes through its Dispatcher
-// (Framer, receive queue, one message per processsocktimer tick) and hands
-// each message to its handler: login, seat rows, chat pane, the spy list
+// Tchat on the offscreen platform takes the bytes through its client session
+// (Framer, receive queue, one message per processsocktimer tick), which hands
+// each message to the model and the dispatcher: login, seat rows, chat pane, the spy list
 // window (spies come and go on seats 7 to 9) and the game view. Every input
 // gets a fresh window and spy list, so inputs do not depend on each other.
 //
 // Input: chunks; a length byte, then that many bytes delivered as one read.
 
-#include "client/dispatcher.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "dialogs/tspylist.h"
+#include "session/clientsession.h"
 #include "shell/windowwiring.h"
 #include "windowfuzzing.h"
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     WindowSet windows;
     windows.spylist = spylist.get();
     wireWindows(*window, windows);
-    Dispatcher &dispatcher = *window->dispatcher;
+    ClientSession &session = *window->session;
     size_t at = 0;
     while (at < size) {
         const size_t wanted = data[at];
@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const size_t length = std::min(wanted, size - at);
         const QByteArray bytes(reinterpret_cast<const char *>(data + at), qsizetype(length));
         at += length;
-        guarded([&] { dispatcher.received(bytes); });
-        for (int step = 0; step < kMaxSteps && !dispatcher.receivedlist.isEmpty(); ++step)
-            guarded([&] { dispatcher.processsocktimer(); });
+        guarded([&] { session.received(bytes); });
+        for (int step = 0; step < kMaxSteps && !session.receivedlist.isEmpty(); ++step)
+            guarded([&] { session.processsocktimer(); });
     }
     return 0;
 }

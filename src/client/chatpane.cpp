@@ -2,7 +2,7 @@
 
 #include "common/guard.h"
 #include "model/gamemodel.h"
-#include "net/messages.h"
+#include "session/gameintents.h"
 #include "widgets/colourpalette.h"
 #include "widgets/weblink.h"
 
@@ -158,9 +158,9 @@ void ChatPane::buildPopups()
             [this](const QPoint &pos) { popup_mychat->popup(mychat->mapToGlobal(pos)); });
 }
 
-void ChatPane::setSender(Sender sender)
+void ChatPane::setIntents(GameIntents *intents)
 {
-    sender_ = std::move(sender);
+    intents_ = intents;
 }
 
 void ChatPane::setColourChooser(ColourChooser chooser)
@@ -174,28 +174,17 @@ void ChatPane::setOptionsScrollItem(QAction *item)
     optionsScroll_->setChecked(ScrollChatOff2->isChecked());
 }
 
-void ChatPane::send(const QByteArray &message)
-{
-    if (sender_)
-        sender_(message);
-}
-
-QByteArray ChatPane::colourField(const QColor &colour) const
-{
-    return colourToText(colour).toLatin1();
-}
-
 void ChatPane::sendit()
 {
     if (!model_.loggedIn())
         return;
     const QString text = mychat->text();
-    if (!text.isEmpty()) {
+    if (!text.isEmpty() && intents_) {
         if (!text.startsWith(QLatin1Char('/')))
-            send(Msg::chat(model_.mySeat(), text.toUtf8(), colourField(textcolour_)));
+            intents_->chat(text, colourToText(textcolour_));
         else if (text.startsWith(QLatin1String("/me")))
             // The fourth character is dropped whatever it is: "/mew" sends an empty action.
-            send(Msg::action(model_.mySeat(), text.mid(4).toUtf8(), colourField(actioncolour_)));
+            intents_->act(text.mid(4), colourToText(actioncolour_));
     }
     mychat->clear();
 }
@@ -222,11 +211,13 @@ void ChatPane::b_phrase1Click(int n)
     if (!phraseready_ || n < 1 || n > kPhrases)
         return;
     const QString text = phrase(n);
-    const QByteArray colour = colourField(actioncolour_);
-    if (text.startsWith(QLatin1String("/me ")))
-        send(Msg::action(model_.mySeat(), text.mid(4).toUtf8(), colour));
-    else
-        send(Msg::actionSays(model_.mySeat(), text.toUtf8(), colour));
+    const QString colour = colourToText(actioncolour_);
+    if (intents_) {
+        if (text.startsWith(QLatin1String("/me ")))
+            intents_->act(text.mid(4), colour);
+        else
+            intents_->sayPhrase(text, colour);
+    }
     phraseready_ = false;
     phrasetimer->start();
 }

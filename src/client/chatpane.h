@@ -16,12 +16,13 @@ class QMenu;
 class QPushButton;
 class QTextEdit;
 class QTimer;
+class GameIntents;
 class GameModel;
 
 // The chat pane of the main window: the read-only pane mainchat with its
 // clickable web addresses, the entry field mychat, and the ten phrase buttons
-// b_phrase1 to b_phrase10. Lines go out through the sender given to it; the
-// dispatcher hands it the lines that arrive.
+// b_phrase1 to b_phrase10. Lines go out as intents of the session given to
+// it; the dispatcher hands it the lines that arrive.
 class ChatPane : public QWidget {
     Q_OBJECT
 public:
@@ -33,7 +34,6 @@ public:
     // Lines the pane keeps; older ones are dropped.
     static constexpr int kMaxLines = 5000;
 
-    using Sender = std::function<void(const QByteArray &message)>;
     // Opens a colour chooser on a colour; nullopt when the user cancels.
     using ColourChooser =
         std::function<std::optional<QColor>(const QColor &initial, const QString &title)>;
@@ -41,8 +41,8 @@ public:
     // model: whether and on which seat this copy is logged in, for sending.
     explicit ChatPane(const GameModel &model, QWidget *parent = nullptr);
 
-    // Hands every message this pane sends (terminator included) to sender.
-    void setSender(Sender sender);
+    // Where the pane's chat, action and phrase lines go (the client session).
+    void setIntents(GameIntents *intents);
     // Replaces the colour chooser (QColorDialog by default).
     void setColourChooser(ColourChooser chooser);
     // The "Scroll Chat Off" item of the main menu, kept in step with the pane's own.
@@ -115,12 +115,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void send(const QByteArray &message);
     void buildPopups();
-    QByteArray colourField(const QColor &colour) const;
 
     const GameModel &model_;
-    Sender sender_;
+    GameIntents *intents_ = nullptr;
     ColourChooser chooser_;
     QAction *optionsScroll_ = nullptr;
     QColor textcolour_ = Qt::black;

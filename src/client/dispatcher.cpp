@@ -3,38 +3,35 @@
 #include "client/chatpane.h"
 #include "client/clientstate.h"
 #include "client/gamecommands.h"
-#include "common/errors.h"
-#include "common/guard.h"
 #include "common/messagebox.h"
-#include "common/version.h"
 #include "model/gamemodel.h"
-#include "net/messages.h"
-
-#include <QTimer>
 
 #include <type_traits>
 
-Dispatcher::Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, Hooks hooks,
-                       QObject *parent)
+Dispatcher::Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, ClientSession &session,
+                       Hooks hooks, QObject *parent)
     : QObject(parent)
     , state_(state)
     , model_(model)
     , chat_(chat)
+    , session_(session)
     , hooks_(std::move(hooks))
 {
-    receivedlist.push(QByteArrayLiteral("receivedlist"));
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { processsocktimer(); }); });
-    Timer1->start();
-
     connect(&model_, &GameModel::playerArrived, this,
             [this](int seat, const QString &name, bool) { playerArrived(seat, name); });
     connect(&model_, &GameModel::playerLeft, this,
             [this](int, const QString &shown, bool announce) { playerLeft(shown, announce); });
     connect(&model_, &GameModel::spyLeft, this,
             [this](int, const QString &name) { spyLeft(name); });
+    connect(&model_, &GameModel::playerLost, this, [this](int, const QString &name) {
+        info(name + QStringLiteral(" lost the connection…"));
+    });
+    connect(&model_, &GameModel::playerBack, this,
+            [this](int, const QString &name) { info(name + QStringLiteral(" is back.")); });
+    connect(&session_, &ClientSession::messageReceived, this, &Dispatcher::handle);
+    connect(&session_, &ClientSession::stateChanged, this, &Dispatcher::sessionChanged);
+    connect(&session_, &ClientSession::connectFailed, this,
+            [this] { info(QStringLiteral("Could not connect to the host.")); });
 }
 
 void Dispatcher::setGameView(GameCommands *view)
@@ -42,39 +39,8 @@ void Dispatcher::setGameView(GameCommands *view)
     game_ = view;
 }
 
-void Dispatcher::received(const QByteArray &bytes)
-{
-    for (QByteArray &text : framer_.feed(bytes))
-        receivedlist.push(std::move(text));
-    if (!receivedlist.isEmpty() && !Timer1->isActive())
-        Timer1->start();
-}
-
-bool Dispatcher::overflowed() const
-{
-    return framer_.overflowed();
-}
-
-void Dispatcher::processsocktimer()
-{
-    const QByteArray text = receivedlist.take().text;
-    // An idle window costs nothing: the timer sleeps until the next read.
-    if (receivedlist.isEmpty())
-        Timer1->stop();
-    handle(decodeServerMessage(text));
-}
-
-void Dispatcher::drain()
-{
-    while (!receivedlist.isEmpty())
-        processsocktimer();
-}
-
 void Dispatcher::handle(const ServerMessage &message)
 {
-    if (const auto *dropped = std::get_if<Msg::Dropped>(&message))
-        throw EConvertError(dropped->error);
-    model_.apply(message);
     std::visit(
         [this](const auto &m) {
             using T = std::decay_t<decltype(m)>;
@@ -89,17 +55,61 @@ void Dispatcher::handle(const ServerMessage &message)
                 showMessage(QStringLiteral("Game is full"));
                 if (hooks_.closeWindow)
                     hooks_.closeWindow();
-            } else if constexpr (std::is_same_v<T, Msg::SendLoginInfo>) {
-                sendloginfo(m);
             }
         },
         message);
 }
 
-void Dispatcher::sendloginfo(const Msg::SendLoginInfo &login)
+void Dispatcher::sessionChanged(ClientSession::State state)
 {
-    hooks_.send(
-        Msg::logininfo(login.seat, QByteArrayLiteral(kVersionText), state_.loginname.toUtf8()));
+    using S = ClientSession::State;
+    const auto end = [this](const QString &text, int code, bool ask = true) {
+        info(text);
+        if (hooks_.endGame)
+            hooks_.endGame(text, code, ask);
+    };
+    switch (state) {
+    case S::Reconnecting:
+        if (!wasLost_) {
+            wasLost_ = true;
+            info(QStringLiteral("Connection lost. Reconnecting…"));
+        }
+        if (hooks_.status)
+            hooks_.status(QStringLiteral("Connection lost. Reconnecting… (attempt %1)")
+                              .arg(std::max(1, session_.attempt())));
+        return;
+    case S::Connected:
+        if (wasLost_) {
+            wasLost_ = false;
+            info(QStringLiteral("You are back in the game."));
+        }
+        return;
+    case S::Closed:
+        // A server that cannot hold seats closed the connection: as ever, the window closes.
+        if (hooks_.closeWindow)
+            hooks_.closeWindow();
+        return;
+    case S::HostEnded:
+        // Nothing is left to decide: the window says so and goes, and the
+        // lobby tells the player again by the exit code.
+        end(QStringLiteral("The host ended the game."), kExitHostEnded, false);
+        return;
+    case S::HostGone:
+        end(QStringLiteral("The host left the game."), kExitHostGone);
+        return;
+    case S::SeatGone:
+        end(QStringLiteral("The connection to the game could not be restored in time, so your "
+                           "seat was given up. Press OK to return to the lobby."),
+            kExitSeatGone);
+        return;
+    case S::Removed:
+        end(QStringLiteral("The host removed you from the game."), kExitRemoved);
+        return;
+    case S::Idle:
+    case S::Connecting:
+    case S::Left:
+        return;
+    }
 }
 
 void Dispatcher::playerArrived(int seat, const QString &name)
@@ -133,7 +143,7 @@ void Dispatcher::kicking(int seat)
 {
     if (!state_.hosting || !model_.loggedIn())
         return;
-    hooks_.send(Msg::kickhim(model_.mySeat(), seat));
+    session_.kick(seat);
 }
 
 void Dispatcher::info(const QString &text)

@@ -9,7 +9,7 @@
 #include "common/guard.h"
 #include "common/intconv.h"
 #include "model/gamemodel.h"
-#include "net/messages.h"
+#include "session/gameintents.h"
 #include "tally/tallyrecorder.h"
 #include "tally/tallytable.h"
 #include "widgets/elidinglabel.h"
@@ -236,8 +236,8 @@ bool GameView::edit_wordKeyDown(QKeyEvent *event)
 
 void GameView::edit_wordKeyPress()
 {
-    if (model_.canSendWords() && hooks_.send)
-        hooks_.send(Msg::sendword(model_.mySeat(), board_->edit_word->text().trimmed().toUtf8()));
+    if (model_.canSendWords() && hooks_.intents)
+        hooks_.intents->sendWord(board_->edit_word->text().trimmed());
     board_->edit_word->clear();
 }
 
@@ -318,8 +318,8 @@ void GameView::recordGame(int seat)
 
 void GameView::button_igiveupClick()
 {
-    if (model_.loggedIn() && hooks_.send)
-        hooks_.send(Msg::giveup(model_.mySeat()));
+    if (model_.loggedIn() && hooks_.intents)
+        hooks_.intents->giveUp();
 }
 
 void GameView::playsounds(const QString &name)

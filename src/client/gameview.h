@@ -8,6 +8,7 @@
 
 class ChatMenus;
 class GameBoard;
+class GameIntents;
 class GameModel;
 class QKeyEvent;
 class QLabel;
@@ -25,8 +26,8 @@ class GameView : public QObject, public GameCommands {
 public:
     // Hooks into the main window.
     struct Hooks {
-        // Sends a whole message (terminator included) on the client connection.
-        std::function<void(const QByteArray &)> send;
+        // Where the player's words and give-ups go (the client session).
+        GameIntents *intents = nullptr;
         // Writes a line of the program's own into the chat pane, in infocolour.
         std::function<void(const QString &)> info;
         // True while the main window is the active window.

@@ -3,6 +3,7 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
+#include "client/gameboard.h"
 #include "client/gamecommands.h"
 #include "client/gameview.h"
 #include "client/reviewwindows.h"
@@ -14,9 +15,10 @@
 #include "common/random.h"
 #include "common/runningmarker.h"
 #include "model/gamemodel.h"
-#include "net/servermessage.h"
+#include "session/clientsession.h"
 #include "settings/gamesettings.h"
 #include "settings/profilefile.h"
+#include "widgets/elidinglabel.h"
 #include "widgets/pressablelabel.h"
 #include "widgets/tag.h"
 
@@ -29,6 +31,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -44,13 +47,6 @@ Tchat::Tchat(QWidget *parent)
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Lexiclash"));
 
-    sock = new TSock(this);
-    sock->setObjectName(QStringLiteral("sock"));
-    sock->setPortName(gamePortName());
-    sock->OnRead = [this](TSock *sender, int count) { guarded([&] { sockRead(sender, count); }); };
-    sock->OnInfo = [this](TSock *sender, TSocketInfo kind, const QString &msg) {
-        guarded([&] { sockInfo(sender, kind, msg); });
-    };
     Sock11 = new TSock(this);
     Sock11->setObjectName(QStringLiteral("Sock11"));
     Sock11->setHostName(kLoopback);
@@ -58,26 +54,28 @@ Tchat::Tchat(QWidget *parent)
 
     model = new GameModel(this);
     model->setObjectName(QStringLiteral("model"));
+    session = new ClientSession(*model, this);
     menus = new ChatMenus(menuBar());
     buildBoard();
 
     chat = new ChatPane(*model, this);
-    chat->setSender([this](const QByteArray &message) { sendToServer(message); });
+    chat->setIntents(session);
     chat->setOptionsScrollItem(menus->ScrollChatOff1);
 
     Dispatcher::Hooks hooks;
-    hooks.send = [this](const QByteArray &message) { sendToServer(message); };
     hooks.closeWindow = [this] { close(); };
     hooks.loadSettings = [this] {
         settingsread_ = true;
         loadinifile();
     };
+    hooks.status = [this](const QString &text) { gameview->board()->label_status->setText(text); };
+    hooks.endGame = [this](const QString &text, int code, bool ask) { endgame(text, code, ask); };
     reviews = new ReviewWindows(*model, this);
-    dispatcher = new Dispatcher(state, *model, *chat, std::move(hooks), this);
+    dispatcher = new Dispatcher(state, *model, *chat, *session, std::move(hooks), this);
     seats->setKickHandler([this](int seat) { dispatcher->kicking(seat); });
 
     GameView::Hooks game;
-    game.send = [this](const QByteArray &message) { sendToServer(message); };
+    game.intents = session;
     game.info = [this](const QString &text) { info(text); };
     game.windowActive = [this] { return isActiveWindow(); };
     game.focusChat = [this] { chat->mychat->setFocus(); };
@@ -100,12 +98,7 @@ Tchat::Tchat(QWidget *parent)
     FormCreate();
 }
 
-Tchat::~Tchat()
-{
-    // Destroying the sockets reports "Socket Closed"; this window is gone by then.
-    sock->OnRead = nullptr;
-    sock->OnInfo = nullptr;
-}
+Tchat::~Tchat() = default;
 
 void Tchat::buildBoard()
 {
@@ -274,8 +267,7 @@ void Tchat::hostpress()
     }
     state.loginname = state.playername;
     state.hosting = true;
-    sock->setHostName(kLoopback);
-    sock->Open();
+    session->open(kLoopback, gamePortName(), state.loginname);
     button_start->show();
     menus->StartGame1->setEnabled(true);
     emit hostingBegan(parameters_.size() >= 3);
@@ -284,8 +276,7 @@ void Tchat::hostpress()
 void Tchat::joinpress()
 {
     state.loginname = state.playername;
-    sock->setHostName(state.hostaddress);
-    sock->Open();
+    session->open(state.hostaddress, gamePortName(), state.loginname);
     button_start->hide();
     menus->StartGame1->setEnabled(false);
 }
@@ -356,33 +347,18 @@ void Tchat::loadinifile()
     settings().apply(stored);
 }
 
-void Tchat::sockRead(TSock *, int)
+void Tchat::endgame(const QString &text, int exitCode, bool ask)
 {
-    dispatcher->received(sock->Receive());
-    // A server that never ends its message is broken; hang up.
-    if (dispatcher->overflowed())
-        sock->Close();
-}
-
-void Tchat::sockInfo(TSock *sender, TSocketInfo kind, const QString &)
-{
-    if (sender->lastReport() == TSockReport::SocketClosed) {
-        // "CMD_full" and the close come together; the message goes first.
-        dispatcher->drain();
-        close();
+    if (closed_)
+        return;
+    exitcode_ = exitCode;
+    gameview->board()->label_status->setText(text);
+    if (!ask) {
+        QTimer::singleShot(kNoticeMs, this, &QWidget::close);
         return;
     }
-    // A refused or failed connection is reported once, so the player is not
-    // left looking at the loading line alone.
-    if (kind == TSocketInfo::siError && !model->loggedIn() && !connectfailed_) {
-        connectfailed_ = true;
-        info(QStringLiteral("Could not connect to the host."));
-    }
-}
-
-void Tchat::sendToServer(const QByteArray &message)
-{
-    sock->Send(message);
+    showMessage(text);
+    close();
 }
 
 void Tchat::Exit1Click()
@@ -481,6 +457,8 @@ void Tchat::closeEvent(QCloseEvent *event)
     if (closed_)
         return;
     closed_ = true;
+    // Quitting on purpose frees the seat at once instead of holding it.
+    session->leave();
     guarded([this] { FormClose(); });
     emit closed();
 }

@@ -12,6 +12,7 @@
 
 class ChatMenus;
 class ChatPane;
+class ClientSession;
 class Dispatcher;
 class GameCommands;
 class GameModel;
@@ -26,11 +27,11 @@ class SettingsBinding;
 class TallyRecorder;
 
 // The main window: menus, the board (seat rows and the game area) and the
-// chat pane, the client connection sock and the presence connection Sock11.
-// It decides the launch mode when first shown, and closing it ends the program.
-// It is assembled from parts: ChatMenus, SeatRows, ChatPane and Dispatcher
-// around one GameModel, which the dispatcher feeds and the seat rows and the
-// game view (on panel_game) show.
+// chat pane, and the presence connection Sock11. It decides the launch mode
+// when first shown, and closing it ends the program. It is assembled from
+// parts: ChatMenus, SeatRows, ChatPane and Dispatcher around one GameModel,
+// which the client session feeds and the seat rows and the game view (on
+// panel_game) show; the windows ask the session for what the player does.
 class Tchat : public QMainWindow, public HostOptions {
     Q_OBJECT
 public:
@@ -86,11 +87,14 @@ public:
     void saveinifile();
     void loadinifile();
 
-    // Client connection callbacks.
-    void sockRead(TSock *sender, int count);
-    void sockInfo(TSock *sender, TSocketInfo info, const QString &msg);
-    // Sends a whole message on the client connection; raises when not connected.
-    void sendToServer(const QByteArray &message);
+    // The game ended for this copy other than by the player's choice: says
+    // so in the status line and, when `ask` is set, in a message box; then
+    // closes the window with the exit code (kNoticeMs later without a box).
+    void endgame(const QString &text, int exitCode, bool ask);
+    // How long the window shows an ending that needs no answer.
+    static constexpr int kNoticeMs = 5000;
+    // The program's exit code: 0, or what endgame() was given.
+    int exitCode() const { return exitcode_; }
 
     // Menu and board handlers.
     void Exit1Click();
@@ -112,10 +116,11 @@ public:
     QSize minimumWindowSize() const;
 
     ClientState state;
-    TSock *sock = nullptr;
     TSock *Sock11 = nullptr;
-    // What this copy knows of the game; the dispatcher feeds it.
+    // What this copy knows of the game; the session feeds it.
     GameModel *model = nullptr;
+    // The connection to the game server, the login and the player's intents.
+    ClientSession *session = nullptr;
     ChatMenus *menus = nullptr;
     QWidget *panel_board = nullptr;
     // The game view's area on the board.
@@ -162,5 +167,5 @@ private:
     bool shown_ = false;
     bool closed_ = false;
     bool settingsread_ = false;
-    bool connectfailed_ = false;
+    int exitcode_ = 0;
 };

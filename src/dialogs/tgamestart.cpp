@@ -1,7 +1,7 @@
 #include "dialogs/tgamestart.h"
 
 #include "common/guard.h"
-#include "net/messages.h"
+#include "session/gameintents.h"
 #include "widgets/artwork.h"
 #include "widgets/gamecheckimage.h"
 #include "widgets/gamepicturebutton.h"
@@ -158,10 +158,9 @@ void Tgamestart::image_showClick()
 
 void Tgamestart::button_startClick()
 {
-    const QString name = hooks_.playerName ? hooks_.playerName() : QString();
-    if (hooks_.send)
-        hooks_.send(Msg::startgameRequest(name.toUtf8(), UpDown1->position(), UpDown2->position(),
-                                          gametype_, image_show->flag() == 1));
+    if (hooks_.intents)
+        hooks_.intents->startGame(UpDown1->position(), UpDown2->position(), gametype_,
+                                  image_show->flag() == 1);
     hide();
     if (hooks_.saveSettings)
         hooks_.saveSettings();

@@ -8,6 +8,7 @@
 #include <functional>
 
 class GameCheckImage;
+class GameIntents;
 class GamePictureButton;
 class GameUpDown;
 class QLabel;
@@ -16,8 +17,8 @@ class QLineEdit;
 // The game start window, where the host chooses the options of a new game
 // and starts it: the number of rounds, the seconds per round, the game type
 // (the word length rule) and whether found words are shown to everybody.
-// It sends one start message through the main window's connection and is
-// then hidden; it keeps its choices, which the settings file stores.
+// It asks the client session to start the game and is then hidden; it keeps
+// its choices, which the settings file stores.
 class Tgamestart : public QWidget, public GameStartOptions {
     Q_OBJECT
 public:
@@ -25,10 +26,8 @@ public:
 
     // Hooks into the main window.
     struct Hooks {
-        // Sends a whole message (terminator included) on the client connection.
-        std::function<void(const QByteArray &)> send;
-        // The local player's name ("You" in a solo game).
-        std::function<QString()> playerName;
+        // Where the game start goes (the client session).
+        GameIntents *intents = nullptr;
         // Writes the settings file, which stores this window's choices.
         std::function<void()> saveSettings;
     };
@@ -44,7 +43,7 @@ public:
     void image_letters6Click(GameCheckImage *sender);
     // "Show Word List": flips its flag.
     void image_showClick();
-    // The start image: sends the game start, hides the window, saves the settings.
+    // The start image: asks for the game start, hides the window, saves the settings.
     void button_startClick();
     // Shows the window (not modal) centred on `window`.
     void showCentredOn(const QWidget *window);

@@ -75,6 +75,12 @@ bool GameModel::connected(int number) const
     return s && s->connected;
 }
 
+bool GameModel::lost(int number) const
+{
+    const Seat *s = seat(number);
+    return s && s->lost;
+}
+
 int GameModel::total(int number) const
 {
     const Seat *s = seat(number);
@@ -124,6 +130,12 @@ void GameModel::apply(const ServerMessage &message)
                 onEndRound(m);
             else if constexpr (std::is_same_v<T, Msg::Winner>)
                 onWinner(m);
+            else if constexpr (std::is_same_v<T, Msg::PlayerLost>)
+                onPlayerLost(m.seat, true);
+            else if constexpr (std::is_same_v<T, Msg::PlayerBack>)
+                onPlayerLost(m.seat, false);
+            else if constexpr (std::is_same_v<T, Msg::Rejoined>)
+                onRejoined();
         },
         message);
 }
@@ -143,13 +155,88 @@ void GameModel::onArrival(const Msg::Arrival &arrival)
         return;
     const QString shown = QString::fromUtf8(arrival.player.name);
     if (Seat *s = seat(number)) {
+        // Somebody already on the board, named again as this copy takes its
+        // seat back, is no news.
+        const bool known = resyncing_ && arrival.existing && s->connected && s->name == shown;
+        if (resyncing_)
+            resynced_[static_cast<std::size_t>(number - 1)] = true;
+        // A newcomer starts from zero: nobody inherits another's numbers.
+        if (!arrival.existing && number != mySeat_) {
+            s->total = 0;
+            s->rankedTotal = 0;
+            s->lastWord.clear();
+            s->panel = SeatPanel{};
+        }
         s->name = shown;
         s->connected = true;
+        s->lost = false;
         emit seatChanged(number);
+        if (known)
+            return;
     } else {
+        const bool known =
+            resyncing_ && std::any_of(spies_.cbegin(), spies_.cend(), [&](const auto &spy) {
+                return spy.seat == number && spy.name == arrival.player.name;
+            });
+        if (known)
+            return;
         spies_.append(arrival.player);
     }
     emit playerArrived(number, shown, arrival.existing);
+}
+
+void GameModel::onPlayerLost(int number, bool isLost)
+{
+    Seat *s = seat(number);
+    if (!s || !s->connected || s->lost == isLost)
+        return;
+    s->lost = isLost;
+    emit seatChanged(number);
+    if (isLost)
+        emit playerLost(number, s->name);
+    else
+        emit playerBack(number, s->name);
+}
+
+void GameModel::endTurn()
+{
+    turnActive_ = false;
+    entryOpen_ = false;
+    turnseat_ = 0;
+    stopCountdown();
+}
+
+void GameModel::beginResync()
+{
+    resyncing_ = true;
+    resyncLoaded_ = false;
+    resynced_.fill(false);
+    // The round's words come again from the server.
+    listedWords_.clear();
+    if (!history_.isEmpty() && !history_.last().ended)
+        history_.last().words.clear();
+    emit wordsCleared();
+}
+
+void GameModel::onRejoined()
+{
+    if (!resyncing_)
+        return;
+    resyncing_ = false;
+    // Without a game's state the game ended while this copy was away.
+    if (!resyncLoaded_ && turntime->isActive())
+        endTurn();
+    // Players who left while this copy was away are gone from the board.
+    for (int number = 1; number <= kPlayerSeats; ++number) {
+        Seat &s = seats_[static_cast<std::size_t>(number - 1)];
+        if (number == mySeat_ || resynced_[static_cast<std::size_t>(number - 1)] || !s.connected)
+            continue;
+        s.name = number == 2 ? kComputer : kWaiting;
+        s.connected = false;
+        s.lost = false;
+        emit seatChanged(number);
+    }
+    emit rejoined();
 }
 
 void GameModel::onDeparture(const Msg::Departure &departure)
@@ -162,6 +249,7 @@ void GameModel::onDeparture(const Msg::Departure &departure)
         // The seat text as sent decides: only seat 2 falls back to the computer.
         s->name = departure.seatText == "2" ? kComputer : kWaiting;
         s->connected = false;
+        s->lost = false;
         emit seatChanged(departure.seat);
         emit playerLeft(departure.seat, shown, announce);
         return;
@@ -303,14 +391,21 @@ void GameModel::onLoadStats(const Msg::LoadStats &stats)
     }
     emit scoresChanged();
     setOptions(stats.rounds, stats.seconds, stats.lengthCode);
+    const bool sameRound = resyncing_ && !history_.isEmpty() && !history_.last().ended &&
+                           history_.last().round == stats.round && round_ == stats.round;
     round_ = stats.round;
     roundLength_ = stats.length;
     prefix_ = QString::fromUtf8(stats.prefix);
 
-    appendRecord();
+    if (!sameRound)
+        appendRecord();
+    resyncLoaded_ = true;
     emit gameLoaded();
 
     if (stats.remaining <= kTooLateToPlay) {
+        // A copy coming back between rounds must not go on counting its old round.
+        if (turntime->isActive())
+            endTurn();
         setPhase(Phase::WaitForNextRound);
         return;
     }

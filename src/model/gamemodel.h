@@ -70,6 +70,10 @@ public:
 
     // Applies one decoded server message; messages that are not game state are ignored.
     void apply(const ServerMessage &message);
+    // This copy is taking its seat back: the server now sends the game's
+    // state again, which replaces what the board shows, up to "CMD_rejoined".
+    // Players already shown arrive again without being announced.
+    void beginResync();
     // One second of the local countdown.
     void turntimeTimer();
 
@@ -88,6 +92,8 @@ public:
     bool occupied(int seat) const;
     // A client holds the seat (announced and not gone).
     bool connected(int seat) const;
+    // The seat's player lost the connection and the seat waits for him.
+    bool lost(int seat) const;
     // The total shown in the seat's row.
     int total(int seat) const;
     // The total the leader test ranks by: set only when a round ends.
@@ -158,6 +164,12 @@ signals:
     void playerLeft(int seat, const QString &shown, bool announce);
     // A listed spy left.
     void spyLeft(int seat, const QString &name);
+    // A player's connection dropped and his seat is held for him.
+    void playerLost(int seat, const QString &name);
+    // A player whose connection dropped took his seat back.
+    void playerBack(int seat, const QString &name);
+    // This copy took its seat back and the board shows the server's state again.
+    void rejoined();
     // A seat row's name, connection, total or last word changed.
     void seatChanged(int seat);
     // A new game; `starter` is the name of the player who started it.
@@ -194,6 +206,7 @@ private:
     struct Seat {
         QString name = kWaiting;
         bool connected = false;
+        bool lost = false;
         int total = 0;
         int rankedTotal = 0;
         QString lastWord;
@@ -210,6 +223,9 @@ private:
     void onNotValid(const Msg::NotValid &refusal);
     void onEndRound(const Msg::EndRound &end);
     void onWinner(const Msg::Winner &win);
+    void onPlayerLost(int seat, bool lost);
+    void endTurn();
+    void onRejoined();
 
     Seat *seat(int number);
     const Seat *seat(int number) const;
@@ -253,4 +269,8 @@ private:
     int barSeconds_ = 0;
     QList<ListedWord> listedWords_;
     QList<RoundRecord> history_;
+    // Between beginResync() and "CMD_rejoined": the seats the server named again.
+    bool resyncing_ = false;
+    std::array<bool, kPlayerSeats> resynced_{};
+    bool resyncLoaded_ = false;
 };

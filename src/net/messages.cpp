@@ -303,11 +303,6 @@ QByteArray sendword(int seat, const QByteArray &word)
     return compose(Cmd::sendword, {num(seat), word}, true);
 }
 
-QByteArray sendwordBody(int seat, const QByteArray &word)
-{
-    return num(seat) + '+' + word + '+';
-}
-
 Word readSendword(const QByteArray &body)
 {
     FieldReader fields(body);
@@ -426,6 +421,98 @@ LoadStats readLoadstats(const QByteArray &body)
         s.totals.append({seat, total});
     }
     return s;
+}
+
+QByteArray rejoinable(int seat)
+{
+    return compose(Cmd::rejoinable, {num(seat)}, true);
+}
+
+QByteArray leaving(int seat)
+{
+    return compose(Cmd::leaving, {num(seat)}, true);
+}
+
+QByteArray ping(int seat)
+{
+    return compose(Cmd::ping, {num(seat)}, true);
+}
+
+QByteArray pong(int seat)
+{
+    return compose(Cmd::pong, {num(seat)}, true);
+}
+
+int readSeatOnly(const QByteArray &body)
+{
+    return FieldReader(body).nextInt();
+}
+
+QByteArray seattoken(const SeatToken &t)
+{
+    return compose(Cmd::seattoken, {num(t.seat), t.token, num(t.graceSeconds)}, true);
+}
+
+SeatToken readSeattoken(const QByteArray &body)
+{
+    FieldReader fields(body);
+    SeatToken t;
+    t.seat = fields.nextInt();
+    t.token = fields.next();
+    t.graceSeconds = fields.nextInt();
+    return t;
+}
+
+QByteArray rejoin(const Rejoin &r)
+{
+    return compose(Cmd::rejoin, {num(r.seat), num(r.held), r.token}, true);
+}
+
+Rejoin readRejoin(const QByteArray &body)
+{
+    FieldReader fields(body);
+    Rejoin r;
+    r.seat = fields.nextInt();
+    r.held = fields.nextInt();
+    r.token = fields.next();
+    return r;
+}
+
+QByteArray rejoined(int seat)
+{
+    return compose(Cmd::rejoined, {num(seat)}, true);
+}
+
+QByteArray seatfreed(int seat, SeatFreed reason)
+{
+    return compose(Cmd::seatfreed, {num(seat), num(static_cast<int>(reason))}, true);
+}
+
+SeatGone readSeatfreed(const QByteArray &body)
+{
+    FieldReader fields(body);
+    SeatGone gone;
+    gone.seat = fields.nextInt();
+    const int reason = fields.nextInt();
+    // A reason this copy does not know reads as the plainest one.
+    gone.reason =
+        reason == 1 || reason == 2 ? static_cast<SeatFreed>(reason) : SeatFreed::GraceOver;
+    return gone;
+}
+
+QByteArray playerlost(int seat)
+{
+    return compose(Cmd::playerlost, {num(seat)}, true);
+}
+
+QByteArray playerback(int seat)
+{
+    return compose(Cmd::playerback, {num(seat)}, true);
+}
+
+QByteArray hostended()
+{
+    return compose(Cmd::hostended, {}, true);
 }
 
 } // namespace Msg

@@ -33,6 +33,19 @@ inline constexpr char giveup[] = "CMD_giveup";
 inline constexpr char endround[] = "CMD_endround";
 inline constexpr char winner[] = "CMD_winner";
 inline constexpr char loadstats[] = "CMD_loadstats";
+// Taking a seat back after a dropped connection, quitting on purpose, the
+// connection probe and the end of the host's game. Older copies drop them.
+inline constexpr char rejoinable[] = "CMD_rejoinable";
+inline constexpr char seattoken[] = "CMD_seattoken";
+inline constexpr char rejoin[] = "CMD_rejoin";
+inline constexpr char rejoined[] = "CMD_rejoined";
+inline constexpr char seatfreed[] = "CMD_seatfreed";
+inline constexpr char playerlost[] = "CMD_playerlost";
+inline constexpr char playerback[] = "CMD_playerback";
+inline constexpr char leaving[] = "CMD_leaving";
+inline constexpr char ping[] = "CMD_ping";
+inline constexpr char pong[] = "CMD_pong";
+inline constexpr char hostended[] = "CMD_hostended";
 } // namespace Cmd
 
 // A message text split at its first "+": an empty command when there is none.
@@ -188,10 +201,8 @@ struct StartRound {
 QByteArray startround(const StartRound &r);
 StartRound readStartround(const QByteArray &body);
 
-// "CMD_sendword+" seat "+" word "+"; sendwordBody is the body alone, as the
-// computer player hands it to the server's handler.
+// "CMD_sendword+" seat "+" word "+".
 QByteArray sendword(int seat, const QByteArray &word);
-QByteArray sendwordBody(int seat, const QByteArray &word);
 struct Word {
     int seat = 0;
     QByteArray word;
@@ -247,5 +258,58 @@ struct LoadStats {
 };
 QByteArray loadstats(const LoadStats &s);
 LoadStats readLoadstats(const QByteArray &body);
+
+// --- taking a seat back, quitting, probing, the host's end ---
+
+// Client to server, after "CMD_logininfo": "CMD_rejoinable+" seat "+"; this
+// copy can take its seat back after a drop and wants a token for it.
+QByteArray rejoinable(int seat);
+// Client to server: "CMD_leaving+" seat "+"; quitting on purpose, free the seat at once.
+QByteArray leaving(int seat);
+// Client to server: "CMD_ping+" seat "+"; the server answers "CMD_pong+" seat "+".
+QByteArray ping(int seat);
+QByteArray pong(int seat);
+// Reads the one seat field of rejoinable, leaving, ping, pong, rejoined,
+// playerlost and playerback.
+int readSeatOnly(const QByteArray &body);
+
+// Server to the seat alone: "CMD_seattoken+" seat "+" token "+" grace "+";
+// the token (32 hexadecimal digits) takes the seat back within grace seconds.
+struct SeatToken {
+    int seat = 0;
+    QByteArray token;
+    int graceSeconds = 0;
+};
+QByteArray seattoken(const SeatToken &t);
+SeatToken readSeattoken(const QByteArray &body);
+
+// Client to server, instead of "CMD_logininfo" on a new connection:
+// "CMD_rejoin+" offered seat "+" held seat "+" token "+".
+struct Rejoin {
+    int seat = 0;
+    int held = 0;
+    QByteArray token;
+};
+QByteArray rejoin(const Rejoin &r);
+Rejoin readRejoin(const QByteArray &body);
+
+// Server to the copy that took its seat back, after the game's state:
+// "CMD_rejoined+" seat "+".
+QByteArray rejoined(int seat);
+// Server to the copy that asked: "CMD_seatfreed+" seat "+" reason "+"; the
+// connection closes after it.
+enum class SeatFreed { GraceOver = 0, WrongToken = 1, Removed = 2 };
+struct SeatGone {
+    int seat = 0;
+    SeatFreed reason = SeatFreed::GraceOver;
+};
+QByteArray seatfreed(int seat, SeatFreed reason);
+SeatGone readSeatfreed(const QByteArray &body);
+// Server to the others: "CMD_playerlost+" seat "+" (held for its player) and
+// "CMD_playerback+" seat "+" (taken back).
+QByteArray playerlost(int seat);
+QByteArray playerback(int seat);
+// Server to everybody as the host ends the game: "CMD_hostended+".
+QByteArray hostended();
 
 } // namespace Msg

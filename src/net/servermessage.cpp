@@ -38,6 +38,20 @@ ServerMessage decodeKnown(const QByteArray &command, const QByteArray &body)
         return Msg::readGotword(body);
     if (command == Cmd::loadstats)
         return Msg::readLoadstats(body);
+    if (command == Cmd::seattoken)
+        return Msg::readSeattoken(body);
+    if (command == Cmd::rejoined)
+        return Msg::Rejoined{Msg::readSeatOnly(body)};
+    if (command == Cmd::seatfreed)
+        return Msg::readSeatfreed(body);
+    if (command == Cmd::playerlost)
+        return Msg::PlayerLost{Msg::readSeatOnly(body)};
+    if (command == Cmd::playerback)
+        return Msg::PlayerBack{Msg::readSeatOnly(body)};
+    if (command == Cmd::pong)
+        return Msg::Pong{Msg::readSeatOnly(body)};
+    if (command == Cmd::hostended)
+        return Msg::HostEnded{};
     return Msg::Ignored{command};
 }
 

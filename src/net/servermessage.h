@@ -56,6 +56,24 @@ struct Winner {
 struct EndRound {
     QList<SeatScore> scores;
 };
+// "CMD_rejoined": the seat is this copy's again and the game's state has been sent.
+struct Rejoined {
+    int seat = 0;
+};
+// "CMD_playerlost": the seat's player lost the connection; the seat is held.
+struct PlayerLost {
+    int seat = 0;
+};
+// "CMD_playerback": the seat's player took it back.
+struct PlayerBack {
+    int seat = 0;
+};
+// "CMD_pong": the answer to this copy's probe.
+struct Pong {
+    int seat = 0;
+};
+// "CMD_hostended": the host ends the game; the connection closes.
+struct HostEnded {};
 
 } // namespace Msg
 
@@ -64,7 +82,8 @@ using ServerMessage =
     std::variant<Msg::Ignored, Msg::Dropped, Msg::SendLoginInfo, Msg::Arrival, Msg::Relayed,
                  Msg::WrongVersion, Msg::HaveWrongVersion, Msg::Full, Msg::Departure,
                  Msg::StartGame, Msg::StartRound, Msg::Winner, Msg::EndRound, Msg::NotValid,
-                 Msg::GotWord, Msg::LoadStats>;
+                 Msg::GotWord, Msg::LoadStats, Msg::SeatToken, Msg::Rejoined, Msg::SeatGone,
+                 Msg::PlayerLost, Msg::PlayerBack, Msg::Pong, Msg::HostEnded>;
 
 // Decodes one received message text (terminator removed). Never throws: a
 // number field that does not convert gives Msg::Dropped, an unknown or empty

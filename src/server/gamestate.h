@@ -25,15 +25,14 @@ struct GameState {
     QByteArray starterword;
     // A round is running and words are accepted.
     bool roundon = false;
-    // The computer player has played seat 2 in this game; a person who then
-    // takes the seat starts from zero instead of with the computer's points.
-    bool computerplayed = false;
     // Seconds left in the current round or pause.
     int countdown = 0;
     // What the end of the countdown means: 1 ends the round, 2 starts the next.
     int phase = 0;
     // Words accepted in the current round, upper case.
     QList<QByteArray> listbox_gotten;
+    // The seat that found each word of listbox_gotten, in the same order.
+    QList<int> gottenby;
     // Every prefix drawn so far; none is drawn twice.
     QList<QByteArray> listbox_prefix;
 };

@@ -7,9 +7,9 @@
 class TSock;
 
 // One place at the game: the connection that holds it and the seat's game
-// numbers. The game numbers are reset by the game's own steps, so a player who
-// leaves hands them on to the next occupant of the seat; only a person who
-// takes the seat the computer played starts from zero.
+// numbers. A person who logs into a seat starts from zero; a player whose
+// connection dropped keeps the seat, held with all its numbers, until the
+// copy takes it back with its token or the grace period ends.
 struct TSeat {
     QByteArray name;
     bool connected = false;
@@ -29,6 +29,18 @@ struct TSeat {
     Framer framer;
     // Messages of this seat still waiting in the receive queue.
     int queued = 0;
+    // The copy can take the seat back after a drop ("CMD_rejoinable").
+    bool rejoinable = false;
+    // The copy said it quits, or the host removed it: a close frees the seat.
+    bool leaving = false;
+    // The connection dropped and the seat waits for its player; not connected.
+    bool held = false;
+    // Steady-clock milliseconds at which the seat was held.
+    qint64 heldsince = 0;
+    // Steady-clock milliseconds of the latest bytes from the connection.
+    qint64 lastheard = 0;
+    // The secret that takes the seat back (hexadecimal), given to the seat alone.
+    QByteArray token;
 
     // A new round: no words, letters or giving up yet.
     void clearRound()

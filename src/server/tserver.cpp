@@ -19,27 +19,15 @@ constexpr int kRefusedSeat = TServer::kMaxSeats + 1;
 
 } // namespace
 
-// Each command the server understands, listed once: the receive-queue filter
-// and the dispatch both read this table.
-const TServer::Command TServer::kCommands[] = {
-    {Cmd::logininfo, &TServer::receivedlogininfo, Sender::OwnSeat},
-    {Cmd::kickhim, &TServer::kickhim, Sender::HostOwnSeat},
-    {Cmd::chat, &TServer::chat, Sender::OwnSeat},
-    {Cmd::action, &TServer::action, Sender::OwnSeat},
-    {Cmd::startgame, &TServer::startgame, Sender::Host},
-    {Cmd::sendword, &TServer::sendword, Sender::OwnSeat},
-    {Cmd::giveup, &TServer::giveup, Sender::OwnSeat},
-};
-
-const TServer::Command *TServer::findcommand(QByteArrayView word)
+bool TServer::mayspeak(const ClientMessage &message, int origin)
 {
-    if (word.isEmpty())
-        return nullptr;
-    for (const Command &command : kCommands) {
-        if (word == QByteArrayView(command.word))
-            return &command;
-    }
-    return nullptr;
+    // A message speaks only for the connection it came from; a game start
+    // and a kick only from the host's seat 1.
+    if (std::holds_alternative<Msg::StartGameRequest>(message))
+        return origin == 1;
+    if (std::holds_alternative<Msg::Kick>(message) && origin != 1)
+        return false;
+    return claimedSeat(message) == origin;
 }
 
 TServer::TServer(QObject *parent)
@@ -77,8 +65,10 @@ TServer::TServer(QObject *parent)
     });
     computertimer_->start();
     logintimer_ = addtimer(QStringLiteral("logintimer"), 1000, [this] {
-        if (!timersbyhand_)
-            checklogins(clockms());
+        if (timersbyhand_)
+            return;
+        checklogins(clockms());
+        checkheld(clockms());
     });
     logintimer_->start();
 
@@ -88,6 +78,7 @@ TServer::TServer(QObject *parent)
 
 TServer::~TServer()
 {
+    endhosting();
     // The connections close as Sock1 goes; their reports must not reach a
     // server that is half destroyed.
     for (QObject *child : sock1_->children()) {
@@ -113,6 +104,11 @@ QTimer *TServer::addtimer(const QString &name, int interval, std::function<void(
 void TServer::setHostOptions(const HostOptions *options)
 {
     options_ = options;
+}
+
+void TServer::setrejoingrace(int seconds)
+{
+    rejoingrace_ = std::max(0, seconds);
 }
 
 const TSeat &TServer::seat(int number) const
@@ -150,6 +146,8 @@ void TServer::stage(const StagedGame &staged)
     set(game_.countdown, staged.countdown);
     set(game_.phase, staged.phase);
     set(game_.listbox_gotten, staged.listbox_gotten);
+    if (staged.listbox_gotten)
+        game_.gottenby = QList<int>(game_.listbox_gotten.size(), 0);
     set(game_.listbox_prefix, staged.listbox_prefix);
     for (const StagedGame::Totals &totals : staged.totals) {
         TSeat &s = seats_.at(static_cast<std::size_t>(totals.seat));
@@ -170,7 +168,7 @@ void TServer::Sock1Accept(TSock *)
 {
     int seat = 0;
     for (int s = 1; s <= seatcount_; ++s) {
-        if (!seats_[s].connected) {
+        if (!seats_[s].connected && !seats_[s].held) {
             seat = s;
             break;
         }
@@ -195,14 +193,14 @@ void TServer::Sock1Accept(TSock *)
     seatcount_ = std::max(seatcount_, seat);
 
     TSeat &s = seats_[seat];
-    if (seat == 2 && game_.computerplayed) {
-        s.clearGame();
-        game_.computerplayed = false;
-    }
     s.sock = conn;
     s.connected = true;
     s.loggedin = false;
+    s.rejoinable = false;
+    s.leaving = false;
+    s.token.clear();
     s.seatedat = clockms();
+    s.lastheard = s.seatedat;
     s.framer = Framer();
     conn->Tag = seat;
     conn->OnDisconnect = tempsock_->OnDisconnect;
@@ -218,18 +216,33 @@ void TServer::Sock1Read(TSock *sender, int)
     if (!isseat(seat) || seats_[seat].sock != sender)
         return;
     TSeat &s = seats_[seat];
+    s.lastheard = clockms();
     bool flooding = false;
-    for (QByteArray &text : s.framer.feed(bytes)) {
+    for (const QByteArray &text : s.framer.feed(bytes)) {
+        ClientMessage message = decodeClientMessage(text);
         // Texts the server would ignore are dropped here, so junk never takes
         // a tick of the one queue that every connection shares.
-        if (!findcommand(splitMessage(text).command))
+        if (std::holds_alternative<Msg::Ignored>(message))
             continue;
+        if (const auto *dropped = std::get_if<Msg::Dropped>(&message)) {
+            // A remote client's bad number is its own problem, not the host's.
+            qWarning().noquote() << "Lexiclash server: dropped a message of seat" << seat << "-"
+                                 << dropped->error;
+            continue;
+        }
+        // Quitting is noted as it arrives: the close that follows it at once
+        // must find the seat marked before the queue reaches the message.
+        if (const auto *leaving = std::get_if<Msg::Leaving>(&message)) {
+            if (leaving->seat == seat)
+                s.leaving = true;
+            continue;
+        }
         if (s.queued >= kMaxQueuedPerSeat) {
             flooding = true;
             break;
         }
         ++s.queued;
-        receivedlist_.push(std::move(text), seat);
+        receivedlist_.push(std::move(message), seat);
     }
     if (queueresting_ && !receivedlist_.isEmpty())
         wakequeue();
@@ -271,7 +284,12 @@ void TServer::tempsockInfo(TSock *sender, TSockReport report, int errorNumber)
     if (!isseat(seat) || seats_[seat].sock != sender)
         return;
     if (report == TSockReport::SocketClosed) {
-        freeseat(seat);
+        const TSeat &s = seats_[seat];
+        // A player who did not say he quits may come back to his seat.
+        if (s.loggedin && s.rejoinable && !s.leaving && rejoingrace_ > 0)
+            holdseat(seat);
+        else
+            freeseat(seat);
         return;
     }
     // A connection that broke without a close would otherwise hold its seat
@@ -280,24 +298,36 @@ void TServer::tempsockInfo(TSock *sender, TSockReport report, int errorNumber)
         sender->Close();
 }
 
-void TServer::freeseat(int seat)
+void TServer::closeseat(int seat)
 {
     TSeat &s = seats_[seat];
     TSock *conn = s.sock;
-    const bool wasconnected = s.connected;
-    const QByteArray name = s.name;
     s.connected = false;
-    s.name.clear();
     s.sock = nullptr;
-    s.loggedin = false;
     s.framer = Framer();
     // What the connection still had waiting goes with it: a newcomer in this
     // seat must not be taken for its sender.
     receivedlist_.dropFrom(seat);
     s.queued = 0;
-    if (conn)
+    if (conn) {
+        conn->Tag = 0;
         conn->deleteLater();
-    if (!wasconnected)
+    }
+}
+
+void TServer::freeseat(int seat)
+{
+    TSeat &s = seats_[seat];
+    const bool wasthere = s.connected || s.held;
+    const QByteArray name = s.name;
+    closeseat(seat);
+    s.name.clear();
+    s.loggedin = false;
+    s.rejoinable = false;
+    s.leaving = false;
+    s.held = false;
+    s.token.clear();
+    if (!wasthere)
         return;
     const QByteArray message = Msg::playerdisconnected(seat, name);
     for (int other = 1; other <= seatcount_; ++other) {
@@ -337,43 +367,48 @@ void TServer::socktimerTimer()
 
 void TServer::handleoldest()
 {
-    const QueuedMessage message = receivedlist_.take();
+    const std::optional<QueuedClientMessage> message = receivedlist_.take();
     lasthandled_.start();
-    if (isseat(message.origin) && seats_[message.origin].queued > 0)
-        --seats_[message.origin].queued;
+    if (!message)
+        return;
+    if (isseat(message->origin) && seats_[message->origin].queued > 0)
+        --seats_[message->origin].queued;
     try {
-        dispatch(message);
+        dispatch(*message);
     } catch (const EConvertError &e) {
-        // A remote client's bad number is its own problem, not the host's.
-        qWarning().noquote() << "Lexiclash server: dropped a message of seat" << message.origin
+        // A game start whose game type is not a number stops half-way.
+        qWarning().noquote() << "Lexiclash server: dropped a message of seat" << message->origin
                              << "-" << e.message();
     }
 }
 
-void TServer::dispatch(const QueuedMessage &message)
+void TServer::dispatch(const QueuedClientMessage &queued)
 {
-    const SplitMessage m = splitMessage(message.text);
-    const Command *command = findcommand(m.command);
-    if (!command)
+    if (!mayspeak(queued.message, queued.origin))
         return;
-    const int origin = message.origin;
-    // A message speaks only for the connection it came from.
-    const auto ownseat = [&] { return FieldReader(m.body).nextInt() == origin; };
-    switch (command->sender) {
-    case Sender::OwnSeat:
-        if (!ownseat())
-            return;
-        break;
-    case Sender::HostOwnSeat:
-        if (origin != 1 || !ownseat())
-            return;
-        break;
-    case Sender::Host:
-        if (origin != 1)
-            return;
-        break;
-    }
-    (this->*command->handler)(m.body);
+    std::visit(
+        [this](const auto &m) {
+            using T = std::decay_t<decltype(m)>;
+            if constexpr (std::is_same_v<T, Msg::LoginInfo>)
+                receivedlogininfo(m);
+            else if constexpr (std::is_same_v<T, Msg::Kick>)
+                kickhim(m);
+            else if constexpr (std::is_same_v<T, Msg::ClientChat>)
+                m.action ? action(m.line) : chat(m.line);
+            else if constexpr (std::is_same_v<T, Msg::StartGameRequest>)
+                startgame(m);
+            else if constexpr (std::is_same_v<T, Msg::Word>)
+                sendword(m);
+            else if constexpr (std::is_same_v<T, Msg::GiveUp>)
+                giveup(m.seat);
+            else if constexpr (std::is_same_v<T, Msg::Rejoinable>)
+                rejoinable(m.seat);
+            else if constexpr (std::is_same_v<T, Msg::Rejoin>)
+                rejoin(m);
+            else if constexpr (std::is_same_v<T, Msg::Ping>)
+                ping(m.seat);
+        },
+        queued.message);
 }
 
 void TServer::sendto(int seat, const QByteArray &message)
@@ -391,13 +426,16 @@ void TServer::sendtoall(const QByteArray &message)
 
 // --- login, chat, removal ---
 
-void TServer::receivedlogininfo(const QByteArray &body)
+void TServer::receivedlogininfo(const Msg::LoginInfo &login)
 {
-    const Msg::LoginInfo login = Msg::readLogininfo(body);
     const int seat = login.seat;
     if (!isseat(seat) || !seats_[seat].connected)
         return;
     TSeat &s = seats_[seat];
+    // Nobody inherits another player's numbers: a person who takes a seat
+    // starts from zero, whoever had it before.
+    if (!s.loggedin && seat <= numplayers)
+        s.clearGame();
     s.name = login.name;
     s.loggedin = true;
 
@@ -410,39 +448,45 @@ void TServer::receivedlogininfo(const QByteArray &body)
         sendto(1, Msg::havewrongversion(s.name));
         sendto(seat, Msg::wrongversion());
     }
-    if (game_.gameon) {
-        Msg::LoadStats stats;
-        stats.seat = seat;
-        stats.rounds = game_.rounds;
-        stats.seconds = game_.roundtime;
-        stats.lengthCode = game_.lengthcode;
-        stats.round = game_.round;
-        stats.length = game_.wordlength;
-        stats.prefix = game_.prefix;
-        stats.remaining = game_.countdown - 5;
-        for (int p = 1; p <= numplayers; ++p)
-            stats.totals.append({p, seats_[p].score});
-        sendto(seat, Msg::loadstats(stats));
+    for (int other = 1; other <= numplayers; ++other) {
+        if (other != seat && seats_[other].held)
+            sendto(seat, Msg::playerlost(other));
     }
+    sendgamestate(seat);
 }
 
-void TServer::chat(const QByteArray &body)
+void TServer::sendgamestate(int seat)
 {
-    const Msg::ChatLine line = Msg::readChat(body);
+    if (!game_.gameon)
+        return;
+    Msg::LoadStats stats;
+    stats.seat = seat;
+    stats.rounds = game_.rounds;
+    stats.seconds = game_.roundtime;
+    stats.lengthCode = game_.lengthcode;
+    stats.round = game_.round;
+    stats.length = game_.wordlength;
+    stats.prefix = game_.prefix;
+    stats.remaining = game_.countdown - 5;
+    for (int p = 1; p <= numplayers; ++p)
+        stats.totals.append({p, seats_[p].score});
+    sendto(seat, Msg::loadstats(stats));
+}
+
+void TServer::chat(const Msg::ChatLine &line)
+{
     if (isseat(line.seat))
         sendtoall(Msg::chatRelay(seats_[line.seat].name, line.rest));
 }
 
-void TServer::action(const QByteArray &body)
+void TServer::action(const Msg::ChatLine &line)
 {
-    const Msg::ChatLine line = Msg::readChat(body);
     if (isseat(line.seat))
         sendtoall(Msg::actionRelay(seats_[line.seat].name, line.rest));
 }
 
-void TServer::kickhim(const QByteArray &body)
+void TServer::kickhim(const Msg::Kick &kick)
 {
-    const Msg::Kick kick = Msg::readKickhim(body);
     if (kick.sender != 1 || !isseat(kick.target))
         return;
     disconnectsock(kick.target);
@@ -450,6 +494,18 @@ void TServer::kickhim(const QByteArray &body)
 
 void TServer::disconnectsock(int seat)
 {
-    if (isseat(seat) && seats_[seat].connected && seats_[seat].sock)
-        seats_[seat].sock->Close();
+    if (!isseat(seat))
+        return;
+    TSeat &s = seats_[seat];
+    if (s.held) {
+        freeseat(seat);
+        return;
+    }
+    if (!s.connected || !s.sock)
+        return;
+    // A removed player does not get his seat back; his copy is told why.
+    s.leaving = true;
+    if (s.rejoinable)
+        s.sock->Send(Msg::seatfreed(seat, Msg::SeatFreed::Removed));
+    s.sock->Close();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "net/framing.h"
+#include "net/clientmessage.h"
 #include "net/tsock.h"
+#include "server/clientqueue.h"
 #include "server/gamestate.h"
 #include "server/starterwords.h"
 #include "server/tseat.h"
@@ -39,6 +40,11 @@ public:
     static constexpr int kMaxQueuedPerSeat = 200;
     // The queue timer's period: at most one message is handled per tick.
     static constexpr int kQueueTickMs = 10;
+    // Seconds a dropped player's seat is held for the copy to take it back.
+    static constexpr int kDefaultRejoinGraceSecs = 120;
+    // Seconds without a byte from a copy that probes (it pings every few
+    // seconds) after which its connection counts as dropped.
+    static constexpr int kSilenceSecs = 15;
 
     explicit TServer(QObject *parent = nullptr);
     ~TServer() override;
@@ -48,7 +54,11 @@ public:
     // The host's options; without any, a pause of 12 s and a bot interval of 1200 ms.
     void setHostOptions(const HostOptions *options);
 
-    // Steady-clock milliseconds, the clock of the login time-out.
+    // Seconds a dropped player's seat is held (the host's option; 0 frees it at once).
+    void setrejoingrace(int seconds);
+    int rejoingrace() const { return rejoingrace_; }
+
+    // Steady-clock milliseconds, the clock of the login time-out and the held seats.
     static qint64 clockms();
 
     // --- connections (socket callbacks and timers; public so tests can step) ---
@@ -66,27 +76,40 @@ public:
     void socktimerTimer();
     // Closes every connection seated more than kLoginTimeoutSecs before nowms without a login.
     void checklogins(qint64 nowms);
+    // Frees the seats held longer than the grace at nowms, with a clean
+    // slate, and closes the connections of probing copies silent for
+    // kSilenceSecs (their seats are then held).
+    void checkheld(qint64 nowms);
 
-    // --- message handlers (the body is the text after the command's "+") ---
-    // Seats a player under his name, introduces the seats to each other,
-    // checks the version and, during a game, sends the game's state.
-    void receivedlogininfo(const QByteArray &body);
+    // --- message handlers (each takes the message decoded once) ---
+    // Seats a player under his name from zero, introduces the seats to each
+    // other, checks the version and, during a game, sends the game's state.
+    void receivedlogininfo(const Msg::LoginInfo &login);
     // Relays a chat line to every seat under the sender's name.
-    void chat(const QByteArray &body);
+    void chat(const Msg::ChatLine &line);
     // Relays an action line to every seat under the sender's name.
-    void action(const QByteArray &body);
+    void action(const Msg::ChatLine &line);
     // Honoured only when the sender field is 1.
-    void kickhim(const QByteArray &body);
-    // Closes the seat's connection when it is connected.
+    void kickhim(const Msg::Kick &kick);
+    // Closes the seat's connection when it is connected, freeing the seat.
     void disconnectsock(int seat);
+    // The seat's copy can take it back after a drop: it gets its token.
+    void rejoinable(int seat);
+    // A new connection (on seat r.seat, not logged in) takes back seat
+    // r.held with its token; otherwise it is told the seat is gone and closed.
+    void rejoin(const Msg::Rejoin &r);
+    // Answers a probe.
+    void ping(int seat);
+    // Tells every connected copy that the host ends the game (the destructor does).
+    void endhosting();
 
     // --- game flow ---
-    // Starts a new game (also during one) with the options of the body.
-    void startgame(const QByteArray &body);
+    // Starts a new game (also during one) with the options of the request.
+    void startgame(const Msg::StartGameRequest &request);
     // Judges a word of a player seat; answers a refusal to the sender only.
-    void sendword(const QByteArray &body);
+    void sendword(const Msg::Word &submitted);
     // Marks the seat as given up; ends the round when every connected player has.
-    void giveup(const QByteArray &body);
+    void giveup(int seat);
     // Starts the next round, or announces the winner after the last one.
     void starttheround();
     // Adds the round's points to the totals, reports them and starts the pause.
@@ -138,32 +161,21 @@ public:
     void stage(const StagedGame &staged);
 
 private:
-    using Handler = void (TServer::*)(const QByteArray &);
-    // Who may send a command.
-    enum class Sender {
-        // any seat, speaking for itself (the first field is its own seat)
-        OwnSeat,
-        // the host's seat 1 only, speaking for itself
-        HostOwnSeat,
-        // the host's seat 1 only
-        Host,
-    };
-    struct Command {
-        const char *word;
-        Handler handler;
-        Sender sender;
-    };
-    // The commands the server handles, in the order it tests them; texts
-    // with any other command are dropped before they are queued.
-    static const Command kCommands[];
-    static const Command *findcommand(QByteArrayView word);
-
     static constexpr bool isseat(int seat) { return seat >= 1 && seat <= kMaxSeats; }
     QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
-    void dispatch(const QueuedMessage &message);
+    // Whether the message may come from the seat `origin`.
+    static bool mayspeak(const ClientMessage &message, int origin);
+    void dispatch(const QueuedClientMessage &message);
     void sendto(int seat, const QByteArray &message);
     void sendtoall(const QByteArray &message);
+    // Drops the seat's connection and what it had queued; the seat keeps the rest.
+    void closeseat(int seat);
     void freeseat(int seat);
+    void holdseat(int seat);
+    void refuserejoin(int seat, Msg::SeatFreed reason);
+    void sendgamestate(int seat);
+    void sendtoken(int seat);
+    void endroundifallgaveup();
     void wakequeue();
     void handleoldest();
     void drawround();
@@ -174,7 +186,7 @@ private:
     QTimer *roundtimer_ = nullptr;
     QTimer *computertimer_ = nullptr;
     QTimer *logintimer_ = nullptr;
-    ReceiveQueue receivedlist_;
+    ClientQueue receivedlist_;
     std::unique_ptr<TDictn> spell_;
     StarterWords listbox_words_;
 
@@ -192,4 +204,5 @@ private:
     bool timersbyhand_ = false;
     bool queuebyhand_ = false;
     const HostOptions *options_ = nullptr;
+    int rejoingrace_ = kDefaultRejoinGraceSecs;
 };

@@ -8,7 +8,7 @@
 
 void TServer::computertimerTimer()
 {
-    if (seats_[2].connected || !game_.roundon)
+    if (seats_[2].connected || seats_[2].held || !game_.roundon)
         return;
     if (Random::below(10) <= 3)
         return;
@@ -22,5 +22,5 @@ void TServer::computerfindword()
     const QByteArray word =
         listbox_words_.findFitting(game_.wordlength, game_.prefix, kComputerAttempts);
     if (!word.isEmpty())
-        sendword(Msg::sendwordBody(2, word));
+        sendword(Msg::Word{2, word});
 }

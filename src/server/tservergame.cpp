@@ -43,7 +43,7 @@ int lengthcodeforgametype(int gametype)
 }
 } // namespace
 
-void TServer::startgame(const QByteArray &body)
+void TServer::startgame(const Msg::StartGameRequest &request)
 {
     computertimer_->stop();
     if (game_.listbox_prefix.size() > 26)
@@ -51,7 +51,6 @@ void TServer::startgame(const QByteArray &body)
     roundtimer_->stop();
     game_.gameon = true;
 
-    const Msg::StartGameRequest request = Msg::readStartgameRequest(body);
     const int gametype = strToInt(request.gameType);
     int value = 0;
     game_.rounds = tryStrToInt(request.rounds, value) ? value : 5;
@@ -62,7 +61,6 @@ void TServer::startgame(const QByteArray &body)
     sendtoall(Msg::startgame(request.name, game_.rounds, game_.roundtime, game_.lengthcode));
     for (int seat = 1; seat <= numplayers; ++seat)
         seats_[seat].clearGame();
-    game_.computerplayed = false;
     game_.wordlength = 0;
     game_.round = 0;
     starttheround();
@@ -76,6 +74,7 @@ void TServer::starttheround()
         return;
 
     game_.listbox_gotten.clear();
+    game_.gottenby.clear();
     for (int seat = 1; seat <= numplayers; ++seat)
         seats_[seat].clearRound();
     drawround();
@@ -93,8 +92,7 @@ void TServer::starttheround()
         sendto(seat, Msg::startround(start));
     }
 
-    if (!seats_[2].connected) {
-        game_.computerplayed = true;
+    if (!seats_[2].connected && !seats_[2].held) {
         computertimer_->setInterval(botspeed());
         computertimer_->start();
     }
@@ -132,9 +130,8 @@ void TServer::drawround()
     }
 }
 
-void TServer::sendword(const QByteArray &body)
+void TServer::sendword(const Msg::Word &submitted)
 {
-    const Msg::Word submitted = Msg::readSendword(body);
     const int seat = submitted.seat;
     if (!game_.roundon || seat < 1 || seat > numplayers)
         return;
@@ -151,6 +148,7 @@ void TServer::sendword(const QByteArray &body)
     }
 
     game_.listbox_gotten.append(word);
+    game_.gottenby.append(seat);
     TSeat &s = seats_[seat];
     ++s.roundwords;
     ++s.gamewords;
@@ -163,19 +161,12 @@ void TServer::sendword(const QByteArray &body)
         sendto(seat, message);
 }
 
-void TServer::giveup(const QByteArray &body)
+void TServer::giveup(int seat)
 {
-    const int seat = Msg::readGiveup(body);
     if (!isseat(seat))
         return;
     seats_[seat].gaveup = true;
-    if (!game_.roundon || game_.countdown < 5)
-        return;
-    for (int player = 1; player <= numplayers; ++player) {
-        if (seats_[player].connected && !seats_[player].gaveup)
-            return;
-    }
-    endtheround();
+    endroundifallgaveup();
 }
 
 void TServer::endtheround()

@@ -47,6 +47,10 @@ AppWindows::AppWindows(const QStringList &parameters)
     });
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
+    bool graceSet = false;
+    const int grace = qEnvironmentVariableIntValue("LEXICLASH_REJOIN_GRACE", &graceSet);
+    if (graceSet)
+        server_->setrejoingrace(grace);
     // The review reads the server's word list instead of opening a second one.
     chat_->reviews->setDictionary(server_->dictionary());
     QObject::connect(download_.get(), &Tdownload::exitRequested, chat_.get(), &QWidget::close);

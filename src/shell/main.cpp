@@ -54,7 +54,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     chat = windows->chat();
-    QObject::connect(chat, &Tchat::closed, &app, &QCoreApplication::quit);
+    // A game that ended for this copy by the host's doing, or a lost seat,
+    // gives its own exit code, so the lobby can tell the player.
+    QObject::connect(chat, &Tchat::closed, &app,
+                     [chat] { QCoreApplication::exit(chat->exitCode()); });
     if (terminating) {
         chat->close();
         closeMessageBoxesForGood();

@@ -10,6 +10,7 @@
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
 #include "model/gamemodel.h"
+#include "session/clientsession.h"
 
 #include <QAction>
 
@@ -18,8 +19,7 @@ namespace {
 void wireGameStart(Tchat &chat, Tgamestart &gamestart)
 {
     Tgamestart::Hooks hooks;
-    hooks.send = [&chat](const QByteArray &message) { chat.sendToServer(message); };
-    hooks.playerName = [&chat] { return chat.state.playername; };
+    hooks.intents = chat.session;
     hooks.saveSettings = [&chat] { chat.saveinifile(); };
     gamestart.setHooks(std::move(hooks));
     QObject::connect(&chat, &Tchat::gameStartRequested, &gamestart,

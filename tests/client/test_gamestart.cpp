@@ -1,4 +1,5 @@
 #include "dialogs/tgamestart.h"
+#include "intentrecorder.h"
 #include "net/messages.h"
 #include "widgets/artwork.h"
 #include "widgets/gamecheckimage.h"
@@ -15,14 +16,14 @@ namespace {
 // The game start window with its hooks writing down what it does.
 struct StartWindow {
     Tgamestart window;
-    QList<QByteArray> sent;
+    IntentRecorder intents;
+    QList<QByteArray> &sent = intents.sent;
     int saves = 0;
 
     StartWindow()
     {
         Tgamestart::Hooks hooks;
-        hooks.send = [this](const QByteArray &message) { sent << message; };
-        hooks.playerName = [] { return QStringLiteral("You"); };
+        hooks.intents = &intents;
         hooks.saveSettings = [this] { ++saves; };
         window.setHooks(std::move(hooks));
     }

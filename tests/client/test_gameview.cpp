@@ -6,13 +6,13 @@
 #include "client/seatrows.h"
 #include "client/soundplayer.h"
 #include "common/errors.h"
+#include "intentrecorder.h"
+#include "model/gamemodel.h"
 #include "net/messages.h"
+#include "net/servermessage.h"
 #include "tallywindow/ttallylist.h"
 #include "widgets/gamepicturebutton.h"
 #include "widgets/tag.h"
-#include "model/gamemodel.h"
-#include "net/servermessage.h"
-#include "tallywindow/ttallylist.h"
 
 #include <QAction>
 #include <QLabel>
@@ -57,7 +57,8 @@ struct Board {
     QPushButton *start = nullptr;
     std::unique_ptr<GameView> view;
     std::unique_ptr<Ttallylist> tally;
-    QList<QByteArray> sent;
+    IntentRecorder intents;
+    QList<QByteArray> &sent = intents.sent;
     QStringList lines;
     QStringList sounds;
     bool chatFocused = false;
@@ -77,7 +78,8 @@ struct Board {
         column->addWidget(rows);
         column->addWidget(area);
         GameView::Hooks hooks;
-        hooks.send = [this](const QByteArray &message) { sent << message; };
+        intents.seat = myseat;
+        hooks.intents = &intents;
         hooks.info = [this](const QString &line) { lines << line; };
         hooks.windowActive = [] { return true; };
         hooks.focusChat = [this] { chatFocused = true; };

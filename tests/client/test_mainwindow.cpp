@@ -14,6 +14,8 @@
 #include "loopbackport.h"
 #include "model/gamemodel.h"
 #include "net/tsock.h"
+#include "session/clientsession.h"
+#include "sessionpeer.h"
 #include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
 #include "widgets/tag.h"
@@ -45,32 +47,6 @@ struct GameRecorder : GameCommands {
     QStringList calls;
     void playsounds(const QString &name) override { calls << "sound " + name; }
     void loadchecklist() override { calls << QStringLiteral("loadchecklist"); }
-};
-
-// The far end of the window's client connection: a loopback listener that
-// keeps every byte the window sends.
-struct Peer {
-    TSock listener;
-    TSock *conn = nullptr;
-    QByteArray got;
-
-    Peer()
-    {
-        listener.setPortName(QStringLiteral("0"));
-        listener.OnAccept = [this](TSock *sender) {
-            if (!sender->Accept(conn))
-                return;
-            conn->OnRead = [this](TSock *s, int) { got += s->Receive(); };
-        };
-        listener.setListen(true);
-    }
-    // The messages received so far, terminators removed.
-    QList<QByteArray> messages() const
-    {
-        QList<QByteArray> all = got.split('\xFF');
-        all.removeLast();
-        return all;
-    }
 };
 
 } // namespace
@@ -131,7 +107,7 @@ private slots:
     void closeShrinksAWindowWiderThanTheScreen();
 
 private:
-    void connectToPeer();
+    void connectToPeer(const QString &name = QStringLiteral("Ann"));
     void loginAs(int seat, const QString &name = QStringLiteral("Ann"));
     void feed(const QByteArray &text);
     QStringList paneLines() const;
@@ -141,7 +117,7 @@ private:
     std::unique_ptr<Tspylist> spylist;
     std::unique_ptr<Tchat> chat;
     std::unique_ptr<GameRecorder> game;
-    std::unique_ptr<Peer> peer;
+    std::unique_ptr<SessionPeer> peer;
     QStringList boxes;
     QStringList errors;
 };
@@ -177,33 +153,32 @@ void TestMainWindow::cleanup()
     game.reset();
 }
 
-void TestMainWindow::connectToPeer()
+void TestMainWindow::connectToPeer(const QString &name)
 {
-    peer = std::make_unique<Peer>();
-    chat->sock->setHostName(QStringLiteral("127.0.0.1"));
-    chat->sock->setPortName(QString::number(peer->listener.localPort()));
-    chat->sock->Open();
-    QTRY_VERIFY_WITH_TIMEOUT(peer->conn && chat->sock->Connected(), kWait);
+    peer = std::make_unique<SessionPeer>();
+    chat->session->open(QStringLiteral("127.0.0.1"), peer->port(), name);
+    QTRY_VERIFY_WITH_TIMEOUT(peer->conn && chat->session->sock->Connected(), kWait);
 }
 
 void TestMainWindow::feed(const QByteArray &text)
 {
-    chat->dispatcher->received(text + '\xFF');
-    while (!chat->dispatcher->receivedlist.isEmpty())
-        guarded([this] { chat->dispatcher->processsocktimer(); });
+    chat->session->received(text + '\xFF');
+    while (!chat->session->receivedlist.isEmpty())
+        guarded([this] { chat->session->processsocktimer(); });
 }
 
 void TestMainWindow::loginAs(int seat, const QString &name)
 {
-    connectToPeer();
-    chat->state.loginname = name;
+    connectToPeer(name);
     feed("CMD_sendlogininfo+" + QByteArray::number(seat));
-    QTRY_COMPARE_WITH_TIMEOUT(peer->messages().size(), 1, kWait);
+    // The login, and the offer to hold the seat should the connection drop.
+    QTRY_COMPARE_WITH_TIMEOUT(peer->messages().size(), 2, kWait);
+    QCOMPARE(peer->messages().last(), "CMD_rejoinable+" + QByteArray::number(seat) + "+");
 }
 
 QList<QByteArray> TestMainWindow::sentSinceLogin() const
 {
-    return peer->messages().mid(1);
+    return peer->messages().mid(2);
 }
 
 QStringList TestMainWindow::paneLines() const
@@ -293,36 +268,36 @@ void TestMainWindow::optionItemsKeepTheirValueInTheParentTag()
 
 void TestMainWindow::firstTickConsumesTheInitialEntry()
 {
-    QCOMPARE(chat->dispatcher->receivedlist.size(), 1);
-    chat->dispatcher->processsocktimer();
-    QVERIFY(chat->dispatcher->receivedlist.isEmpty());
+    QCOMPARE(chat->session->receivedlist.size(), 1);
+    chat->session->processsocktimer();
+    QVERIFY(chat->session->receivedlist.isEmpty());
     QVERIFY(paneLines().isEmpty());
     QVERIFY(errors.isEmpty());
 }
 
 void TestMainWindow::timerRunsOnlyWhileMessagesWait()
 {
-    QVERIFY(chat->dispatcher->Timer1->isActive());
-    chat->dispatcher->processsocktimer();
-    QVERIFY(!chat->dispatcher->Timer1->isActive());
-    chat->dispatcher->received("CMD_wrongversion+\xFF");
-    QVERIFY(chat->dispatcher->Timer1->isActive());
+    QVERIFY(chat->session->Timer1->isActive());
+    chat->session->processsocktimer();
+    QVERIFY(!chat->session->Timer1->isActive());
+    chat->session->received("CMD_wrongversion+\xFF");
+    QVERIFY(chat->session->Timer1->isActive());
     // The timer itself works the queue off and then stops.
-    QTRY_VERIFY_WITH_TIMEOUT(!chat->dispatcher->Timer1->isActive(), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(!chat->session->Timer1->isActive(), kWait);
     QCOMPARE(paneLines(), QStringList({"You have a differnt version of the game then the host."}));
 }
 
 void TestMainWindow::messagesCutAcrossReadsAreJoined()
 {
-    chat->dispatcher->processsocktimer();
-    chat->dispatcher->received("CMD_newplayerinfo+4+Do");
-    chat->dispatcher->received("ra\xFF"
-                               "CMD_newplayerinfo+5+Eve\xFF");
-    QCOMPARE(chat->dispatcher->receivedlist.size(), 2);
-    chat->dispatcher->processsocktimer();
+    chat->session->processsocktimer();
+    chat->session->received("CMD_newplayerinfo+4+Do");
+    chat->session->received("ra\xFF"
+                            "CMD_newplayerinfo+5+Eve\xFF");
+    QCOMPARE(chat->session->receivedlist.size(), 2);
+    chat->session->processsocktimer();
     QCOMPARE(chat->seats->playername(4)->text(), QStringLiteral("Dora"));
     QCOMPARE(chat->seats->playername(5)->text(), QStringLiteral("<Waiting>"));
-    chat->dispatcher->processsocktimer();
+    chat->session->processsocktimer();
     QCOMPARE(chat->seats->playername(5)->text(), QStringLiteral("Eve"));
 }
 
@@ -394,9 +369,9 @@ void TestMainWindow::departures()
     QFETCH(int, seat);
     QFETCH(QString, rowAfter);
     chat->model->apply(Msg::SendLoginInfo{1});
-    feed("CMD_endround+" + QByteArray::number(seat) + "+17+1+1+17");
     if (!arrival.isEmpty())
         feed(arrival);
+    feed("CMD_endround+" + QByteArray::number(seat) + "+17+1+1+17");
     const int before = paneLines().size();
     feed(departure);
     const QStringList added = paneLines().mid(before);
@@ -490,26 +465,26 @@ void TestMainWindow::fullArrivesWithTheClose()
     });
     chat->show();
     // The refusal is read, and the close is reported before the queue's next tick.
-    chat->dispatcher->received(QByteArray("CMD_full+\xFF"));
-    chat->sock->Close();
+    chat->session->received(QByteArray("CMD_full+\xFF"));
+    chat->session->sock->Close();
     QCOMPARE(boxes, QStringList({"Game is full"}));
     QVERIFY(!closedBeforeTheBox);
     QCOMPARE(closed.size(), 1);
-    QVERIFY(chat->dispatcher->receivedlist.isEmpty());
+    QVERIFY(chat->session->receivedlist.isEmpty());
 }
 
 void TestMainWindow::socketClosedClosesTheWindow()
 {
     QSignalSpy closed(chat.get(), &Tchat::closed);
     chat->show();
-    chat->sockInfo(chat->sock, TSocketInfo::siError,
-                   QStringLiteral("Error #10054 (WSAECONNRESET)"));
+    // Before a login an error report is a connection that could not be made.
+    chat->session->sockInfo(TSockReport::ErrorNumber, 10054);
     QCOMPARE(closed.size(), 0);
-    chat->sock->Close();
+    chat->session->sock->Close();
     QCOMPARE(closed.size(), 1);
     QVERIFY(boxes.isEmpty());
     // A second report closes nothing more.
-    chat->sock->Close();
+    chat->session->sock->Close();
     QCOMPARE(closed.size(), 1);
 }
 
@@ -518,8 +493,9 @@ void TestMainWindow::refusedJoinIsReported()
     const quint16 port = unusedLoopbackPort();
     chat->setParameters(
         {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("join")});
-    chat->sock->setPortName(QString::number(port));
+    qputenv("LEXICLASH_PORT", QByteArray::number(port));
     chat->show();
+    qunsetenv("LEXICLASH_PORT");
     QTRY_COMPARE_WITH_TIMEOUT(paneLines().size(), 2, kWait);
     QCOMPARE(paneLines(), QStringList({"Loading Multi-player Game.. Please Wait.",
                                        "Could not connect to the host."}));
@@ -538,13 +514,13 @@ void TestMainWindow::versionLines()
 
 void TestMainWindow::badSeatStopsOnlyThatMessage()
 {
-    chat->dispatcher->processsocktimer();
-    chat->dispatcher->received("CMD_newplayerinfo+x3+Ann\xFF"
-                               "CMD_playerdisconnected++Bob\xFF"
-                               "CMD_newplayerinfo+12+Zed\xFF"
-                               "CMD_newplayerinfo+4+Dora\xFF");
+    chat->session->processsocktimer();
+    chat->session->received("CMD_newplayerinfo+x3+Ann\xFF"
+                            "CMD_playerdisconnected++Bob\xFF"
+                            "CMD_newplayerinfo+12+Zed\xFF"
+                            "CMD_newplayerinfo+4+Dora\xFF");
     for (int tick = 0; tick < 4; ++tick)
-        guarded([this] { chat->dispatcher->processsocktimer(); });
+        guarded([this] { chat->session->processsocktimer(); });
     QCOMPARE(errors.size(), 2);
     QCOMPARE(errors.first(), QStringLiteral("'x3' is not a valid integer value"));
     QCOMPARE(chat->seats->playername(4)->text(), QStringLiteral("Dora"));

@@ -8,6 +8,7 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "intentrecorder.h"
 #include "net/messages.h"
 #include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
@@ -99,10 +100,10 @@ void TestWindowAccess::toggleActsAsClick()
     QFETCH(int, from);
     QFETCH(int, to);
     Tgamestart &window = windows->gamestart;
-    QList<QByteArray> sent;
+    IntentRecorder intents;
+    const QList<QByteArray> &sent = intents.sent;
     Tgamestart::Hooks hooks;
-    hooks.send = [&sent](const QByteArray &message) { sent << message; };
-    hooks.playerName = [] { return QStringLiteral("You"); };
+    hooks.intents = &intents;
     window.setHooks(std::move(hooks));
     window.checkimage(QStringLiteral("image_letters%1").arg(from));
     window.show();
@@ -225,8 +226,9 @@ void TestWindowAccess::pressables()
 
     // A phrase button sends its phrase.
     ChatPane &pane = *windows->chat.chat;
-    QList<QByteArray> sent;
-    pane.setSender([&sent](const QByteArray &message) { sent << message; });
+    IntentRecorder intents;
+    const QList<QByteArray> &sent = intents.sent;
+    pane.setIntents(&intents);
     pane.setPhraseReady(true);
     pane.setPhrase(1, QStringLiteral("Way To Go!"));
     windows->chat.show();

@@ -1,11 +1,11 @@
 #include "windowsupport.h"
 
-#include "client/dispatcher.h"
 #include "client/gameview.h"
 #include "client/soundplayer.h"
 #include "client/tchat.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "session/clientsession.h"
 #include "shell/windowwiring.h"
 
 #include <QPixmap>
@@ -15,9 +15,9 @@
 
 void receive(Tchat &chat, const QByteArray &message)
 {
-    chat.dispatcher->received(message);
-    while (!chat.dispatcher->receivedlist.isEmpty())
-        chat.dispatcher->processsocktimer();
+    chat.session->received(message);
+    while (!chat.session->receivedlist.isEmpty())
+        chat.session->processsocktimer();
 }
 
 void showAsHost(Tchat &chat, int seat)

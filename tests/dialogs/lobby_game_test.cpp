@@ -103,17 +103,20 @@ void LobbyGameTest::hostAndJoinLogInThroughTheLobby()
     watcher.Close();
 
     // Stopping the host's lobby closes the host's game; that takes the server
-    // down, so the joined game closes as well, and each lobby ends with its game.
+    // down, so the joined game says the host ended it and closes as well, and
+    // each lobby ends with its game's exit code (3: the host ended the game).
     host_->process.terminate();
     QVERIFY(host_->process.waitForFinished(60000));
     QVERIFY(join_->process.waitForFinished(60000));
     for (Lobby *lobby : {host_.get(), join_.get()}) {
+        const int code = lobby == join_.get() ? 3 : 0;
         const QByteArray output = lobby->readOutput();
         QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"),
                  output.constData());
-        QVERIFY2(output.contains("lexiclash-lobby: the game exited with code 0\n"),
+        QVERIFY2(output.contains("lexiclash-lobby: the game exited with code " +
+                                 QByteArray::number(code) + "\n"),
                  output.constData());
-        QCOMPARE(lobby->process.exitCode(), 0);
+        QCOMPARE(lobby->process.exitCode(), code);
     }
 }
 

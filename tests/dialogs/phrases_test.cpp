@@ -1,12 +1,13 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
-#include "client/dispatcher.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "dialogs/tphrases.h"
+#include "intentrecorder.h"
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
+#include "session/clientsession.h"
 #include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
 
@@ -62,7 +63,8 @@ private:
     QTemporaryDir home_;
     std::unique_ptr<Tphrases> phrases_;
     std::unique_ptr<Tchat> chat_;
-    QList<QByteArray> sent_;
+    IntentRecorder intents_;
+    QList<QByteArray> &sent_ = intents_.sent;
     QStringList errors_;
 };
 
@@ -97,13 +99,14 @@ void PhrasesTest::restart()
     wireWindows(*chat_, windows);
     chat_->setParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1")});
     sent_.clear();
-    chat_->chat->setSender([this](const QByteArray &message) { sent_ << message; });
+    intents_.seat = 2;
+    chat_->chat->setIntents(&intents_);
 }
 
 void PhrasesTest::login()
 {
     chat_->model->apply(Msg::SendLoginInfo{2});
-    guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+2+Ann")); });
+    guarded([this] { chat_->session->handle(decodeServerMessage("CMD_newplayerinfo+2+Ann")); });
 }
 
 QByteArray PhrasesTest::clickPhrase(int n)

@@ -170,10 +170,9 @@ void FaultTest::thousandConnectionsLeaveNothingBehind()
     // The last seats are freed as the server sees the closes. The count taken
     // before may still hold files of the start-up that have closed since, so
     // nothing left behind means no more than before.
-    QVERIFY2(GameProcess::waitFor([&] { return host->fdCount() <= fdsBefore; }),
-             qPrintable(QStringLiteral("%1 files open, %2 before")
-                            .arg(host->fdCount())
-                            .arg(fdsBefore)));
+    QVERIFY2(
+        GameProcess::waitFor([&] { return host->fdCount() <= fdsBefore; }),
+        qPrintable(QStringLiteral("%1 files open, %2 before").arg(host->fdCount()).arg(fdsBefore)));
     if (kMeasureMemory)
         QVERIFY2(host->statusKb("VmRSS") - rssBefore < kRssSlackKb,
                  qPrintable(QStringLiteral("VmRSS %1 kB -> %2 kB")
@@ -278,10 +277,15 @@ void FaultTest::terminationClosesLikeTheWindow()
     QCOMPARE(host->exitCode(), 0);
     QVERIFY(QFile::exists(host->home() + QStringLiteral("/Lexiclashtally.tld")));
     QVERIFY(!QFile::exists(host->work() + QStringLiteral("/English")));
-    // The joiners are told by the closed connection, and their windows close.
+    // The joiners are told the host ended the game, and their windows close
+    // with the exit code that says so.
+    QVERIFY(watcher.waitFor(Cmd::hostended));
     QVERIFY(watcher.waitClosed());
+    QVERIFY(GameProcess::waitFor([&] {
+        return joiner.text(QStringLiteral("mainchat")).contains("The host ended the game.");
+    }));
     QVERIFY(joiner.waitExit());
-    QCOMPARE(joiner.exitCode(), 0);
+    QCOMPARE(joiner.exitCode(), 3);
     QVERIFY(QFile::exists(joiner.home() + QStringLiteral("/Lexiclashtally.tld")));
     QVERIFY(!QFile::exists(joiner.work() + QStringLiteral("/English")));
 }

@@ -200,16 +200,24 @@ void GameTest::wholeGameThroughTheWindows()
             return copy->text(QStringLiteral("label_status")) == QLatin1String("Game Over!");
         }));
 
-    // Closing the host ends the game for everybody: the joiners' windows
-    // close on "Socket Closed", and every copy writes its tally file.
+    // Closing the host ends the game for everybody: each joined window says
+    // so and closes, its exit code telling the lobby, and every copy writes
+    // its tally file.
     QCOMPARE(host.command("close"), QByteArray("ok"));
     QVERIFY(host.waitExit());
     QCOMPARE(host.exitCode(), 0);
     QVERIFY(robo.waitClosed());
+    for (GameProcess *joined : {&jack, &jill}) {
+        QVERIFY(GameProcess::waitFor([&] {
+            return joined->text(QStringLiteral("label_status")) ==
+                   QLatin1String("The host ended the game.");
+        }));
+        QVERIFY(joined->text(QStringLiteral("mainchat")).contains("The host ended the game."));
+    }
     QVERIFY(jack.waitExit());
     QVERIFY(jill.waitExit());
-    QCOMPARE(jack.exitCode(), 0);
-    QCOMPARE(jill.exitCode(), 0);
+    QCOMPARE(jack.exitCode(), 3);
+    QCOMPARE(jill.exitCode(), 3);
     // Each copy's own row, as stored: games, wins, best total, words found.
     // The host won with its one word; Jack and Jill lost with nothing. Nobody
     // followed an opponent, so the own row is the only one.
@@ -245,6 +253,8 @@ void GameTest::joinerKilledInTheMiddleOfARound()
 {
     GameProcess host(root_->path(), QStringLiteral("host"), port_);
     writeHostSettings(host.home());
+    // A short grace: the killed player's seat is held for him, then freed.
+    host.setEnv(QStringLiteral("LEXICLASH_REJOIN_GRACE"), QStringLiteral("3"));
     QVERIFY(host.start(
         {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
     QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
@@ -262,16 +272,24 @@ void GameTest::joinerKilledInTheMiddleOfARound()
     jack.signal(SIGKILL);
     QVERIFY(jack.waitExit());
 
-    // The seat is freed and the others are told once.
+    // The seat is held for Jack: the host's window says he lost the connection.
+    QVERIFY(GameProcess::waitFor([&] {
+        return host.text(QStringLiteral("mainchat")).contains("Jack lost the connection…");
+    }));
+    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
+
+    // The round still ends when the remaining players give up: the held
+    // seat counts as given up.
+    QCOMPARE(host.command("click button_igiveup"), QByteArray("ok"));
+    robo.send(Msg::giveup(robo.seat()));
+    QVERIFY(waitCount(robo, Cmd::endround, 1));
+
+    // Nobody comes back within the grace: the seat is freed and the others
+    // are told once.
     QVERIFY(robo.waitFor("CMD_playerdisconnected+2+Jack"));
     QVERIFY(seatShows(host, 2, QStringLiteral("Klot")));
     robo.poll(500);
     QCOMPARE(robo.withCommand(Cmd::playerdisconnected).size(), 1);
-
-    // The round still ends when the remaining players give up.
-    QCOMPARE(host.command("click button_igiveup"), QByteArray("ok"));
-    robo.send(Msg::giveup(robo.seat()));
-    QVERIFY(waitCount(robo, Cmd::endround, 1));
 
     // A newcomer takes the freed seat.
     RawClient late;

@@ -61,7 +61,20 @@ QByteArrayList describe(const ServerMessage &message)
                 for (const auto &[seat, total] : m.totals)
                     out << num(seat) + ':' + num(total);
                 return out;
-            }
+            } else if constexpr (std::is_same_v<T, Msg::SeatToken>)
+                return {"seattoken", num(m.seat), m.token, num(m.graceSeconds)};
+            else if constexpr (std::is_same_v<T, Msg::Rejoined>)
+                return {"rejoined", num(m.seat)};
+            else if constexpr (std::is_same_v<T, Msg::SeatGone>)
+                return {"seatfreed", num(m.seat), num(static_cast<int>(m.reason))};
+            else if constexpr (std::is_same_v<T, Msg::PlayerLost>)
+                return {"playerlost", num(m.seat)};
+            else if constexpr (std::is_same_v<T, Msg::PlayerBack>)
+                return {"playerback", num(m.seat)};
+            else if constexpr (std::is_same_v<T, Msg::Pong>)
+                return {"pong", num(m.seat)};
+            else if constexpr (std::is_same_v<T, Msg::HostEnded>)
+                return {"hostended"};
         },
         message);
 }
@@ -131,6 +144,23 @@ void TestServerMessage::decodes_data()
                                       {3, 5, 60, 8, 2, 4, "AB", -2, {{1, 10}, {2, 0}, {3, 7}}}))
                                << QByteArrayList{"loadstats", "3",  "5",  "60",   "8",   "2",
                                                  "4",         "AB", "-2", "1:10", "2:0", "3:7"};
+    QTest::newRow("seattoken") << queued(
+                                      Msg::seattoken({4, "00ff00ff00ff00ff00ff00ff00ff00ff", 120}))
+                               << QByteArrayList{"seattoken", "4",
+                                                 "00ff00ff00ff00ff00ff00ff00ff00ff", "120"};
+    QTest::newRow("rejoined") << queued(Msg::rejoined(4)) << QByteArrayList{"rejoined", "4"};
+    QTest::newRow("seatfreed, grace over") << queued(Msg::seatfreed(5, Msg::SeatFreed::GraceOver))
+                                           << QByteArrayList{"seatfreed", "5", "0"};
+    QTest::newRow("seatfreed, removed") << queued(Msg::seatfreed(5, Msg::SeatFreed::Removed))
+                                        << QByteArrayList{"seatfreed", "5", "2"};
+    QTest::newRow("seatfreed, unknown reason reads as the plainest")
+        << QByteArray("CMD_seatfreed+5+9+") << QByteArrayList{"seatfreed", "5", "0"};
+    QTest::newRow("playerlost") << queued(Msg::playerlost(2)) << QByteArrayList{"playerlost", "2"};
+    QTest::newRow("playerback") << queued(Msg::playerback(2)) << QByteArrayList{"playerback", "2"};
+    QTest::newRow("pong") << queued(Msg::pong(3)) << QByteArrayList{"pong", "3"};
+    QTest::newRow("hostended") << queued(Msg::hostended()) << QByteArrayList{"hostended"};
+    QTest::newRow("client-only rejoin command")
+        << queued(Msg::rejoin({3, 2, "ab"})) << QByteArrayList{"ignored", "CMD_rejoin"};
     QTest::newRow("empty text") << QByteArray() << QByteArrayList{"ignored", ""};
     QTest::newRow("initial queue entry")
         << QByteArray("receivedlist") << QByteArrayList{"ignored", ""};
@@ -194,6 +224,10 @@ void TestServerMessage::drops_data()
         << QByteArray("CMD_loadstats+3+5+60+0+1+0+A+30+1") << QByteArray("CMD_loadstats");
     QTest::newRow("loadstats remaining not a number")
         << QByteArray("CMD_loadstats+3+5+60+0+1+0+A+soon+1+0") << QByteArray("CMD_loadstats");
+    QTest::newRow("seattoken grace not a number")
+        << QByteArray("CMD_seattoken+3+abc+long+") << QByteArray("CMD_seattoken");
+    QTest::newRow("rejoined seat empty")
+        << QByteArray("CMD_rejoined++") << QByteArray("CMD_rejoined");
 }
 
 void TestServerMessage::drops()

@@ -431,9 +431,6 @@ void TestMessages::layouts_data()
         << L{"3", "cat+xyz"};
     QTest::newRow("sendword, empty word")
         << Msg::sendword(4, "") << "CMD_sendword+4++" + FF << "sendword" << L{"4", ""};
-    QTest::newRow("sendword body of the computer player")
-        << "CMD_sendword+" + Msg::sendwordBody(2, "QUIET") + FF << "CMD_sendword+2+QUIET+" + FF
-        << "sendword" << L{"2", "QUIET"};
     QTest::newRow("gotword") << Msg::gotword(1, "HELLO", 5) << "CMD_gotword+1+HELLO+5+" + FF
                              << "gotword" << L{"1", "HELLO", "5"};
     QTest::newRow("notvalid") << Msg::notvalid(6, 3) << "CMD_notvalid+6+3+" + FF << "notvalid"

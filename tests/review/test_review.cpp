@@ -168,7 +168,7 @@ private slots:
         QSet<QByteArray> accepted;
         for (const QByteArray &word : tried) {
             const int before = server.seat(3).roundwords;
-            server.sendword(Msg::sendwordBody(3, word));
+            server.sendword(Msg::Word{3, word});
             if (server.seat(3).roundwords > before)
                 accepted.insert(word);
         }

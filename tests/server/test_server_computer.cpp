@@ -31,7 +31,7 @@ private slots:
     void computerNotWhileSeat2Held();
     void computerHiddenWordsStillScore();
     void personTakingComputerSeatStartsFromZero();
-    void seat2HeldFromTheStartKeepsItsPoints();
+    void seat2NewcomerAfterAPersonStartsFromZero();
     void botIntervalReadAtRoundStart();
 };
 
@@ -232,10 +232,10 @@ void TestServerComputer::personTakingComputerSeatStartsFromZero()
     QCOMPARE(scores.at(1).gameWords, 0);
 }
 
-void TestServerComputer::seat2HeldFromTheStartKeepsItsPoints()
+void TestServerComputer::seat2NewcomerAfterAPersonStartsFromZero()
 {
-    // Seat 2 was a person's all game: a newcomer after him inherits his
-    // numbers, as at every other seat.
+    // Seat 2 was a person's all game: a newcomer after him starts from zero,
+    // as at every other seat.
     ServerHarness h;
     TestClient *host = h.join("P1");
     TestClient *first = h.join("P2");
@@ -250,8 +250,8 @@ void TestServerComputer::seat2HeldFromTheStartKeepsItsPoints()
     TestClient *second = h.join("P3");
     QVERIFY(second);
     QCOMPARE(second->seat(), 2);
-    QCOMPARE(h.server.seat(2).score, 17);
-    QCOMPARE(h.server.seat(2).gamewords, 4);
+    QCOMPARE(h.server.seat(2).score, 0);
+    QCOMPARE(h.server.seat(2).gamewords, 0);
 }
 
 void TestServerComputer::botIntervalReadAtRoundStart()

@@ -296,12 +296,14 @@ void TestServerConnections::peerCloseFreesSeatOnce()
     QVERIFY(h.server.seat(2).name.isEmpty());
     QVERIFY(!h.server.seat(2).sock);
 
-    // The newcomer at the same seat inherits what the leaver left.
+    // Until somebody takes the seat its numbers stay for the winner's count;
+    // the newcomer at the same seat starts from zero.
+    QCOMPARE(h.server.seat(2).score, 17);
     TestClient *cy = h.join("Cy");
     QVERIFY(cy);
     QCOMPARE(cy->seat(), 2);
-    QCOMPARE(h.server.seat(2).score, 17);
-    QCOMPARE(h.server.seat(2).gamewords, 4);
+    QCOMPARE(h.server.seat(2).score, 0);
+    QCOMPARE(h.server.seat(2).gamewords, 0);
 }
 
 void TestServerConnections::resetFreesSeat()
@@ -379,7 +381,7 @@ void TestServerConnections::loginForFreedSeatIgnored()
     ServerHarness h;
     TestClient *ann = h.join("Ann");
     QVERIFY(ann);
-    h.server.receivedlogininfo("5+1.0.3+Ghost");
+    h.server.receivedlogininfo(Msg::readLogininfo("5+1.0.3+Ghost"));
     QVERIFY(!h.server.seat(5).connected);
     QVERIFY(h.server.seat(5).name.isEmpty());
     QCOMPARE(h.server.seatcount(), 1);
@@ -413,17 +415,17 @@ void TestServerConnections::seatsOutOfRangeIgnored()
     QVERIFY(ann);
     stageRound(h.server);
     if (handler == "login")
-        h.server.receivedlogininfo(body);
+        h.server.receivedlogininfo(Msg::readLogininfo(body));
     else if (handler == "chat")
-        h.server.chat(body);
+        h.server.chat(Msg::readChat(body));
     else if (handler == "action")
-        h.server.action(body);
+        h.server.action(Msg::readChat(body));
     else if (handler == "kick")
-        h.server.kickhim(body);
+        h.server.kickhim(Msg::readKickhim(body));
     else if (handler == "word")
-        h.server.sendword(body);
+        h.server.sendword(Msg::readSendword(body));
     else
-        h.server.giveup(body);
+        h.server.giveup(Msg::readGiveup(body));
     QVERIFY(h.server.state().listbox_gotten.isEmpty());
     QVERIFY(h.server.state().roundon);
     QVERIFY(h.server.seat(1).connected);

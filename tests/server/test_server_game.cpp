@@ -615,7 +615,7 @@ void TestServerGame::prefixListAtGameStart()
     StagedGame staged;
     staged.listbox_prefix = usedPrefixes;
     h.server.stage(staged);
-    h.server.startgame("P1+5+60+0+1+");
+    h.server.startgame(Msg::readStartgameRequest("P1+5+60+0+1+"));
     QCOMPARE(h.server.state().listbox_prefix.size(), after);
     QCOMPARE(h.server.state().listbox_prefix.last(), h.server.state().prefix);
 }
@@ -623,7 +623,7 @@ void TestServerGame::prefixListAtGameStart()
 void TestServerGame::prefixDrawBounded()
 {
     ServerHarness h;
-    h.server.startgame("P1+30+60+1+1+");
+    h.server.startgame(Msg::readStartgameRequest("P1+30+60+1+1+"));
     QCOMPARE(h.server.state().lengthcode, 3);
     QByteArrayList seen{h.server.state().prefix};
     // Fewer than 26 letters begin the three-letter words: the used prefixes run

@@ -1,6 +1,5 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
-#include "client/dispatcher.h"
 #include "client/tchat.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
@@ -9,6 +8,7 @@
 #include "model/gamemodel.h"
 #include "net/servermessage.h"
 #include "net/tsock.h"
+#include "session/clientsession.h"
 #include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
 #include "testfiles.h"
@@ -179,7 +179,7 @@ void SettingsTest::makeWindow()
 void SettingsTest::login()
 {
     chat_->model->apply(Msg::SendLoginInfo{3});
-    guarded([this] { chat_->dispatcher->handle(decodeServerMessage("CMD_newplayerinfo+3+Ann")); });
+    guarded([this] { chat_->session->handle(decodeServerMessage("CMD_newplayerinfo+3+Ann")); });
 }
 
 QString SettingsTest::probe(const QString &what) const
@@ -458,10 +458,9 @@ void SettingsTest::gameStartStoresItsChoices()
     listener.setPortName(QStringLiteral("0"));
     listener.OnAccept = [&server](TSock *sender) { sender->Accept(server); };
     listener.setListen(true);
-    chat_->sock->setHostName(QStringLiteral("127.0.0.1"));
-    chat_->sock->setPortName(QString::number(listener.localPort()));
-    chat_->sock->Open();
-    QTRY_VERIFY_WITH_TIMEOUT(server && chat_->sock->Connected(), 10000);
+    chat_->session->open(QStringLiteral("127.0.0.1"), QString::number(listener.localPort()),
+                         QStringLiteral("You"));
+    QTRY_VERIFY_WITH_TIMEOUT(server && chat_->session->sock->Connected(), 10000);
 
     gamestart_->UpDown1->setPosition(7);
     gamestart_->UpDown2->setPosition(90);

@@ -14,6 +14,7 @@
 #include "model/gamemodel.h"
 #include "net/tsock.h"
 #include "server/tserver.h"
+#include "session/clientsession.h"
 #include "shell/appwindows.h"
 #include "shell/singleinstance.h"
 #include "shell/windowwiring.h"
@@ -223,8 +224,8 @@ void TestShell::launchModes()
     QCOMPARE(chat->button_start->isVisibleTo(chat), hosting);
     QCOMPARE(chat->findChild<QAction *>("StartGame1")->isEnabled(), hosting);
     QCOMPARE(windows.spylist()->popup_kickhim->isEnabled(), hosting);
-    QCOMPARE(chat->sock->HostName(), connectsTo);
-    QCOMPARE(chat->sock->handle() >= 0, !connectsTo.isEmpty());
+    QCOMPARE(chat->session->sock->HostName(), connectsTo);
+    QCOMPARE(chat->session->sock->handle() >= 0, !connectsTo.isEmpty());
     QCOMPARE(chat->Sock11->handle() >= 0, presence);
     if (presence)
         QTRY_COMPARE_WITH_TIMEOUT(lobby->accepted.size(), 1, kWait);
