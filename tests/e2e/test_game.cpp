@@ -4,6 +4,7 @@
 // client that logs in and records every message it receives.
 
 #include "gameprocess.h"
+#include "gamesteps.h"
 #include "loopbackport.h"
 #include "net/messages.h"
 #include "rawclient.h"
@@ -17,76 +18,6 @@
 #include <csignal>
 #include <map>
 #include <memory>
-
-namespace {
-// One round, 30 seconds, any word length, the quick pause, no sounds.
-void writeHostSettings(const QString &home)
-{
-    QFile file(home + QStringLiteral("/quillmarklobby.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Lexiclash]\nPlaytoscore=1\nTimeperturn=30\nGametype=0\nBotspeed=10\n"
-               "Playsounds=false\n");
-}
-
-// A word of the copy's list file "English" (15-byte records) that begins
-// with the prefix and is not in the list of words to avoid.
-QByteArray wordWithPrefix(const QString &workFolder, const QByteArray &prefix,
-                          const QList<QByteArray> &avoid = {})
-{
-    QFile file(workFolder + QStringLiteral("/English"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray all = file.readAll();
-    for (qsizetype at = 0; at + 15 <= all.size(); at += 15) {
-        const QByteArray word = all.mid(at + 1, 14).trimmed();
-        if (word.startsWith(prefix) && word.size() > prefix.size() && !avoid.contains(word))
-            return word;
-    }
-    return {};
-}
-
-bool seatShows(GameProcess &copy, int seat, const QString &name)
-{
-    return GameProcess::waitFor(
-        [&] { return copy.text(QStringLiteral("label_playername%1").arg(seat)) == name; });
-}
-
-// Starts a game from the host's windows: "START GAME", then the game start
-// window's start picture.
-bool startGame(GameProcess &host)
-{
-    if (host.command("click button_start") != "ok")
-        return false;
-    if (!GameProcess::waitFor([&] { return host.command("visible gamestart") == "ok 1"; }))
-        return false;
-    return host.command("click gamestart/Image1") == "ok";
-}
-
-// Enters a word in a copy's word field as a player does.
-void enterWord(GameProcess &copy, const QByteArray &word)
-{
-    // The field shows once the copy itself has taken the round's start.
-    QVERIFY(GameProcess::waitFor([&] { return copy.command("visible edit_word") == "ok 1"; }));
-    QCOMPARE(copy.command("type edit_word " + word), QByteArray("ok"));
-    QCOMPARE(copy.command("key edit_word Return"), QByteArray("ok"));
-}
-
-Msg::StartRound lastRound(const RawClient &client)
-{
-    return Msg::readStartround(splitMessage(client.withCommand(Cmd::startround).last()).body);
-}
-
-// Waits until the client has received count messages of the command.
-bool waitCount(RawClient &client, const QByteArray &command, int count, int timeoutMs = 30000)
-{
-    return GameProcess::waitFor(
-        [&] {
-            client.poll(10);
-            return client.withCommand(command).size() >= count;
-        },
-        timeoutMs);
-}
-} // namespace
 
 class GameTest : public QObject {
     Q_OBJECT
