@@ -74,14 +74,15 @@ void Dispatcher::sessionChanged(ClientSession::State state)
             wasLost_ = true;
             info(QStringLiteral("Connection lost. Reconnecting…"));
         }
-        if (hooks_.status)
-            hooks_.status(QStringLiteral("Connection lost. Reconnecting… (attempt %1)")
-                              .arg(std::max(1, session_.attempt())));
+        if (hooks_.reconnecting)
+            hooks_.reconnecting(std::max(1, session_.attempt()));
         return;
     case S::Connected:
         if (wasLost_) {
             wasLost_ = false;
             info(QStringLiteral("You are back in the game."));
+            if (hooks_.reconnecting)
+                hooks_.reconnecting(0);
         }
         return;
     case S::Closed:

@@ -26,8 +26,9 @@ public:
         std::function<void()> closeWindow;
         // Reads the settings file, once the server confirmed our own login.
         std::function<void()> loadSettings;
-        // Shows the state of the connection in the status line.
-        std::function<void(const QString &)> status;
+        // Shows that the connection is coming back with the attempt number
+        // (1 for the first), or that it is back (0).
+        std::function<void(int attempt)> reconnecting;
         // The game is over for this copy: tells the player (asking him to
         // confirm when `ask` is set) and closes the window, which ends the
         // program with the exit code.

@@ -68,7 +68,7 @@ Tchat::Tchat(QWidget *parent)
         settingsread_ = true;
         loadinifile();
     };
-    hooks.status = [this](const QString &text) { gameview->board()->label_status->setText(text); };
+    hooks.reconnecting = [this](int attempt) { showreconnecting(attempt); };
     hooks.endGame = [this](const QString &text, int code, bool ask) { endgame(text, code, ask); };
     reviews = new ReviewWindows(*model, this);
     dispatcher = new Dispatcher(state, *model, *chat, *session, std::move(hooks), this);
@@ -345,6 +345,28 @@ void Tchat::loadinifile()
     state.storedwidth = stored.width;
     state.storedheight = stored.height;
     settings().apply(stored);
+}
+
+void Tchat::showreconnecting(int attempt)
+{
+    ElidingLabel *line = gameview->board()->label_status;
+    if (attempt == 0) {
+        setWindowTitle(QStringLiteral("Lexiclash"));
+        // Back: unless the rebuilt game said something new, the line says
+        // again what it said before the drop.
+        if (line->text() == reconnectingstatus_)
+            line->setText(statusbeforedrop_);
+        reconnectingstatus_.clear();
+        return;
+    }
+    const QString number = QString::number(attempt);
+    setWindowTitle(QStringLiteral("Lexiclash - Connection lost. Reconnecting… (attempt ") + number +
+                   QLatin1Char(')'));
+    if (reconnectingstatus_.isEmpty())
+        statusbeforedrop_ = line->text();
+    // The attempt number stays in sight however narrow the line.
+    line->setText(QStringLiteral("Reconnecting, "), QStringLiteral("attempt ") + number);
+    reconnectingstatus_ = line->text();
 }
 
 void Tchat::endgame(const QString &text, int exitCode, bool ask)

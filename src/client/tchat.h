@@ -91,6 +91,9 @@ public:
     // so in the status line and, when `ask` is set, in a message box; then
     // closes the window with the exit code (kNoticeMs later without a box).
     void endgame(const QString &text, int exitCode, bool ask);
+    // Shows in the status line and the title that the connection is coming
+    // back, with the attempt number; 0: it is back.
+    void showreconnecting(int attempt);
     // How long the window shows an ending that needs no answer.
     static constexpr int kNoticeMs = 5000;
     // The program's exit code: 0, or what endgame() was given.
@@ -168,4 +171,7 @@ private:
     bool closed_ = false;
     bool settingsread_ = false;
     int exitcode_ = 0;
+    // The status line before the connection dropped, and what it shows since.
+    QString statusbeforedrop_;
+    QString reconnectingstatus_;
 };

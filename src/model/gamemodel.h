@@ -2,7 +2,7 @@
 
 // GameModel: everything a client knows of the game, in one QtCore object.
 //
-// The dispatcher decodes each received text once (decodeServerMessage) and
+// The client session decodes each received text once (decodeServerMessage) and
 // hands the value to apply(); the seat rows, the game view, the score panels
 // and the chat pane then only show what the model says and react to its
 // signals. No widget text or tag is read back as game state.
@@ -23,7 +23,7 @@
 //   in the view, driven by countdownStarted(), countdownTicked(),
 //   countdownExpired() and countdownStopped().
 // - Chat lines, version warnings and "Game is full" are not game state:
-//   apply() ignores them and the dispatcher keeps handling them; a dropped
+//   apply() ignores them and the dispatcher handles them; a dropped
 //   message (a number that did not convert) changes nothing here either.
 
 #include "model/gamerecord.h"

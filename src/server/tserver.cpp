@@ -457,8 +457,12 @@ void TServer::receivedlogininfo(const Msg::LoginInfo &login)
 
 void TServer::sendgamestate(int seat)
 {
-    if (!game_.gameon)
-        return;
+    if (game_.gameon)
+        sendto(seat, Msg::loadstats(gamestate(seat)));
+}
+
+Msg::LoadStats TServer::gamestate(int seat) const
+{
     Msg::LoadStats stats;
     stats.seat = seat;
     stats.rounds = game_.rounds;
@@ -467,10 +471,11 @@ void TServer::sendgamestate(int seat)
     stats.round = game_.round;
     stats.length = game_.wordlength;
     stats.prefix = game_.prefix;
-    stats.remaining = game_.countdown - 5;
+    // Between rounds the countdown is the pause's: nothing is left to play.
+    stats.remaining = game_.roundon ? game_.countdown - 5 : 0;
     for (int p = 1; p <= numplayers; ++p)
         stats.totals.append({p, seats_[p].score});
-    sendto(seat, Msg::loadstats(stats));
+    return stats;
 }
 
 void TServer::chat(const Msg::ChatLine &line)

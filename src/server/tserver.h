@@ -174,6 +174,8 @@ private:
     void holdseat(int seat);
     void refuserejoin(int seat, Msg::SeatFreed reason);
     void sendgamestate(int seat);
+    // The state of the running game as a seat that comes in is told it.
+    Msg::LoadStats gamestate(int seat) const;
     void sendtoken(int seat);
     void endroundifallgaveup();
     void wakequeue();

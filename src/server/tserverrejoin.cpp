@@ -112,25 +112,29 @@ void TServer::rejoin(const Msg::Rejoin &r)
     back.rejoinable = true;
     back.leaving = false;
 
-    // A fresh token: whoever else knew the old one cannot take the seat now.
-    sendtoken(to);
+    // The token and the board go out in one write: small writes one after
+    // another would wait for the peer's delayed acknowledgement.
+    back.token = newtoken();
+    QByteArray reply = Msg::seattoken({to, back.token, rejoingrace_});
     for (int other = 1; other <= seatcount_; ++other) {
         const TSeat &o = seats_[other];
         if (other == to || !(o.connected || o.held) || !o.loggedin)
             continue;
-        sendto(to, Msg::existingplayers(other, o.name));
+        reply += Msg::existingplayers(other, o.name);
         if (o.held)
-            sendto(to, Msg::playerlost(other));
+            reply += Msg::playerlost(other);
     }
-    sendgamestate(to);
+    if (game_.gameon)
+        reply += Msg::loadstats(gamestate(to));
     for (qsizetype i = 0; i < game_.listbox_gotten.size(); ++i) {
         const int finder = game_.gottenby.value(i);
         if (!game_.roundon || finder < 1 || (!game_.showwords && finder != to))
             continue;
         const QByteArray &word = game_.listbox_gotten.at(i);
-        sendto(to, Msg::gotword(finder, word, int(word.size())));
+        reply += Msg::gotword(finder, word, int(word.size()));
     }
-    sendto(to, Msg::rejoined(to));
+    reply += Msg::rejoined(to);
+    back.sock->Send(reply);
     for (int other = 1; other <= seatcount_; ++other) {
         if (other == to)
             continue;
@@ -182,6 +186,10 @@ void TServer::endhosting()
         if (!s.connected || !s.sock)
             continue;
         s.leaving = true;
-        s.sock->Send(Msg::hostended());
+        try {
+            s.sock->Send(Msg::hostended());
+        } catch (const ESockException &) {
+            // A connection that can take nothing more is closing anyway.
+        }
     }
 }

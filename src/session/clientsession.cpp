@@ -198,6 +198,10 @@ void ClientSession::received(const QByteArray &bytes)
     lastHeard_ = clockms();
     for (QByteArray &text : framer_.feed(bytes))
         receivedlist.push(std::move(text));
+    // Taking the seat back rebuilds the board in one go: nobody plays
+    // meanwhile, and a board half rebuilt is never shown.
+    while (rejoining_ && !receivedlist.isEmpty())
+        processsocktimer();
     if (!receivedlist.isEmpty() && !Timer1->isActive())
         Timer1->start();
 }

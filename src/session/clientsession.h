@@ -81,7 +81,8 @@ public:
 
     // --- handlers (public so tests can step them) ---
     // Bytes arrived: cut them at the terminator and queue the messages; the
-    // unfinished tail waits for the next read. Starts Timer1.
+    // unfinished tail waits for the next read. Starts Timer1; while the seat
+    // is being taken back the messages are handled at once.
     void received(const QByteArray &bytes);
     // Handles the oldest queued message and stops Timer1 once the queue is
     // drained; a number that does not convert raises EConvertError.

@@ -1,8 +1,10 @@
 // Takes pictures of the windows whose texts and colours matter most to the
-// players: the status line in its longest states, the score panels, the game
-// start window, the phrase editor and the tally window. Run by hand:
+// players: the status line in its longest states, the main window while its
+// connection comes back, the score panels, the game start window, the phrase
+// editor and the tally window. Run by hand:
 //   QT_QPA_PLATFORM=offscreen window_shots OUTDIR
 // (on X11 with DISPLAY set, the windows are the real ones of that server).
+#include "client/dispatcher.h"
 #include "client/tchat.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/tphrases.h"
@@ -55,6 +57,12 @@ int main(int argc, char *argv[])
         return 1;
     const QRect statusArea(0, 0, board->width(), 100);
     bool ok = save(*board, out.filePath(QStringLiteral("status_turn.png")), statusArea);
+    // The connection dropped: the chat and the status line say so.
+    chat.dispatcher->sessionChanged(ClientSession::State::Reconnecting);
+    ok = save(chat, out.filePath(QStringLiteral("reconnecting.png"))) && ok;
+    chat.showreconnecting(12);
+    ok = save(*board, out.filePath(QStringLiteral("status_reconnecting.png")), statusArea) && ok;
+    chat.dispatcher->sessionChanged(ClientSession::State::Connected);
 
     std::array<Msg::SeatScore, 6> scores{};
     scores[0] = {1, 58, 14, 3, 18};

@@ -56,6 +56,7 @@ private slots:
     void removedPlayerIsTold();
     void hostEndingTellsEverybody();
     void noGraceFreesAtOnce();
+    void backBetweenRoundsWaitsForTheNext();
 };
 
 // A client of the new kind: logged in, and with its token.
@@ -452,6 +453,29 @@ void TestServerRejoin::noGraceFreesAtOnce()
     QVERIFY(
         h.wait([&] { return ann->received().contains(text(Msg::playerdisconnected(2, "Bob"))); }));
     QVERIFY(!h.server.seat(2).held);
+}
+
+void TestServerRejoin::backBetweenRoundsWaitsForTheNext()
+{
+    ServerHarness h;
+    h.options.pause = 17;
+    TestClient *ann = joinRejoinable(h, "Ann");
+    TestClient *bob = joinRejoinable(h, "Bob");
+    QVERIFY(ann && bob);
+    QVERIFY(h.startGame(ann, 5, 60, 0, true));
+    h.server.endtheround();
+    QCOMPARE(h.server.state().countdown, 17);
+    const QByteArray token = tokenOf(bob);
+    bob->reset();
+    QVERIFY(h.wait([&] { return h.server.seat(2).held; }));
+    TestClient *back = rejoin(h, 2, token);
+    QVERIFY(back);
+    QVERIFY(h.wait([&] { return !back->withCommand(Cmd::rejoined).isEmpty(); }));
+    const Msg::LoadStats stats =
+        Msg::readLoadstats(splitMessage(back->withCommand(Cmd::loadstats).first()).body);
+    QCOMPARE(stats.remaining, 0);
+    // The finished round's words are not the board's any more.
+    QVERIFY(back->withCommand(Cmd::gotword).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestServerRejoin)
