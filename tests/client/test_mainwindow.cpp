@@ -18,6 +18,7 @@
 #include "sessionpeer.h"
 #include "settings/gamesettings.h"
 #include "shell/windowwiring.h"
+#include "widgets/elidinglabel.h"
 #include "widgets/tag.h"
 
 #include <QAction>
@@ -81,6 +82,9 @@ private slots:
     void spyListRemovesASpy();
     void gameIsFullThenClose();
     void fullArrivesWithTheClose();
+    void endingsAreTold_data();
+    void endingsAreTold();
+    void droppedConnectionIsShownWhileItComesBack();
     void socketClosedClosesTheWindow();
     void refusedJoinIsReported();
     void versionLines();
@@ -471,6 +475,70 @@ void TestMainWindow::fullArrivesWithTheClose()
     QVERIFY(!closedBeforeTheBox);
     QCOMPARE(closed.size(), 1);
     QVERIFY(chat->session->receivedlist.isEmpty());
+}
+
+void TestMainWindow::endingsAreTold_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("the host ended the game")
+        << QByteArray("CMD_hostended+") << "The host ended the game." << false << 3;
+    QTest::newRow("the grace ran out")
+        << QByteArray("CMD_seatfreed+3+0+")
+        << "The connection to the game could not be restored in time, so your seat was given up. "
+           "Press OK to return to the lobby."
+        << true << 5;
+    QTest::newRow("removed by the host")
+        << QByteArray("CMD_seatfreed+3+2+") << "The host removed you from the game." << true << 6;
+}
+
+void TestMainWindow::endingsAreTold()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(QString, text);
+    QFETCH(bool, asked);
+    QFETCH(int, exitCode);
+    QSignalSpy closed(chat.get(), &Tchat::closed);
+    chat->show();
+    loginAs(3);
+    feed(message);
+    QCOMPARE(paneLines().last(), text);
+    QCOMPARE(chat->gameview->board()->label_status->text(), text);
+    QCOMPARE(chat->exitCode(), exitCode);
+    QCOMPARE(boxes, asked ? QStringList{text} : QStringList());
+    // An ending that asks nothing leaves the window up a moment to be read.
+    QCOMPARE(closed.size(), asked ? 1 : 0);
+    // The connection that closes after it is no drop: nothing comes back.
+    peer->conn->Close();
+    QTRY_VERIFY_WITH_TIMEOUT(!chat->session->sock->Connected(), kWait);
+    QVERIFY(chat->session->state() != ClientSession::State::Reconnecting);
+    QVERIFY(!paneLines().contains(QStringLiteral("Connection lost. Reconnecting…")));
+}
+
+void TestMainWindow::droppedConnectionIsShownWhileItComesBack()
+{
+    chat->show();
+    loginAs(3);
+    feed("CMD_seattoken+3+00112233445566778899aabbccddeeff+120+");
+    QVERIFY(chat->session->canRejoin());
+    const QString before = chat->gameview->board()->label_status->text();
+    // The host's end of the connection goes: the window stays and says so,
+    // with the attempt.
+    peer->conn->Close();
+    QTRY_COMPARE_WITH_TIMEOUT(chat->session->state(), ClientSession::State::Reconnecting, kWait);
+    QVERIFY(chat->isVisible());
+    QCOMPARE(paneLines().last(), QStringLiteral("Connection lost. Reconnecting…"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        chat->windowTitle().startsWith("Lexiclash - Connection lost. Reconnecting… (attempt "),
+        kWait);
+    QVERIFY(chat->gameview->board()->label_status->text().startsWith("Reconnecting, attempt "));
+    // Back: the line and the title say so no more.
+    chat->showreconnecting(0);
+    QCOMPARE(chat->windowTitle(), QStringLiteral("Lexiclash"));
+    QCOMPARE(chat->gameview->board()->label_status->text(), before);
+    chat->session->leave();
 }
 
 void TestMainWindow::socketClosedClosesTheWindow()
