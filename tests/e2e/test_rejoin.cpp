@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 #include <unistd.h>
 
@@ -63,6 +64,7 @@ private slots:
     void init();
     void cleanup();
     void resetFromOutsideRejoinsTheSameSeat();
+    void vanishedHostIsNoticed();
 
 private:
     std::unique_ptr<QTemporaryDir> root_;
@@ -156,6 +158,39 @@ void RejoinTest::resetFromOutsideRejoinsTheSameSeat()
     const QByteArray again = wordWithPrefix(host.work(), lastRound(robo).prefix, {other});
     enterWord(jack, again.toLower());
     QVERIFY(robo.waitFor("CMD_gotword+2+" + again + "+"));
+}
+
+void RejoinTest::vanishedHostIsNoticed()
+{
+    GameProcess host(root_->path(), QStringLiteral("host"), port_);
+    QVERIFY(host.start(
+        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
+    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+    GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
+    QVERIFY(
+        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
+    QVERIFY(seatShows(jack, 2, QStringLiteral("Jack")));
+
+    // The host stops answering altogether: no data, no answer to the probes.
+    host.signal(SIGSTOP);
+    QElapsedTimer silent;
+    silent.start();
+    QVERIFY(GameProcess::waitFor(
+        [&] {
+            return jack.text(QStringLiteral("mainchat")).contains("Connection lost. Reconnecting…");
+        },
+        30000));
+    // Noticed after the probe's silence, not before.
+    QVERIFY2(silent.elapsed() >= 14000, qPrintable(QString::number(silent.elapsed())));
+    QVERIFY(jack.text(QStringLiteral("label_status")).startsWith("Reconnecting, attempt "));
+
+    // The host wakes up: the copy is back in its seat.
+    host.signal(SIGCONT);
+    QVERIFY(GameProcess::waitFor(
+        [&] { return jack.text(QStringLiteral("mainchat")).contains("You are back in the game."); },
+        30000));
+    QCOMPARE(jack.text(QStringLiteral("label_playername2")), QStringLiteral("Jack"));
+    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
 }
 
 QTEST_GUILESS_MAIN(RejoinTest)
