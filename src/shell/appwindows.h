@@ -14,6 +14,7 @@ class TServer;
 class Tspylist;
 class Ttallylist;
 class DiscoveryResponder;
+class PortMapper;
 
 // Every window of the program, created once in the fixed order (the main
 // window first, so its creation runs before any other window exists) and kept
@@ -51,6 +52,10 @@ private:
     std::unique_ptr<Ttallylist> tally_;
     // Answers the lobbies looking for games while this copy hosts one.
     std::unique_ptr<DiscoveryResponder> responder_;
+    // Keeps the game port open on the router while this copy hosts a game
+    // with others; removes the mapping when it goes.
+    std::unique_ptr<PortMapper> portMapper_;
 
     void startAnswering();
+    void startPortMapping();
 };
