@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/version.h"
+#include "lobby/lobbygamepage.h"
 #include "lobby/lobbysession.h"
 #include "net/tsock.h"
 
@@ -16,6 +17,7 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPalette>
 #include <QPushButton>
@@ -82,6 +84,11 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     applyLook();
     loadSettings();
     browser_.onChanged = [this] { refreshGames(); };
+    askToLeave = [this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question,
+                                     QMessageBox::Ok | QMessageBox::Cancel,
+                                     QMessageBox::Ok) == QMessageBox::Ok;
+    };
     refreshGames();
 }
 
@@ -174,14 +181,8 @@ void LobbyWindow::build()
     grid->setColumnStretch(1, 1);
     pages_->addWidget(page);
 
-    auto *gamePage = new QWidget(pages_);
-    gamePage->setObjectName(QStringLiteral("page_ingame"));
-    auto *gameLayout = new QVBoxLayout(gamePage);
-    label_ingame = makeLabel(gamePage, QStringLiteral("label_ingame"), QString());
-    label_ingame->setAlignment(Qt::AlignCenter);
-    label_ingame->setWordWrap(true);
-    gameLayout->addWidget(label_ingame);
-    pages_->addWidget(gamePage);
+    page_ingame = new LobbyGamePage(pages_);
+    pages_->addWidget(page_ingame);
 
     setTabOrder(edit_name, button_host);
     setTabOrder(button_host, list_games);
@@ -245,6 +246,11 @@ QStringList LobbyWindow::ownAddresses()
 bool LobbyWindow::inGame() const
 {
     return session_ != nullptr;
+}
+
+qint64 LobbyWindow::gamePid() const
+{
+    return session_ ? session_->gamePid() : 0;
 }
 
 void LobbyWindow::loadSettings()
@@ -355,6 +361,8 @@ void LobbyWindow::hostClick()
 
 void LobbyWindow::joinClick()
 {
+    if (probe_)
+        return;
     QTreeWidgetItem *item = list_games->currentItem();
     if (!item) {
         showError(QStringLiteral("Choose a game in the list first."));
@@ -368,13 +376,13 @@ void LobbyWindow::joinClick()
                       .arg(item->data(4, Qt::UserRole).toString(), QLatin1String(kVersionText)));
         return;
     }
-    LobbyOptions options;
-    options.action = LobbyOptions::Action::Play;
-    options.playerName = edit_name->text().trimmed();
-    options.hostAddress = item->data(1, Qt::UserRole).toString();
-    options.gamePort = QString::number(item->data(2, Qt::UserRole).toUInt());
-    options.hosting = false;
-    startGame(options, item->text(0));
+    // A listed game may have ended since its last answer to discovery.
+    const QString hostPlayer = item->text(0);
+    probeAndJoin(hostPlayer, item->data(1, Qt::UserRole).toString(),
+                 quint16(item->data(2, Qt::UserRole).toUInt()),
+                 QStringLiteral("%1's game no longer answers. It may have just ended; the list "
+                                "shows the games that are still there.")
+                     .arg(hostPlayer));
 }
 
 void LobbyWindow::joinAddressClick()
@@ -408,7 +416,7 @@ void LobbyWindow::joinAddressClick()
     }
     showError(QString());
     label_status->setText(QStringLiteral("Looking for %1...").arg(host));
-    button_joinaddress->setEnabled(false);
+    setJoinButtonsEnabled(false);
     QHostInfo::lookupHost(host, this, [this, host, text, port](const QHostInfo &found) {
         guarded([&] {
             QHostAddress address;
@@ -419,28 +427,40 @@ void LobbyWindow::joinAddressClick()
                 }
             }
             if (address.isNull()) {
-                button_joinaddress->setEnabled(true);
+                setJoinButtonsEnabled(true);
                 showError(QStringLiteral("No computer called \"%1\" was found. Check the "
                                          "spelling, or use its numbers.")
                               .arg(host));
                 return;
             }
             rememberAddress(text);
-            probeAndJoin(host, address.toString(), port);
+            probeAndJoin(host, address.toString(), port,
+                         QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, "
+                                        "and is the port open to you?")
+                             .arg(host)
+                             .arg(port));
         });
     });
 }
 
-void LobbyWindow::probeAndJoin(const QString &host, const QString &address, quint16 port)
+void LobbyWindow::setJoinButtonsEnabled(bool enabled)
+{
+    button_joinaddress->setEnabled(enabled);
+    button_join->setEnabled(enabled && list_games->topLevelItemCount() > 0);
+}
+
+void LobbyWindow::probeAndJoin(const QString &host, const QString &address, quint16 port,
+                               const QString &silence)
 {
     // A connection that is taken shows someone answers; it is closed at once
     // and the game makes its own.
+    setJoinButtonsEnabled(false);
     probe_ = std::make_unique<TSock>();
     probe_->setHostName(address);
     probe_->setPortName(QString::number(port));
     const auto done = [this](const QString &problem, const std::function<void()> &next) {
         QTimer::singleShot(0, this, [this] { probe_.reset(); });
-        button_joinaddress->setEnabled(true);
+        setJoinButtonsEnabled(true);
         if (!problem.isEmpty())
             showError(problem);
         else
@@ -460,21 +480,17 @@ void LobbyWindow::probeAndJoin(const QString &host, const QString &address, quin
             startGame(options, host);
         });
     };
-    probe_->OnInfo = [done, host, port](TSock *sock, TSocketInfo info, const QString &) {
+    probe_->OnInfo = [done, silence](TSock *sock, TSocketInfo info, const QString &) {
         if (info != TSocketInfo::siError)
             return;
         sock->OnInfo = nullptr;
         sock->OnConnect = nullptr;
-        done(QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, and is the "
-                            "port open to you?")
-                 .arg(host)
-                 .arg(port),
-             {});
+        done(silence, {});
     };
     try {
         probe_->Open();
-    } catch (const Error &e) {
-        done(QStringLiteral("Nobody answers at %1 port %2.").arg(host).arg(port), {});
+    } catch (const Error &) {
+        done(silence, {});
     }
 }
 
@@ -500,27 +516,58 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
     session_->onProblem = [this](const QString &problem) {
         showError(QStringLiteral("The game could not be started: %1.").arg(problem));
     };
-    session_->onFinished = [this](int) {
+    session_->onFinished = [this](int exitCode) {
         // The session is still on the stack of its own report.
-        QTimer::singleShot(0, this, [this] { guarded([this] { gameEnded(); }); });
+        QTimer::singleShot(0, this, [this, exitCode] { guarded([&] { gameEnded(exitCode); }); });
     };
     showError(QString());
-    label_ingame->setText(QStringLiteral("In a game hosted by %1.\n\nThis window comes back "
-                                         "when the game ends.")
-                              .arg(hostPlayer));
-    label_ingame->setAccessibleName(label_ingame->text());
-    pages_->setCurrentIndex(1);
+    if (options.hosting)
+        page_ingame->showHosting(ownAddresses(), gamePortName());
+    else
+        page_ingame->showJoined(hostPlayer);
+    showGameLook(true);
     browser_.stop();
     session_->start();
 }
 
-void LobbyWindow::gameEnded()
+void LobbyWindow::showGameLook(bool inGame)
+{
+    // The hidden page must not hold the window at its size.
+    QWidget *list = pages_->widget(0);
+    list->setSizePolicy(inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred,
+                        inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred);
+    page_ingame->setSizePolicy(inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+                               inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    if (inGame) {
+        listGeometry_ = saveGeometry();
+        pages_->setCurrentWidget(page_ingame);
+        layout()->activate();
+        resize(minimumSizeHint());
+        return;
+    }
+    pages_->setCurrentIndex(0);
+    layout()->activate();
+    if (!listGeometry_.isEmpty())
+        restoreGeometry(listGeometry_);
+}
+
+void LobbyWindow::gameEnded(int exitCode)
 {
     session_.reset();
-    pages_->setCurrentIndex(0);
+    showGameLook(false);
+    showError(QString());
+    label_status->setText(LobbySession::endReport(exitCode));
+    label_status->setAccessibleName(label_status->text().isEmpty() ? QStringLiteral("Status")
+                                                                   : label_status->text());
     if (isVisible())
         browser_.start();
     refreshGames();
+}
+
+void LobbyWindow::leave()
+{
+    leaving_ = true;
+    close();
 }
 
 void LobbyWindow::showEvent(QShowEvent *event)
@@ -538,8 +585,13 @@ void LobbyWindow::hideEvent(QHideEvent *event)
 
 void LobbyWindow::closeEvent(QCloseEvent *event)
 {
+    if (session_ && session_->gameRunning() && !leaving_ && askToLeave &&
+        !askToLeave(QStringLiteral("A game is running. It goes on without the lobby."))) {
+        event->ignore();
+        return;
+    }
     saveSettings();
     if (session_)
-        session_->stop();
+        session_->leave();
     QWidget::closeEvent(event);
 }
