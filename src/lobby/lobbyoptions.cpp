@@ -48,7 +48,8 @@ QString lobbyUsage()
         "  --help          print this text\n"
         "  --version       print the version\n"
         "Games are played over TCP port 7772; let it through the firewall to host.\n"
-        "Hosts answer lobbies looking for games on UDP port 7773.\n");
+        "Games on the network are found over UDP port 7773: hosts answer and announce\n"
+        "there, and the lobby hears them there; let it through to host or to find games.\n");
 }
 
 QString loginName()
