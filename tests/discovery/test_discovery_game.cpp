@@ -77,6 +77,8 @@ private slots:
     void badDatagramsChangeNothing();
     void floodFromOneAddressLeavesRepliesForOthers();
     void aBurstIsReadInBatches();
+    void targets_data();
+    void targets();
     void replayFromAnotherAddressDoesNotMoveTheRow();
     void announcementsAloneFindTheHost();
     void twoHostsOnOneMachineAreBothListed();
@@ -311,6 +313,40 @@ void DiscoveryGameTest::aBurstIsReadInBatches()
     QTRY_COMPARE_WITH_TIMEOUT(responder.repliesSent(), 1, 30000);
     qInfo("%d datagrams read in %d batches that changed the game", burst + 1, changes);
     QVERIFY(changes >= burst / DiscoveryBrowser::kReadBatch + 1);
+}
+
+void DiscoveryGameTest::targets_data()
+{
+    QTest::addColumn<QByteArray>("chosen");
+    QTest::addColumn<QStringList>("addresses");
+    QTest::newRow("the loopback's broadcast")
+        << QByteArray("127.255.255.255") << QStringList{"127.255.255.255"};
+    QTest::newRow("a list, with blanks and one that is not an IPv4 address")
+        << QByteArray("127.255.255.255, 10.9.8.255,nowhere,::1")
+        << QStringList{"127.255.255.255", "10.9.8.255"};
+}
+
+// LEXICLASH_DISCOVERY_TARGETS replaces the broadcast addresses; without it
+// they end with the loopback's.
+void DiscoveryGameTest::targets()
+{
+    QFETCH(QByteArray, chosen);
+    QFETCH(QStringList, addresses);
+    const QByteArray before = qgetenv("LEXICLASH_DISCOVERY_TARGETS");
+    qputenv("LEXICLASH_DISCOVERY_TARGETS", chosen);
+    QStringList found;
+    for (const discovery::Target &target : discovery::broadcastTargets(4321)) {
+        found << target.address.toString();
+        QCOMPARE(target.port, quint16(4321));
+    }
+    QCOMPARE(found, addresses);
+    qunsetenv("LEXICLASH_DISCOVERY_TARGETS");
+    const QList<discovery::Target> usual = discovery::broadcastTargets(4321);
+    qputenv("LEXICLASH_DISCOVERY_TARGETS", before);
+    QVERIFY(!usual.isEmpty());
+    QCOMPARE(usual.last().address, discovery::kLoopbackBroadcast);
+    for (const discovery::Target &target : usual)
+        QVERIFY(target.address != QHostAddress(QHostAddress::LocalHost));
 }
 
 // The host's real reply, sent again from another address (and changed): the
