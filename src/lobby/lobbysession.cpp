@@ -1,5 +1,6 @@
 #include "lobby/lobbysession.h"
 
+#include "common/gameexit.h"
 #include "common/guard.h"
 #include "common/runningmarker.h"
 
@@ -28,11 +29,7 @@ LobbySession::LobbySession(const LobbyOptions &options, QTextStream &out, QTextS
     closingGameTimer_.setInterval(kClosingGameInterval);
     connect(&closingGameTimer_, &QTimer::timeout, this,
             [this] { guarded([this] { waitForClosingGame(); }); });
-    connect(&game_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
-        guarded([&] { gameFinished(code, status); });
-    });
-    connect(&game_, &QProcess::errorOccurred, this,
-            [this](QProcess::ProcessError error) { guarded([&] { gameFailed(error); }); });
+    game_.onFinished = [this](int code, bool crashed) { gameFinished(code, crashed); };
 }
 
 QString LobbySession::gamePath()
@@ -58,15 +55,29 @@ void LobbySession::start()
     startGame();
 }
 
-void LobbySession::stop()
+void LobbySession::leave()
 {
     closingGameTimer_.stop();
-    if (game_.state() == QProcess::NotRunning) {
+    if (!game_.running()) {
         finish(1);
         return;
     }
-    say(QStringLiteral("closing the game"));
-    game_.terminate();
+    say(QStringLiteral("the game goes on without the lobby"));
+    finish(0);
+}
+
+QString LobbySession::endReport(int exitCode)
+{
+    switch (GameExit(exitCode)) {
+    case GameExit::HostEnded:
+        return QStringLiteral("The host ended the game.");
+    case GameExit::HostLeft:
+        return QStringLiteral("The host left.");
+    case GameExit::Closed:
+    case GameExit::Failed:
+        break;
+    }
+    return {};
 }
 
 void LobbySession::waitForClosingGame()
@@ -113,12 +124,14 @@ void LobbySession::startGame()
                                           : QStringLiteral("0"));
     if (!options_.gamePort.isEmpty())
         environment.insert(QStringLiteral("LEXICLASH_PORT"), options_.gamePort);
-    game_.setProcessEnvironment(environment);
-    game_.setProcessChannelMode(QProcess::ForwardedChannels);
-    game_.setProgram(program);
-    game_.setArguments(options_.gameArguments());
     say(QStringLiteral("starting the game: lexiclash ") + options_.gameArguments().join(' '));
-    game_.start();
+    const QString failure = game_.start(program, options_.gameArguments(), environment);
+    if (!failure.isEmpty()) {
+        problem(QStringLiteral("cannot start ") + program + QStringLiteral(": ") + failure);
+        finish(1);
+        return;
+    }
+    say(QStringLiteral("the game runs as process %1").arg(game_.pid()));
 }
 
 void LobbySession::acceptPresence()
@@ -155,28 +168,22 @@ void LobbySession::presenceEnded(TSock *connection)
     say(QStringLiteral("the game ended (connection closed)"));
 }
 
-void LobbySession::gameFinished(int exitCode, QProcess::ExitStatus status)
+void LobbySession::gameFinished(int exitCode, bool crashed)
 {
     // The process is gone, so its presence connection is too, even when the
     // close has not been noticed yet.
     while (!presence_.empty())
         presenceEnded(presence_.front());
-    if (status == QProcess::CrashExit) {
+    if (crashed) {
         say(QStringLiteral("the game crashed"));
         finish(1);
         return;
     }
     say(QStringLiteral("the game exited with code %1").arg(exitCode));
+    const QString report = endReport(exitCode);
+    if (!report.isEmpty())
+        say(report.toLower().chopped(1));
     finish(exitCode);
-}
-
-void LobbySession::gameFailed(QProcess::ProcessError error)
-{
-    if (error != QProcess::FailedToStart)
-        return;
-    problem(QStringLiteral("cannot start ") + game_.program() + QStringLiteral(": ") +
-            game_.errorString());
-    finish(1);
 }
 
 void LobbySession::say(const QString &line)

@@ -8,6 +8,7 @@
 #include "lobby/gamelistmodel.h"
 #include "lobby/gamelistview.h"
 #include "lobby/lobbyaccess.h"
+#include "lobby/lobbygamepage.h"
 #include "lobby/lobbysession.h"
 #include "net/tsock.h"
 
@@ -18,6 +19,7 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPalette>
 #include <QPushButton>
@@ -101,6 +103,11 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     hintTimer_ = new QTimer(this);
     hintTimer_->setInterval(1000);
     connect(hintTimer_, &QTimer::timeout, this, [this] { guarded([this] { hintTimerTimer(); }); });
+    askToLeave = [this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question,
+                                     QMessageBox::Ok | QMessageBox::Cancel,
+                                     QMessageBox::Ok) == QMessageBox::Ok;
+    };
     refreshGames();
 }
 
@@ -192,14 +199,8 @@ void LobbyWindow::build()
     grid->setColumnStretch(1, 1);
     pages_->addWidget(page);
 
-    auto *gamePage = new QWidget(pages_);
-    gamePage->setObjectName(QStringLiteral("page_ingame"));
-    auto *gameLayout = new QVBoxLayout(gamePage);
-    label_ingame = makeLabel(gamePage, QStringLiteral("label_ingame"), QString());
-    label_ingame->setAlignment(Qt::AlignCenter);
-    label_ingame->setWordWrap(true);
-    gameLayout->addWidget(label_ingame);
-    pages_->addWidget(gamePage);
+    page_ingame = new LobbyGamePage(pages_);
+    pages_->addWidget(page_ingame);
 
     setTabOrder(edit_name, button_host);
     setTabOrder(button_host, list_games);
@@ -263,6 +264,11 @@ QStringList LobbyWindow::ownAddresses()
 bool LobbyWindow::inGame() const
 {
     return session_ != nullptr;
+}
+
+qint64 LobbyWindow::gamePid() const
+{
+    return session_ ? session_->gamePid() : 0;
 }
 
 void LobbyWindow::loadSettings()
@@ -367,6 +373,8 @@ void LobbyWindow::hostClick()
 
 void LobbyWindow::joinClick()
 {
+    if (probe_)
+        return;
     const int row = list_games->currentGameRow();
     const discovery::ListedGame *game = games_->game(row);
     if (!game) {
@@ -385,14 +393,13 @@ void LobbyWindow::joinClick()
                             .arg(game->info.version, QLatin1String(kVersionText)));
         return;
     }
-    // The game is joined where it was heard from.
-    LobbyOptions options;
-    options.action = LobbyOptions::Action::Play;
-    options.playerName = edit_name->text().trimmed();
-    options.hostAddress = game->address.toString();
-    options.gamePort = QString::number(game->info.gamePort);
-    options.hosting = false;
-    startGame(options, GameListModel::shownName(game->info.hostName));
+    // The game is joined where it was heard from, once it still answers there:
+    // a listed game may have ended since its last announcement.
+    const QString hostPlayer = GameListModel::shownName(game->info.hostName);
+    probeAndJoin(hostPlayer, QString(), game->address.toString(), game->info.gamePort,
+                 QStringLiteral("%1's game no longer answers. It may have just ended; the list "
+                                "shows the games that are still there.")
+                     .arg(shortened(hostPlayer)));
 }
 
 void LobbyWindow::joinAddressClick()
@@ -426,7 +433,7 @@ void LobbyWindow::joinAddressClick()
     }
     showError(QString());
     label_status->setText(QStringLiteral("Looking for %1...").arg(shortened(host)));
-    button_joinaddress->setEnabled(false);
+    setJoinButtonsEnabled(false);
     QHostInfo::lookupHost(host, this, [this, host, text, port](const QHostInfo &found) {
         guarded([&] {
             QHostAddress address;
@@ -437,29 +444,40 @@ void LobbyWindow::joinAddressClick()
                 }
             }
             if (address.isNull()) {
-                button_joinaddress->setEnabled(true);
+                setJoinButtonsEnabled(true);
                 showError(QStringLiteral("No computer called \"%1\" was found. Check the "
                                          "spelling, or use its numbers.")
                               .arg(shortened(host)));
                 return;
             }
-            probeAndJoin(host, text, address.toString(), port);
+            probeAndJoin(host, text, address.toString(), port,
+                         QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, "
+                                        "and is the port open to you?")
+                             .arg(shortened(host))
+                             .arg(port));
         });
     });
 }
 
+void LobbyWindow::setJoinButtonsEnabled(bool enabled)
+{
+    button_joinaddress->setEnabled(enabled);
+    button_join->setEnabled(enabled && games_->rowCount() > 0);
+}
+
 void LobbyWindow::probeAndJoin(const QString &typedHost, const QString &typed,
-                               const QString &address, quint16 port)
+                               const QString &address, quint16 port, const QString &silence)
 {
     const QString host = shortened(typedHost);
     // A connection that is taken shows someone answers; it is closed at once
     // and the game makes its own.
+    setJoinButtonsEnabled(false);
     probe_ = std::make_unique<TSock>();
     probe_->setHostName(address);
     probe_->setPortName(QString::number(port));
     const auto done = [this](const QString &problem, const std::function<void()> &next) {
         QTimer::singleShot(0, this, [this] { probe_.reset(); });
-        button_joinaddress->setEnabled(true);
+        setJoinButtonsEnabled(true);
         if (!problem.isEmpty())
             showError(problem);
         else
@@ -481,26 +499,24 @@ void LobbyWindow::probeAndJoin(const QString &typedHost, const QString &typed,
             startGame(options, host);
         });
     };
-    probe_->OnInfo = [done, host, port](TSock *sock, TSocketInfo info, const QString &) {
+    probe_->OnInfo = [done, silence](TSock *sock, TSocketInfo info, const QString &) {
         if (info != TSocketInfo::siError)
             return;
         sock->OnInfo = nullptr;
         sock->OnConnect = nullptr;
-        done(QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, and is the "
-                            "port open to you?")
-                 .arg(host)
-                 .arg(port),
-             {});
+        done(silence, {});
     };
     try {
         probe_->Open();
-    } catch (const Error &e) {
-        done(QStringLiteral("Nobody answers at %1 port %2.").arg(host).arg(port), {});
+    } catch (const Error &) {
+        done(silence, {});
     }
 }
 
 void LobbyWindow::rememberAddress(const QString &address)
 {
+    if (address.isEmpty())
+        return;
     QStringList addresses{address};
     for (int i = 0; i < combo_address->count(); ++i) {
         if (combo_address->itemText(i) != address)
@@ -521,27 +537,58 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
     session_->onProblem = [this](const QString &problem) {
         showError(QStringLiteral("The game could not be started: %1.").arg(problem));
     };
-    session_->onFinished = [this](int) {
+    session_->onFinished = [this](int exitCode) {
         // The session is still on the stack of its own report.
-        QTimer::singleShot(0, this, [this] { guarded([this] { gameEnded(); }); });
+        QTimer::singleShot(0, this, [this, exitCode] { guarded([&] { gameEnded(exitCode); }); });
     };
     showError(QString());
-    label_ingame->setText(QStringLiteral("In a game hosted by %1.\n\nThis window comes back "
-                                         "when the game ends.")
-                              .arg(hostPlayer));
-    label_ingame->setAccessibleName(label_ingame->text());
-    pages_->setCurrentIndex(1);
+    if (options.hosting)
+        page_ingame->showHosting(ownAddresses(), gamePortName());
+    else
+        page_ingame->showJoined(hostPlayer);
+    showGameLook(true);
     browser_.stop();
     session_->start();
 }
 
-void LobbyWindow::gameEnded()
+void LobbyWindow::showGameLook(bool inGame)
+{
+    // The hidden page must not hold the window at its size.
+    QWidget *list = pages_->widget(0);
+    list->setSizePolicy(inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred,
+                        inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred);
+    page_ingame->setSizePolicy(inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+                               inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    if (inGame) {
+        listGeometry_ = saveGeometry();
+        pages_->setCurrentWidget(page_ingame);
+        layout()->activate();
+        resize(minimumSizeHint());
+        return;
+    }
+    pages_->setCurrentIndex(0);
+    layout()->activate();
+    if (!listGeometry_.isEmpty())
+        restoreGeometry(listGeometry_);
+}
+
+void LobbyWindow::gameEnded(int exitCode)
 {
     session_.reset();
-    pages_->setCurrentIndex(0);
+    showGameLook(false);
+    showError(QString());
+    label_status->setText(LobbySession::endReport(exitCode));
+    label_status->setAccessibleName(label_status->text().isEmpty() ? QStringLiteral("Status")
+                                                                   : label_status->text());
     if (isVisible())
         startLooking();
     refreshGames();
+}
+
+void LobbyWindow::leave()
+{
+    leaving_ = true;
+    close();
 }
 
 void LobbyWindow::showEvent(QShowEvent *event)
@@ -570,8 +617,13 @@ void LobbyWindow::hideEvent(QHideEvent *event)
 
 void LobbyWindow::closeEvent(QCloseEvent *event)
 {
+    if (session_ && session_->gameRunning() && !leaving_ && askToLeave &&
+        !askToLeave(QStringLiteral("A game is running. It goes on without the lobby."))) {
+        event->ignore();
+        return;
+    }
     saveSettings();
     if (session_)
-        session_->stop();
+        session_->leave();
     QWidget::closeEvent(event);
 }

@@ -6,10 +6,12 @@
 #include <QTextStream>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class GameListModel;
 class GameListView;
+class LobbyGamePage;
 class LobbySession;
 class QComboBox;
 class QLabel;
@@ -21,8 +23,10 @@ class TSock;
 
 // The lobby window: the player's name, hosting a game, the games found on the
 // local network, joining one of them or a game at an address, and this
-// machine's own addresses. While a game started from it runs, it says so and
-// stays the presence the game connects to; it comes back to the list after.
+// machine's own addresses. While a game started from it runs, it shrinks to a
+// small page that says so (with the addresses friends need while hosting)
+// and stays the presence the game connects to; it comes back to the list
+// after. The game never depends on it: closing the lobby leaves it running.
 class LobbyWindow : public QWidget {
 public:
     explicit LobbyWindow(QWidget *parent = nullptr);
@@ -32,6 +36,14 @@ public:
     DiscoveryBrowser &browser() { return browser_; }
     // True while a game started from this window runs.
     bool inGame() const;
+    // The running game's process id, 0 when none runs.
+    qint64 gamePid() const;
+
+    // The question asked before the window closes while a game runs; true
+    // lets it close. A real question box unless replaced (tests do).
+    std::function<bool(const QString &question)> askToLeave;
+    // Closes the window without asking; a running game plays on (SIGTERM).
+    void leave();
 
     // The actions behind the buttons (public so tests can step them).
     void hostClick();
@@ -67,10 +79,12 @@ private:
     void showError(const QString &text);
     void rememberAddress(const QString &address);
     void probeAndJoin(const QString &typedHost, const QString &typed, const QString &address,
-                      quint16 port);
+                      quint16 port, const QString &silence);
+    void setJoinButtonsEnabled(bool enabled);
     void startLooking();
     void startGame(LobbyOptions options, const QString &hostPlayer);
-    void gameEnded();
+    void showGameLook(bool inGame);
+    void gameEnded(int exitCode);
 
     DiscoveryBrowser browser_;
     GameListModel *games_ = nullptr;
@@ -92,5 +106,7 @@ private:
     QPushButton *button_joinaddress = nullptr;
     QLabel *label_status = nullptr;
     QLabel *label_addresses = nullptr;
-    QLabel *label_ingame = nullptr;
+    LobbyGamePage *page_ingame = nullptr;
+    QByteArray listGeometry_;
+    bool leaving_ = false;
 };

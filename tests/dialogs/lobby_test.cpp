@@ -62,7 +62,8 @@ void LobbyTest::installLobbyIn(const QString &path, bool withGame)
                         folder +
                         "/release' ]; do sleep 0.02; done\n"
                         "exec 3>&-\n"
-                        "exit 0\n");
+                        "exit \"$(cat '" +
+                        folder + "/code' 2>/dev/null || echo 0)\"\n");
 }
 
 std::unique_ptr<QProcess> LobbyTest::startLobby(const QStringList &arguments)
@@ -117,16 +118,35 @@ void LobbyTest::startsGameAndWatchesPresence_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("gameArguments");
-    QTest::newRow("host") << QStringList{"host", "Ann"} << QByteArray("Ann\n127.0.0.1\ntrue\n");
+    // How the game ends (its exit code) and what the lobby makes of it.
+    QTest::addColumn<int>("gameExit");
+    QTest::addColumn<QByteArray>("report");
+    QTest::newRow("host") << QStringList{"host", "Ann"} << QByteArray("Ann\n127.0.0.1\ntrue\n") << 0
+                          << QByteArray();
     QTest::newRow("join") << QStringList{"join", "Bob", "10.1.2.3"}
-                          << QByteArray("Bob\n10.1.2.3\nfalse\n");
+                          << QByteArray("Bob\n10.1.2.3\nfalse\n") << 0 << QByteArray();
+    QTest::newRow("join, the host ended the game")
+        << QStringList{"join", "Bob", "10.1.2.3"} << QByteArray("Bob\n10.1.2.3\nfalse\n") << 3
+        << QByteArray("lexiclash-lobby: the host ended the game\n");
+    QTest::newRow("join, the host left")
+        << QStringList{"join", "Bob", "10.1.2.3"} << QByteArray("Bob\n10.1.2.3\nfalse\n") << 4
+        << QByteArray("lexiclash-lobby: the host left\n");
+    QTest::newRow("join, the game failed")
+        << QStringList{"join", "Bob", "10.1.2.3"} << QByteArray("Bob\n10.1.2.3\nfalse\n") << 1
+        << QByteArray();
 }
 
 void LobbyTest::startsGameAndWatchesPresence()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, gameArguments);
+    QFETCH(int, gameExit);
+    QFETCH(QByteArray, report);
     installLobby(true);
+    QFile code(dir_->filePath("code"));
+    QVERIFY(code.open(QIODevice::WriteOnly));
+    code.write(QByteArray::number(gameExit));
+    code.close();
     auto lobby = startLobby(arguments);
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += lobby->readAllStandardOutput())
@@ -143,10 +163,13 @@ void LobbyTest::startsGameAndWatchesPresence()
     QVERIFY(lobby->waitForFinished(30000));
     output += lobby->readAllStandardOutput();
     QCOMPARE(lobby->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(lobby->exitCode(), 0);
+    // The lobby ends with its game's exit code.
+    QCOMPARE(lobby->exitCode(), gameExit);
     QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"
-                             "lexiclash-lobby: the game exited with code 0\n"),
+                             "lexiclash-lobby: the game exited with code " +
+                             QByteArray::number(gameExit) + "\n" + report),
              output.constData());
+    QVERIFY(report.isEmpty() == !output.contains("the host"));
 }
 
 void LobbyTest::missingGame()
