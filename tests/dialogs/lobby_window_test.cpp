@@ -242,7 +242,9 @@ void LobbyWindowTest::addressRememberedOnceItAnswered()
     const QString typed = QStringLiteral("127.0.0.1:%1").arg(gamePort);
     address->setEditText(typed);
     QTest::keyClick(address->lineEdit(), Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(window_->inGame(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->inGame() && window_->gamePid() > 0, 30000);
+    // The joined game outlives the window; cleanup ends it.
+    game_ = window_->gamePid();
     QCOMPARE(address->itemText(0), typed);
 }
 
