@@ -1,5 +1,6 @@
 #include "discovery/discoveryresponder.h"
 #include "hostedgame.h"
+#include "lobby/firewallhint.h"
 #include "lobby/gamelistmodel.h"
 #include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
@@ -403,7 +404,11 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
         QTest::qWait(100);
     }
     const QString guard = runtime_->filePath("kramlliuq-lobbywindow");
-    const QString wordList = QDir::current().filePath("English");
+    // The game's word list lives in its runtime folder, under a name of its own.
+    const QStringList lists =
+        QDir(runtime_->path()).entryList({QStringLiteral("lexiclash-English-*")}, QDir::Files);
+    QCOMPARE(lists.size(), 1);
+    const QString wordList = runtime_->filePath(lists.first());
     QVERIFY(QFile::exists(guard));
     QVERIFY(QFile::exists(wordList));
     QProcess second;
@@ -473,14 +478,14 @@ void LobbyWindowTest::firewallHintAfterTenQuietSeconds()
     qint64 now = 1000;
     window_->browser().setClock([&now] { return now; });
     window_->show();
-    auto *hint = control<QLabel>("label_hint");
-    window_->hintTimerTimer();
+    auto *hint = control<FirewallHint>("label_hint");
+    hint->hintTimerTimer();
     QVERIFY(!hint->isVisible());
-    now += LobbyWindow::kQuietHintMs - 1;
-    window_->hintTimerTimer();
+    now += FirewallHint::kQuietMs - 1;
+    hint->hintTimerTimer();
     QVERIFY(!hint->isVisible());
     now += 1;
-    window_->hintTimerTimer();
+    hint->hintTimerTimer();
     QVERIFY(hint->isVisible());
     QVERIFY2(hint->text().contains(QStringLiteral("firewall")) &&
                  hint->text().contains(QStringLiteral("UDP port %1")
