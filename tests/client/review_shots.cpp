@@ -65,7 +65,7 @@ int main(int argc, char *argv[])
     }
     for (int t = 0; t < 2; ++t)
         playRound(chat, 13 + t, roundOfSix(dictionary, t == 0 ? "B" : "H", 4, 1), scores);
-    receive(chat, Msg::winner(2));
+    receive(chat, Msg::winner(1));
     saved = save(&chat, "summary.png") && saved;
     chat.reviews->summary->button_totals->click();
     saved = save(&chat, "totals.png") && saved;
