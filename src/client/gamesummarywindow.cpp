@@ -17,12 +17,20 @@ enum Column { Player, Words, Best, Rarest, Points, Columns };
 // The word a cell stands for; empty for the other cells.
 constexpr int kWordRole = Qt::UserRole + 1;
 
-// A word and its points; "-" without words, "not shown" for words this copy was not told.
+// A word; "-" without words, "not shown" for words this copy was not told.
 QString wordText(const FoundWord &word, int wordsFound)
 {
     if (word.word.isEmpty())
         return wordsFound == 0 ? QStringLiteral("-") : QStringLiteral("not shown");
-    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(word.word)).arg(word.points);
+    return QString::fromLatin1(word.word);
+}
+
+// The best word with its points, for screen readers and the tooltip.
+QString bestText(const FoundWord &word, int wordsFound)
+{
+    if (word.word.isEmpty())
+        return wordText(word, wordsFound);
+    return QStringLiteral("%1 (%2 points)").arg(QString::fromLatin1(word.word)).arg(word.points);
 }
 
 // The rarest word and how common it is.
@@ -126,6 +134,7 @@ void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<i
         row->setText(Player, ReviewLook::seatName(names, seat));
         row->setText(Words, QString::number(player.wordsFound));
         row->setText(Best, wordText(player.best, player.wordsFound));
+        row->setToolTip(Best, bestText(player.best, player.wordsFound));
         row->setData(Best, kWordRole, player.best.word);
         row->setText(Rarest, rarestText(player));
         row->setData(Rarest, kWordRole, player.rarest.word);
@@ -136,7 +145,7 @@ void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<i
                      QStringLiteral("%1: %2 words, best %3, rarest %4, %5 points")
                          .arg(ReviewLook::seatName(names, seat))
                          .arg(player.wordsFound)
-                         .arg(wordText(player.best, player.wordsFound), rarestText(player))
+                         .arg(bestText(player.best, player.wordsFound), rarestText(player))
                          .arg(player.total));
     }
     // The keyboard starts on the first row, without a selection that would light it up.

@@ -50,30 +50,60 @@ void ReviewPlacement::open(int wanted)
 {
     const QRect room = roomOf(main_);
     const QRect frame = main_.frameGeometry();
-    const int frameExtra = frame.width() - main_.width();
-    if (widthBefore_ < 0)
-        widthBefore_ = main_.width();
-    const int width = std::min(widthBefore_ + wanted, room.width() - frameExtra);
-    int left = frame.left();
-    if (left + width + frameExtra > room.right() + 1)
-        left = std::max(room.left(), room.right() + 1 - width - frameExtra);
-    if (left != frame.left())
-        main_.move(left, frame.top());
-    main_.resize(std::max(width, main_.width()), main_.height());
+    const QSize frameExtra = frame.size() - main_.size();
+    if (!sizeBefore_.isValid()) {
+        sizeBefore_ = main_.size();
+        leastBefore_ = main_.minimumSize();
+    }
+    const QSize least = dock_.minimumSizeHint();
+    // Beside the chat where the screen is wide enough for the board, the
+    // narrowest chat and the panel, else under the board and the chat.
+    const bool beside =
+        room.width() - frameExtra.width() >= leastBefore_.width() + least.width() + kGap;
+    main_.addDockWidget(beside ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, &dock_);
+    const QSize most = room.size() - frameExtra;
+    const QSize size =
+        beside ? QSize(std::min(sizeBefore_.width() + wanted, most.width()),
+                       std::max(sizeBefore_.height(), std::min(kTallest, most.height())))
+               : QSize(sizeBefore_.width(), std::min(sizeBefore_.height() + kBelow, most.height()));
+    QPoint at = frame.topLeft();
+    at.setX(std::max(room.left(),
+                     std::min(at.x(), room.right() + 1 - size.width() - frameExtra.width())));
+    at.setY(std::max(room.top(),
+                     std::min(at.y(), room.bottom() + 1 - size.height() - frameExtra.height())));
+    if (at != frame.topLeft())
+        main_.move(at);
+    main_.resize(size.expandedTo(main_.size()));
     dock_.show();
-    const int panel = std::max(dock_.minimumSizeHint().width(), width - widthBefore_);
-    main_.resizeDocks({&dock_}, {panel}, Qt::Horizontal);
-    const QRect placed(left, frame.top(), width + frameExtra, frame.height());
-    clearWay(QRect(placed.right() + 1 - panel - frameExtra, placed.top(), panel + frameExtra,
-                   placed.height()));
+    QRect panel;
+    const QRect placed(at, size + frameExtra);
+    if (beside) {
+        // The chat gives up width down to its narrowest before the panel goes without.
+        const int width =
+            std::max(least.width(), std::min(wanted, size.width() - leastBefore_.width() - kGap));
+        main_.setMinimumWidth(leastBefore_.width() + least.width() + kGap);
+        main_.resizeDocks({&dock_}, {width}, Qt::Horizontal);
+        panel = QRect(placed.right() + 1 - width - frameExtra.width(), placed.top(),
+                      width + frameExtra.width(), placed.height());
+    } else {
+        const int height = std::max(least.height(), size.height() - sizeBefore_.height());
+        // Never at the board's cost: on a screen too small for both the window
+        // runs past its edge rather than squeezing the board.
+        main_.setMinimumHeight(leastBefore_.height() + least.height() + kGap);
+        main_.resizeDocks({&dock_}, {height}, Qt::Vertical);
+        panel = QRect(placed.left(), placed.bottom() + 1 - height - frameExtra.height(),
+                      placed.width(), height + frameExtra.height());
+    }
+    clearWay(panel);
 }
 
 void ReviewPlacement::closed()
 {
-    if (widthBefore_ < 0)
+    if (!sizeBefore_.isValid())
         return;
-    main_.resize(widthBefore_, main_.height());
-    widthBefore_ = -1;
+    main_.setMinimumSize(leastBefore_);
+    main_.resize(sizeBefore_);
+    sizeBefore_ = QSize();
 }
 
 void ReviewPlacement::clearWay(const QRect &panel) const

@@ -49,7 +49,7 @@ ReviewWindows::ReviewWindows(const GameModel &model, QMainWindow *mainWindow)
     dock->setAccessibleName(QStringLiteral("Review panel"));
     // Docked for good: a floating panel could lie over the board or the chat.
     dock->setFeatures(QDockWidget::DockWidgetClosable);
-    dock->setAllowedAreas(Qt::RightDockWidgetArea);
+    dock->setAllowedAreas(Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
     pages_ = new QStackedWidget(dock);
     pages_->setObjectName(QStringLiteral("pages_review"));
     review = new RoundReviewWindow(pages_);

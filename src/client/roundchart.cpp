@@ -147,10 +147,25 @@ RoundChart::Layout RoundChart::layout() const
     for (int g = 0; g < summary_.rounds.size(); g += out.captionStep) {
         const QRect box = groupRect(g);
         if (out.captionsUpright)
-            out.figureBoxes.append(QRect(box.left(), out.captions.top(), box.width(), line));
+            out.figureBoxes.append(QRectF(box.left(), out.captions.top(), box.width(), line));
         else
-            out.figureBoxes.append(QRect(box.center().x() - line / 2, out.captions.top(), line,
-                                         metrics.horizontalAdvance(caption(g))));
+            out.figureBoxes.append(QRectF(box.center().x() - line / 2.0, out.captions.top(), line,
+                                          metrics.horizontalAdvance(caption(g))));
+    }
+    // Figures stand over a round's bars only where every one of them fits its bar.
+    for (int g = 0; g < summary_.rounds.size(); ++g) {
+        bool fits = view_ == View::PerRound;
+        int b = 0;
+        QList<QRectF> boxes;
+        for (const auto &[seat, player] : summary_.players) {
+            const int points = value(player, g);
+            const QRectF shape = barShape(g, b++, points, out.plot, out.highest);
+            fits = fits && metrics.horizontalAdvance(QString::number(points)) < shape.width();
+            boxes.append(QRectF(shape.left(), shape.top() - line - 1, shape.width(), line));
+        }
+        out.barFigures.append(fits);
+        if (fits)
+            out.figureBoxes.append(boxes);
     }
     return out;
 }
@@ -172,7 +187,7 @@ QRect RoundChart::groupRect(int index) const
 
 bool RoundChart::figuresCollide() const
 {
-    const QList<QRect> boxes = layout().figureBoxes;
+    const QList<QRectF> boxes = layout().figureBoxes;
     for (qsizetype i = 0; i < boxes.size(); ++i)
         for (qsizetype j = i + 1; j < boxes.size(); ++j)
             if (boxes[i].intersects(boxes[j]))
@@ -187,9 +202,18 @@ QSize RoundChart::sizeHint() const
 
 QSize RoundChart::minimumSizeHint() const
 {
-    // Each round keeps room for its rotated caption.
-    const int line = QFontMetrics(font()).height();
-    return {std::max(240, 60 + int(summary_.rounds.size()) * (line + 2)), 200};
+    // Narrower rounds drop captions in turn rather than let them collide.
+    return {220, 200};
+}
+
+QRectF RoundChart::barShape(int group, int b, int points, const QRect &plot, int highest) const
+{
+    const int bars = std::max(1, int(summary_.players.size()));
+    const QRect box = groupRect(group);
+    const double bar = std::min(28.0, (box.width() - 6.0) / bars);
+    const double left = box.left() + (box.width() - bar * bars) / 2;
+    const double h = plot.height() * double(points) / std::max(1, highest);
+    return QRectF(left + b * bar + 0.5, plot.bottom() - h, bar - 1, h);
 }
 
 int RoundChart::groupAt(const QPoint &point) const
@@ -352,29 +376,20 @@ void RoundChart::paintEvent(QPaintEvent *)
     }
 
     for (int g = 0; g < groups; ++g) {
-        const QRect box = groupRect(g);
-        const double bar = std::min(28.0, (box.width() - 6.0) / bars);
-        const double left = box.left() + (box.width() - bar * bars) / 2;
-        // Figures stand over their bars only where every one of the group fits.
-        bool fits = true;
-        for (const auto &[seat, player] : summary_.players)
-            fits = fits && metrics.horizontalAdvance(QString::number(value(player, g))) < bar - 1;
         int b = 0;
         for (const auto &[seat, player] : summary_.players) {
             const int points = value(player, g);
-            const double h = plot.height() * double(points) / lay.highest;
-            const QRectF shape(left + b * bar + 0.5, plot.bottom() - h, bar - 1, h);
-            painter.setPen(QPen(QColor(255, 255, 255, 200), bar > 4 ? 1 : 0));
+            const QRectF shape = barShape(g, b++, points, plot, lay.highest);
+            painter.setPen(QPen(QColor(255, 255, 255, 200), shape.width() > 3 ? 1 : 0));
             painter.setBrush(seatColour(seat));
             if (points > 0)
                 painter.drawRect(shape);
-            if (fits) {
+            if (lay.barFigures.value(g)) {
                 painter.setPen(ReviewLook::kText);
                 painter.drawText(QRectF(shape.left(), shape.top() - metrics.height() - 1,
                                         shape.width(), metrics.height()),
                                  Qt::AlignCenter, QString::number(points));
             }
-            ++b;
         }
     }
 }

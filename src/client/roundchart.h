@@ -63,14 +63,18 @@ private:
         // one always has it in the line above the plot.
         int captionStep = 1;
         int highest = 1;
-        // Figures drawn over the bars (or points) and the captions, for the overlap check.
-        QList<QRect> figureBoxes;
+        // Whether each round's bars carry their figures (all of them fit).
+        QList<bool> barFigures;
+        // Figures drawn over the bars and the captions, for the overlap check.
+        QList<QRectF> figureBoxes;
     };
     Layout layout() const;
     QString caption(int index) const;
     QString detailText(int index) const;
     int value(const PlayerSummary &player, int index) const;
     int groupAt(const QPoint &point) const;
+    // The shape of a player's bar (the b-th of a round's group).
+    QRectF barShape(int group, int b, int points, const QRect &plot, int highest) const;
     void pick(int index);
 
     GameSummary summary_;

@@ -294,7 +294,9 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     const QTreeWidgetItem *klot = summary->tree_players->topLevelItem(1);
     QCOMPARE(you->text(0), QStringLiteral("You"));
     QCOMPARE(you->text(1), QStringLiteral("1"));
-    QCOMPARE(you->text(2), QStringLiteral("%1 (%2)").arg(QString::fromLatin1(mine), points));
+    QCOMPARE(you->text(2), QString::fromLatin1(mine));
+    QCOMPARE(you->toolTip(2),
+             QStringLiteral("%1 (%2 points)").arg(QString::fromLatin1(mine), points));
     QCOMPARE(you->text(3), QStringLiteral("%1 (%2)").arg(QString::fromLatin1(mine),
                                                          ReviewLook::levelName(myLevel)));
     QCOMPARE(you->text(4), points);
