@@ -254,9 +254,9 @@ void ReviewWindows::showListedMeaning(const QPoint &at)
     QTextCursor cursor = wordList_->cursorForPosition(at);
     cursor.select(QTextCursor::WordUnderCursor);
     const QByteArray word = cursor.selectedText().toLatin1();
-    // A line of the list is "WORD : Finder": only the word before the colon is one of the round's.
-    const QString line = cursor.block().text();
-    if (word.isEmpty() || !line.startsWith(QString::fromLatin1(word), Qt::CaseInsensitive))
+    // A line of the list is "points : word : finder": only the middle one is a word of the round's.
+    const QString listed = cursor.block().text().section(QStringLiteral(" : "), 1, 1);
+    if (word.isEmpty() || listed.compare(QString::fromLatin1(word), Qt::CaseInsensitive) != 0)
         return;
     const QString text = meaningOf(word);
     const QPoint global = wordList_->viewport()->mapToGlobal(at);

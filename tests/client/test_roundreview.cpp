@@ -36,6 +36,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -228,6 +229,21 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QTest::keyClick(review->tree_missed, Qt::Key_Return);
     QCOMPARE(review->label_meaning->text(),
              ReviewLook::meaningText(meanings.lookup(shortest->text(0).toLatin1())));
+    // So does a click on a word of the round's word list, or Enter on it.
+    QTextEdit *list = board->memo_wordlist;
+    const QTextCursor at = list->document()->find(QString::fromLatin1(mine.toLower()), 0);
+    QVERIFY(!at.isNull());
+    QTextCursor inside(list->document());
+    inside.setPosition(at.selectionStart() + 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cursorRect(inside).center());
+    QCOMPARE(QToolTip::text(), ReviewLook::meaningText(meanings.lookup(mine)));
+    QCOMPARE(list->accessibleDescription(), QToolTip::text());
+    QToolTip::hideText();
+    list->setTextCursor(inside);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(QToolTip::text(), ReviewLook::meaningText(meanings.lookup(mine)));
+    QToolTip::hideText();
     QCOMPARE(review->tree_missed->accessibleName(), QStringLiteral("Missed by everyone"));
     QCOMPARE(review->tree_found->accessibleName(), QStringLiteral("Words found"));
     for (QWidget *control : QList<QWidget *>{review->tree_found, review->tree_missed,
