@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -148,6 +149,13 @@ void GameSummaryWindow::showSummary(const GameSummary &summary, const std::map<i
                          .arg(bestText(player.best, player.wordsFound), rarestText(player))
                          .arg(player.total));
     }
+    // Every player's row in sight, with room for the scroll bar of a narrow panel.
+    const int rows = tree_players->topLevelItemCount();
+    tree_players->setMinimumHeight(
+        rows == 0 ? 0
+                  : tree_players->header()->sizeHint().height() +
+                        rows * tree_players->sizeHintForRow(0) + 2 * tree_players->frameWidth() +
+                        tree_players->horizontalScrollBar()->sizeHint().height());
     // The keyboard starts on the first row, without a selection that would light it up.
     if (tree_players->topLevelItemCount() > 0)
         tree_players->setCurrentItem(tree_players->topLevelItem(0), 0,

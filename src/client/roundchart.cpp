@@ -80,6 +80,12 @@ QString RoundChart::detailText(int index) const
            points.join(QStringLiteral(", "));
 }
 
+QString RoundChart::hintText()
+{
+    return QStringLiteral(
+        "Point at a round, or use Left and Right, for its figures; click or Enter for its review.");
+}
+
 QString RoundChart::figures() const
 {
     QStringList rounds;
@@ -122,7 +128,12 @@ RoundChart::Layout RoundChart::layout() const
         x += entry + kLegendGap;
     }
     const int legendBottom = summary_.players.empty() ? kMargin : y + line + 4;
-    out.detail = QRect(kMargin, legendBottom, right - kMargin, 2 * line);
+    // The line above the plot holds the hint; a picked round's figures may run
+    // further down, over the plot, on a ground of their own.
+    const int detailHeight =
+        metrics.boundingRect(QRect(0, 0, right - kMargin, 1000), Qt::TextWordWrap, hintText())
+            .height();
+    out.detail = QRect(kMargin, legendBottom, right - kMargin, detailHeight);
 
     for (const auto &[seat, player] : summary_.players)
         for (int i = 0; i < summary_.rounds.size(); ++i)
@@ -308,13 +319,10 @@ void RoundChart::paintEvent(QPaintEvent *)
     if (groups == 0 || bars == 0)
         return;
 
-    painter.setPen(picked_ >= 0 ? ReviewLook::kText : ReviewLook::kCaption);
-    painter.drawText(lay.detail, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     picked_ >= 0 ? detailText(picked_)
-                                  : QStringLiteral("Point at a round, or use Left and Right, "
-                                                   "for its figures; click or Enter for its "
-                                                   "review."));
-
+    if (picked_ < 0) {
+        painter.setPen(ReviewLook::kCaption);
+        painter.drawText(lay.detail, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, hintText());
+    }
     const QRect plot = lay.plot;
     painter.setPen(QPen(ReviewLook::kCaption, 1));
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
@@ -372,6 +380,7 @@ void RoundChart::paintEvent(QPaintEvent *)
             for (const QPointF &point : line)
                 painter.drawEllipse(point, 3.5, 3.5);
         }
+        paintDetail(painter, lay);
         return;
     }
 
@@ -392,4 +401,22 @@ void RoundChart::paintEvent(QPaintEvent *)
             }
         }
     }
+    paintDetail(painter, lay);
+}
+
+void RoundChart::paintDetail(QPainter &painter, const Layout &lay) const
+{
+    if (picked_ < 0)
+        return;
+    const QRect wrapped = painter.fontMetrics().boundingRect(
+        QRect(lay.detail.left(), lay.detail.top(), lay.detail.width(), 1000),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, detailText(picked_));
+    const QRect ground = QRect(lay.detail.topLeft(), QSize(lay.detail.width(), wrapped.height()))
+                             .adjusted(-4, -2, 4, 2);
+    painter.setPen(QPen(ReviewLook::kCaption, 1));
+    painter.setBrush(ReviewLook::kField);
+    painter.drawRoundedRect(QRectF(ground).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    painter.setPen(ReviewLook::kText);
+    painter.drawText(lay.detail.adjusted(0, 0, 0, wrapped.height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, detailText(picked_));
 }

@@ -4,9 +4,12 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <map>
+
+class QPainter;
 
 // The rounds of a game as a chart: bars of each round's points, one group per
 // round and one bar per player in the seat's colour, or lines of the running
@@ -71,6 +74,9 @@ private:
     Layout layout() const;
     QString caption(int index) const;
     QString detailText(int index) const;
+    static QString hintText();
+    // The picked round's figures, over the top of the plot where they need the room.
+    void paintDetail(QPainter &painter, const Layout &lay) const;
     int value(const PlayerSummary &player, int index) const;
     int groupAt(const QPoint &point) const;
     // The shape of a player's bar (the b-th of a round's group).

@@ -7,7 +7,7 @@
 //     review_shots docs
 // It writes review.png (the review of the one-letter first round), meaning.png
 // (a word's meaning shown), summary.png (the summary with its chart) and
-// totals.png (the chart's running totals).
+// totals.png (the chart's running totals), the fourth round picked on both.
 #include "client/gamesummarywindow.h"
 #include "client/reviewwindows.h"
 #include "client/roundchart.h"
@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -66,6 +67,13 @@ int main(int argc, char *argv[])
     for (int t = 0; t < 2; ++t)
         playRound(chat, 13 + t, roundOfSix(dictionary, t == 0 ? "B" : "H", 4, 1), scores);
     receive(chat, Msg::winner(1));
+    // The fourth round picked with the keyboard: its figures above the plot.
+    RoundChart *chart = chat.reviews->summary->chart;
+    chart->setFocus();
+    for (int i = 0; i < 4; ++i) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(chart, &right);
+    }
     saved = save(&chat, "summary.png") && saved;
     chat.reviews->summary->button_totals->click();
     saved = save(&chat, "totals.png") && saved;
