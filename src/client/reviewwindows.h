@@ -1,8 +1,6 @@
 #pragma once
 
-#include "review/gamesummary.h"
-#include "review/roundreview.h"
-
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -14,6 +12,7 @@ class GameSummaryWindow;
 class QAction;
 class QDockWidget;
 class QMainWindow;
+class QPoint;
 class QStackedWidget;
 class QTextEdit;
 class ReviewPlacement;
@@ -21,7 +20,6 @@ class RoundReviewWindow;
 class TDictn;
 class WordLevels;
 class WordMeanings;
-struct ReviewContext;
 
 // The review panel, docked at the right of the main window: it shows the
 // round review when a round ends and goes when the next one starts, and shows
