@@ -1,8 +1,7 @@
 // Takes the pictures of the review panel shown in the README, from the real
 // main window fed by the real dispatcher and game model with a game of six
 // players with long names over twelve rounds and two tie-breaks. Run by hand
-// in an empty folder (the review writes the word list there), on a screen of
-// a desktop's size at 96 dpi, for example:
+// on a screen of a desktop's size at 96 dpi, for example:
 //   QT_QPA_PLATFORM=offscreen:configfile=tests/client/screen-1280x1024.json \
 //     review_shots docs
 // It writes review.png (the review of the one-letter first round), meaning.png
