@@ -118,6 +118,7 @@ RoundReviewWindow::RoundReviewWindow(QWidget *parent)
     label_missed = makeLabel(QStringLiteral("label_missed"), ReviewLook::kCaption, true, this);
     tree_missed = makeTree(QStringLiteral("tree_missed"), this);
     tree_missed->setHeaderLabels({QStringLiteral("Word"), QStringLiteral("Points")});
+    tree_missed->setAccessibleName(QStringLiteral("Missed by everyone"));
     label_missed->setBuddy(tree_missed);
 
     label_meaning = makeLabel(QStringLiteral("label_meaning"), ReviewLook::kText, false, this);
