@@ -163,6 +163,8 @@ RoundChart::Layout RoundChart::layout() const
             out.figureBoxes.append(QRectF(box.center().x() - line / 2.0, out.captions.top(), line,
                                           metrics.horizontalAdvance(caption(g))));
     }
+    for (const QRect &entry : out.legend)
+        out.figureBoxes.append(QRectF(entry));
     // Figures stand over a round's bars only where every one of them fits its bar.
     for (int g = 0; g < summary_.rounds.size(); ++g) {
         bool fits = view_ == View::PerRound;

@@ -36,7 +36,7 @@ public:
     int pickedRound() const { return picked_; }
     // Where a round's group stands in the widget (empty when there is none).
     QRect groupRect(int index) const;
-    // True when two drawn figures or captions would overlap; they never do.
+    // True when two legend entries, figures or captions would overlap; they never do.
     bool figuresCollide() const;
 
     QSize sizeHint() const override;
@@ -68,7 +68,8 @@ private:
         int highest = 1;
         // Whether each round's bars carry their figures (all of them fit).
         QList<bool> barFigures;
-        // Figures drawn over the bars and the captions, for the overlap check.
+        // The legend's entries, the figures drawn over the bars and the
+        // captions, for the overlap check.
         QList<QRectF> figureBoxes;
     };
     Layout layout() const;
