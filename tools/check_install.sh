@@ -19,7 +19,7 @@ expected=(
   "share/icons/hicolor/scalable/apps/$id.svg"
   share/man/man6/lexiclash.6 share/man/man6/lexiclash-lobby.6
   share/man/man1/lexiclash-container.1
-  share/doc/lexiclash/README.md share/doc/lexiclash/LICENSE
+  share/doc/lexiclash/README.md share/doc/lexiclash/LICENSE share/doc/lexiclash/WORDNET-LICENSE
 )
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
