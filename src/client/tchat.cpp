@@ -79,8 +79,6 @@ Tchat::Tchat(QWidget *parent)
     GameView::Hooks game;
     game.send = [this](const QByteArray &message) { sendToServer(message); };
     game.info = [this](const QString &text) { info(text); };
-    game.windowActive = [this] { return isActiveWindow(); };
-    game.focusChat = [this] { chat->mychat->setFocus(); };
     gameview = new GameView(state, *model, *menus, panel_game, button_start, std::move(game), this);
     setGameView(gameview);
 
