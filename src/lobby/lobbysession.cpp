@@ -2,7 +2,6 @@
 
 #include "common/gameexit.h"
 #include "common/guard.h"
-#include "common/ports.h"
 #include "common/runningmarker.h"
 
 #include <QCoreApplication>
@@ -91,15 +90,18 @@ void LobbySession::waitForClosingGame()
 
 void LobbySession::listen()
 {
+    // A port the system chooses, told to the game alone: a shared, fixed
+    // port would let one user's game report to another user's lobby.
+    const QString port = qEnvironmentVariable("LEXICLASH_LOBBY_PORT", QStringLiteral("0"));
     listener_.setHostName(QStringLiteral("127.0.0.1"));
-    listener_.setPortName(lobbyPortName());
+    listener_.setPortName(port);
     listener_.OnAccept = [this](TSock *) { guarded([this] { acceptPresence(); }); };
     try {
         listener_.setListen(true);
     } catch (const Error &e) {
         // The game runs without a lobby watching it; it never needs one.
-        err_ << "lexiclash-lobby: cannot listen on 127.0.0.1 port " << lobbyPortName() << ": "
-             << e.message() << Qt::endl;
+        err_ << "lexiclash-lobby: cannot listen on 127.0.0.1 port " << port << ": " << e.message()
+             << Qt::endl;
         return;
     }
     say(QStringLiteral("listening on 127.0.0.1 port %1").arg(listener_.localPort()));
@@ -114,11 +116,12 @@ void LobbySession::startGame()
         return;
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The game finds the lobby at the port that is actually listening (the
-    // system chooses one when the port is given as 0).
-    if (listener_.Listen())
-        environment.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"),
-                           QString::number(listener_.localPort()));
+    // The game finds the lobby at the port that is actually listening; a
+    // game this lobby cannot watch reports to nobody (port 0 takes no
+    // connection) rather than to some other lobby.
+    environment.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"),
+                       listener_.Listen() ? QString::number(listener_.localPort())
+                                          : QStringLiteral("0"));
     if (!options_.gamePort.isEmpty())
         environment.insert(QStringLiteral("LEXICLASH_PORT"), options_.gamePort);
     say(QStringLiteral("starting the game: lexiclash ") + options_.gameArguments().join(' '));

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class GameListModel;
+class GameListView;
 class LobbyGamePage;
 class LobbySession;
 class QComboBox;
@@ -16,7 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
-class QTreeWidget;
+class QTimer;
 class TSock;
 
 // The lobby window: the player's name, hosting a game, the games found on the
@@ -49,11 +51,18 @@ public:
     void joinAddressClick();
     // Shows the games the browser knows.
     void refreshGames();
+    // Shows or hides the hint that a firewall may hide the games (the hint
+    // timer's handler).
+    void hintTimerTimer();
+    // The games listed.
+    GameListModel &games() { return *games_; }
 
     // A name the game can carry: empty text, or why not.
     static QString nameProblem(const QString &name);
     // This machine's IPv4 addresses other than loopback.
     static QStringList ownAddresses();
+    // How long the list must stay empty before the firewall hint shows.
+    static constexpr qint64 kQuietHintMs = 10000;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -69,14 +78,19 @@ private:
     void showNameProblem(const QString &problem);
     void showError(const QString &text);
     void rememberAddress(const QString &address);
-    void probeAndJoin(const QString &host, const QString &address, quint16 port,
-                      const QString &silence);
+    void probeAndJoin(const QString &typedHost, const QString &typed, const QString &address,
+                      quint16 port, const QString &silence);
     void setJoinButtonsEnabled(bool enabled);
+    void startLooking();
     void startGame(LobbyOptions options, const QString &hostPlayer);
     void showGameLook(bool inGame);
     void gameEnded(int exitCode);
 
     DiscoveryBrowser browser_;
+    GameListModel *games_ = nullptr;
+    QTimer *hintTimer_ = nullptr;
+    // Since when the list has been empty while looking; -1 while not.
+    qint64 quietSinceMs_ = -1;
     QTextStream out_;
     QTextStream err_;
     std::unique_ptr<LobbySession> session_;
@@ -85,7 +99,8 @@ private:
     QLineEdit *edit_name = nullptr;
     QLabel *label_nameproblem = nullptr;
     QPushButton *button_host = nullptr;
-    QTreeWidget *list_games = nullptr;
+    GameListView *list_games = nullptr;
+    QLabel *label_hint = nullptr;
     QPushButton *button_join = nullptr;
     QComboBox *combo_address = nullptr;
     QPushButton *button_joinaddress = nullptr;

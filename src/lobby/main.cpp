@@ -1,3 +1,4 @@
+#include "common/displaycheck.h"
 #include "common/guard.h"
 #include "common/infooption.h"
 #include "common/signalwatcher.h"
@@ -10,11 +11,15 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <optional>
+
 namespace {
 // Without arguments: the lobby window, for players who never open a terminal.
 int runWindow(int argc, char *argv[])
 {
+    std::optional<DisplayCheck> displayCheck(std::in_place, "lexiclash-lobby");
     QApplication app(argc, argv);
+    displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
     QGuiApplication::setDesktopFileName(QStringLiteral("example.lexiclash.Lobby"));
     setErrorHandler([](const QString &message) {

@@ -1,5 +1,6 @@
 #include "shell/appwindows.h"
 
+#include "client/chatpane.h"
 #include "client/reviewwindows.h"
 #include "client/tchat.h"
 #include "common/ports.h"
@@ -10,11 +11,14 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "discovery/discoveryannouncer.h"
 #include "discovery/discoveryresponder.h"
+#include "portmap/portmapper.h"
 #include "server/tserver.h"
 #include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 AppWindows::AppWindows(const QStringList &parameters)
@@ -40,10 +44,12 @@ AppWindows::AppWindows(const QStringList &parameters)
     windows.tally = tally_.get();
     windows.tallyRecorder = tally_.get();
     wireWindows(*chat_, windows);
-    // Solo games are not offered to others.
+    // Solo games are not offered to others, nor opened on the router.
     QObject::connect(chat_.get(), &Tchat::hostingBegan, chat_.get(), [this](bool withOthers) {
-        if (withOthers)
-            startAnswering();
+        if (!withOthers)
+            return;
+        startAnswering();
+        startPortMapping();
     });
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
@@ -60,7 +66,7 @@ void AppWindows::startAnswering()
     const Tchat *chat = chat_.get();
     const quint32 gameId = QRandomGenerator::system()->generate();
     const quint16 gamePort = server->Sock1()->localPort();
-    responder_ = std::make_unique<DiscoveryResponder>([=] {
+    const auto describe = [=] {
         discovery::GameInfo info;
         info.gameId = gameId;
         info.gamePort = gamePort;
@@ -77,9 +83,32 @@ void AppWindows::startAnswering()
         info.rounds = game.rounds;
         info.version = QString::fromLatin1(kVersionText);
         return info;
-    });
-    // The game goes on without being found; players can still join by address.
+    };
+    responder_ = std::make_unique<DiscoveryResponder>(describe);
+    // Without the port (a copy of an earlier version holds it alone) the
+    // announcements still make the game found.
     if (!responder_->start(discoveryPort()))
         qWarning("lexiclash: cannot answer discovery queries on UDP port %u: %s",
                  unsigned(discoveryPort()), qPrintable(responder_->errorString()));
+    announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
+    announcer_->start();
+}
+
+void AppWindows::startPortMapping()
+{
+    if (!PortMapper::enabledByEnvironment()) {
+        qInfo("lexiclash: port mapping is off (LEXICLASH_PORTMAP=off)");
+        return;
+    }
+    portMapper_ = std::make_unique<PortMapper>();
+    QElapsedTimer clock;
+    clock.start();
+    ChatPane *pane = chat_->chat;
+    QObject::connect(
+        portMapper_.get(), &PortMapper::finished, pane, [pane, clock](const PortMapResult &result) {
+            qInfo("lexiclash: port mapping (%s, %lld ms): %s", qPrintable(result.methodName()),
+                  clock.elapsed(), qPrintable(result.message()));
+            pane->addlinetochat(QStringLiteral("Internet: ") + result.message(), QColor());
+        });
+    portMapper_->start(server_->Sock1()->localPort());
 }

@@ -19,11 +19,16 @@ private slots:
     void startsGameAndWatchesPresence_data();
     void startsGameAndWatchesPresence();
     void missingGame();
+    void eachUsersGameReportsToItsOwnLobby();
 
 private:
     // Copies the lobby into the folder and, when wanted, the stand-in game beside it.
     void installLobby(bool withGame);
+    void installLobbyIn(const QString &path, bool withGame);
     std::unique_ptr<QProcess> startLobby(const QStringList &arguments);
+    // lobbyPort: LEXICLASH_LOBBY_PORT for the lobby, or empty to leave it unset.
+    std::unique_ptr<QProcess> startLobbyIn(const QString &folder, const QString &runtime,
+                                           const QStringList &arguments, const QString &lobbyPort);
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<QTemporaryDir> runtime_;
@@ -38,11 +43,16 @@ void LobbyTest::init()
 
 void LobbyTest::installLobby(bool withGame)
 {
-    QVERIFY(QFile::copy(QStringLiteral(LOBBY_PROGRAM), dir_->filePath("lexiclash-lobby")));
+    installLobbyIn(dir_->path(), withGame);
+}
+
+void LobbyTest::installLobbyIn(const QString &path, bool withGame)
+{
+    QVERIFY(QFile::copy(QStringLiteral(LOBBY_PROGRAM), path + "/lexiclash-lobby"));
     if (!withGame)
         return;
-    const QByteArray folder = dir_->path().toUtf8();
-    writeExecutable(dir_->filePath("lexiclash"),
+    const QByteArray folder = path.toUtf8();
+    writeExecutable(path + "/lexiclash",
                     "#!/bin/bash\n"
                     "printf '%s\\n' \"$@\" > '" +
                         folder +
@@ -58,14 +68,23 @@ void LobbyTest::installLobby(bool withGame)
 
 std::unique_ptr<QProcess> LobbyTest::startLobby(const QStringList &arguments)
 {
+    return startLobbyIn(dir_->path(), runtime_->path(), arguments, "0");
+}
+
+std::unique_ptr<QProcess> LobbyTest::startLobbyIn(const QString &folder, const QString &runtime,
+                                                  const QStringList &arguments,
+                                                  const QString &lobbyPort)
+{
     auto lobby = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LEXICLASH_LOBBY_PORT", "0");
+    environment.remove("LEXICLASH_LOBBY_PORT");
+    if (!lobbyPort.isEmpty())
+        environment.insert("LEXICLASH_LOBBY_PORT", lobbyPort);
     environment.insert("USER", "Carol");
-    environment.insert("XDG_RUNTIME_DIR", runtime_->path());
+    environment.insert("XDG_RUNTIME_DIR", runtime);
     lobby->setProcessEnvironment(environment);
-    lobby->setWorkingDirectory(dir_->path());
-    lobby->start(dir_->filePath("lexiclash-lobby"), arguments);
+    lobby->setWorkingDirectory(folder);
+    lobby->start(folder + "/lexiclash-lobby", arguments);
     return lobby;
 }
 
@@ -161,6 +180,48 @@ void LobbyTest::missingGame()
     QCOMPARE(lobby->exitCode(), 1);
     QVERIFY(lobby->readAllStandardError().contains("lexiclash-lobby: the game was not found at " +
                                                    dir_->filePath("lexiclash").toUtf8()));
+}
+
+// Two users' lobbies on one machine, each with its usual settings: each
+// game reports to the lobby that started it, never to the other.
+void LobbyTest::eachUsersGameReportsToItsOwnLobby()
+{
+    QTemporaryDir otherFolder;
+    QTemporaryDir otherRuntime;
+    QVERIFY(otherFolder.isValid() && otherRuntime.isValid());
+    installLobby(true);
+    installLobbyIn(otherFolder.path(), true);
+    auto first = startLobbyIn(dir_->path(), runtime_->path(), {"host", "Ann"}, {});
+    QByteArray firstOutput;
+    QTRY_VERIFY_WITH_TIMEOUT((firstOutput += first->readAllStandardOutput())
+                                 .contains("lexiclash-lobby: the game connected\n"),
+                             30000);
+    auto second = startLobbyIn(otherFolder.path(), otherRuntime.path(), {"host", "Bea"}, {});
+    QByteArray secondOutput;
+    QTRY_VERIFY_WITH_TIMEOUT((secondOutput += second->readAllStandardOutput())
+                                 .contains("lexiclash-lobby: the game connected\n"),
+                             30000);
+    // Both games run; the first lobby still watches only its own.
+    QTest::qWait(500);
+    firstOutput += first->readAllStandardOutput();
+    QCOMPARE(firstOutput.count("the game connected"), 1);
+    QCOMPARE(secondOutput.count("the game connected"), 1);
+    const auto portOf = [](const QByteArray &output) {
+        const qsizetype at = output.indexOf("listening on 127.0.0.1 port ");
+        return at < 0 ? QByteArray() : output.mid(at + 28).split('\n').first();
+    };
+    QVERIFY(!portOf(firstOutput).isEmpty());
+    QVERIFY(portOf(firstOutput) != portOf(secondOutput));
+    QVERIFY(portOf(firstOutput) != "9001");
+
+    for (const QString &folder : {dir_->path(), otherFolder.path()}) {
+        QFile release(folder + "/release");
+        QVERIFY(release.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(first->waitForFinished(30000));
+    QVERIFY(second->waitForFinished(30000));
+    QCOMPARE(first->exitCode(), 0);
+    QCOMPARE(second->exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(LobbyTest)

@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -76,6 +76,7 @@ private slots:
     void cleanup();
     void listsGamesAndJoinsTheChosenOne();
     void joinByAddressWhereNobodyListens();
+    void addressRememberedOnceItAnswered();
     void refusesAGameOfAnotherVersion();
     void addressesThatCannotBeUsed_data();
     void addressesThatCannotBeUsed();
@@ -93,6 +94,12 @@ private:
         return window_->findChild<T *>(QString::fromLatin1(name));
     }
     QString status() { return control<QLabel>("label_status")->text(); }
+    QTreeView *list() { return control<QTreeView>("list_games"); }
+    int rows() { return list()->model()->rowCount(); }
+    QString cell(int row, int column)
+    {
+        return list()->model()->index(row, column).data().toString();
+    }
 
     std::unique_ptr<LobbyWindow> window_;
     std::vector<std::unique_ptr<HostedGame>> hosts_;
@@ -151,31 +158,28 @@ void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
     window_->browser().setTargets(targets);
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
-    auto *list = control<QTreeWidget>("list_games");
     // Each host's own player may still be logging in when its game is found.
-    const auto bothSeated = [list] {
-        return list->topLevelItemCount() == 2 &&
-               list->topLevelItem(0)->text(2) == QLatin1String("1 of 6") &&
-               list->topLevelItem(1)->text(2) == QLatin1String("1 of 6");
+    const auto bothSeated = [this] {
+        return rows() == 2 && cell(0, 2) == QLatin1String("1 of 6") &&
+               cell(1, 2) == QLatin1String("1 of 6");
     };
     QTRY_VERIFY_WITH_TIMEOUT(bothSeated(), 30000);
-    QTreeWidgetItem *cid = nullptr;
+    int cid = -1;
     for (int row = 0; row < 2; ++row) {
-        QTreeWidgetItem *item = list->topLevelItem(row);
-        QCOMPARE(item->text(2), QStringLiteral("1 of 6"));
-        QCOMPARE(item->text(3), QStringLiteral("0"));
-        QCOMPARE(item->text(4), QStringLiteral("waiting"));
-        QCOMPARE(item->text(5), QStringLiteral("1.0.3 (yours)"));
-        if (item->text(0) == "Cid")
-            cid = item;
+        QCOMPARE(cell(row, 2), QStringLiteral("1 of 6"));
+        QCOMPARE(cell(row, 3), QStringLiteral("0"));
+        QCOMPARE(cell(row, 4), QStringLiteral("waiting"));
+        QCOMPARE(cell(row, 5), QStringLiteral("1.0.3 (yours)"));
+        if (cell(row, 0) == "Cid")
+            cid = row;
     }
-    QVERIFY(cid);
-    QCOMPARE(cid->text(1), QStringLiteral("127.0.0.1:%1").arg(gamePorts[1]));
+    QVERIFY(cid >= 0);
+    QCOMPARE(cell(cid, 1), QStringLiteral("127.0.0.1:%1").arg(gamePorts[1]));
 
     // Chosen from the keyboard: the row, then Enter.
-    list->setFocus();
-    list->setCurrentItem(cid);
-    QTest::keyClick(list, Qt::Key_Return);
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(cid, 0));
+    QTest::keyClick(list(), Qt::Key_Return);
     QTRY_VERIFY(window_->inGame());
     QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 1);
     QVERIFY(control<QLabel>("label_ingame")->text().startsWith("In a game hosted by Cid."));
@@ -192,8 +196,8 @@ void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
     hosts_[1]->stop();
     QTRY_VERIFY_WITH_TIMEOUT(!window_->inGame(), 60000);
     QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
-    QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Ann"));
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), 1, 30000);
+    QCOMPARE(cell(0, 0), QStringLiteral("Ann"));
 }
 
 void LobbyWindowTest::joinByAddressWhereNobodyListens()
@@ -211,7 +215,25 @@ void LobbyWindowTest::joinByAddressWhereNobodyListens()
     // Still usable: the same address is tried again and answered the same way.
     control<QPushButton>("button_joinaddress")->click();
     QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("Nobody answers"), 30000);
-    QCOMPARE(address->itemText(0), QStringLiteral("127.0.0.1:%1").arg(port));
+    // An address that never answered is not offered again.
+    QCOMPARE(address->findText(QStringLiteral("127.0.0.1:%1").arg(port)), -1);
+}
+
+void LobbyWindowTest::addressRememberedOnceItAnswered()
+{
+    auto host = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
+    const quint16 gamePort = unusedLoopbackPort();
+    QVERIFY(host->start({"host", "Ann"}, gamePort, unusedLoopbackUdpPort(), "hostremember"));
+    hosts_.push_back(std::move(host));
+    QTRY_VERIFY_WITH_TIMEOUT(hosts_.back()->gameConnected(), 60000);
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    auto *address = control<QComboBox>("combo_address");
+    const QString typed = QStringLiteral("127.0.0.1:%1").arg(gamePort);
+    address->setEditText(typed);
+    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->inGame(), 30000);
+    QCOMPARE(address->itemText(0), typed);
 }
 
 void LobbyWindowTest::refusesAGameOfAnotherVersion()
@@ -223,14 +245,12 @@ void LobbyWindowTest::refusesAGameOfAnotherVersion()
     window_->browser().setTargets({{QHostAddress(QHostAddress::LocalHost), older.port()}});
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
-    auto *list = control<QTreeWidget>("list_games");
-    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
-    const QTreeWidgetItem *dee = list->topLevelItem(0);
-    QCOMPARE(dee->text(0), QStringLiteral("Dee"));
-    QCOMPARE(dee->text(2), QStringLiteral("2 of 6"));
-    QCOMPARE(dee->text(3), QStringLiteral("1"));
-    QCOMPARE(dee->text(4), QStringLiteral("round 3 of 5"));
-    QCOMPARE(dee->text(5), QStringLiteral("0.9.1 (yours is 1.0.3)"));
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), 1, 30000);
+    QCOMPARE(cell(0, 0), QStringLiteral("Dee"));
+    QCOMPARE(cell(0, 2), QStringLiteral("2 of 6"));
+    QCOMPARE(cell(0, 3), QStringLiteral("1"));
+    QCOMPARE(cell(0, 4), QStringLiteral("round 3 of 5"));
+    QCOMPARE(cell(0, 5), QStringLiteral("0.9.1 (yours is 1.0.3)"));
     control<QPushButton>("button_join")->click();
     QCOMPARE(status(), QStringLiteral("That game runs version 0.9.1 and yours is 1.0.3. Both "
                                       "sides need the same version."));
@@ -399,8 +419,7 @@ void LobbyWindowTest::joinFromTheListWhenTheGameIsGone()
     window_->browser().setTargets({{QHostAddress(QHostAddress::LocalHost), stale.port()}});
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
-    auto *list = control<QTreeWidget>("list_games");
-    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), 1, 30000);
     const QList<qint64> before = childProcesses();
     control<QPushButton>("button_join")->click();
     QTRY_COMPARE_WITH_TIMEOUT(status(),

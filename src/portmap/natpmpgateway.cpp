@@ -1,0 +1,80 @@
+#include "portmap/natpmpgateway.h"
+
+#include <QElapsedTimer>
+
+#include <arpa/inet.h>
+#include <sys/select.h>
+
+NatPmpGateway::~NatPmpGateway()
+{
+    if (open_)
+        closenatpmp(&natpmp_);
+}
+
+bool NatPmpGateway::open()
+{
+    if (!open_)
+        open_ = initnatpmp(&natpmp_, 0, 0) == 0;
+    return open_;
+}
+
+bool NatPmpGateway::publicAddress(QString &address, int waitMs)
+{
+    if (!open_ || sendpublicaddressrequest(&natpmp_) < 0)
+        return false;
+    natpmpresp_t response{};
+    if (!await(response, waitMs) || response.type != NATPMP_RESPTYPE_PUBLICADDRESS)
+        return false;
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &response.pnu.publicaddress.addr, text, sizeof text);
+    address = QString::fromLatin1(text);
+    return true;
+}
+
+bool NatPmpGateway::add(quint16 internal, quint16 &external, int leaseSeconds, int waitMs)
+{
+    if (!open_ || sendnewportmappingrequest(&natpmp_, NATPMP_PROTOCOL_TCP, internal, external,
+                                            uint32_t(leaseSeconds)) < 0)
+        return false;
+    natpmpresp_t response{};
+    if (!await(response, waitMs) || response.type != NATPMP_RESPTYPE_TCPPORTMAPPING)
+        return false;
+    external = response.pnu.newportmapping.mappedpublicport;
+    return external != 0;
+}
+
+void NatPmpGateway::remove(quint16 internal, int waitMs)
+{
+    if (!open_ || sendnewportmappingrequest(&natpmp_, NATPMP_PROTOCOL_TCP, internal, 0, 0) < 0)
+        return;
+    natpmpresp_t response{};
+    await(response, waitMs);
+}
+
+// libnatpmp doubles its wait on every retry, up to a minute; the wait here
+// ends at waitMs whatever it asks for.
+bool NatPmpGateway::await(natpmpresp_t &response, int waitMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const int result = readnatpmpresponseorretry(&natpmp_, &response);
+        if (result == 0)
+            return true;
+        if (result != NATPMP_TRYAGAIN)
+            return false;
+        const qint64 left = waitMs - clock.elapsed();
+        if (left <= 0)
+            return false;
+        timeval timeout{};
+        getnatpmprequesttimeout(&natpmp_, &timeout);
+        const qint64 askedMs = qint64(timeout.tv_sec) * 1000 + timeout.tv_usec / 1000;
+        const qint64 waitNow = qBound<qint64>(1, askedMs, left);
+        timeout.tv_sec = time_t(waitNow / 1000);
+        timeout.tv_usec = suseconds_t((waitNow % 1000) * 1000);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(natpmp_.s, &readable);
+        ::select(natpmp_.s + 1, &readable, nullptr, nullptr, &timeout);
+    }
+}
