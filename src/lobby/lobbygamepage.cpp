@@ -3,6 +3,7 @@
 #include "common/ports.h"
 
 #include <QLabel>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -68,4 +69,14 @@ void LobbyGamePage::showHosting(const QStringList &addresses, const QString &por
                            "port %2 forwarded to this machine, and your router's outside "
                            "address.")
                 .arg(typed.join(QStringLiteral(", ")), port));
+}
+
+void showPageAlone(QStackedWidget *pages, QWidget *page)
+{
+    for (int index = 0; index < pages->count(); ++index) {
+        const QSizePolicy::Policy policy =
+            pages->widget(index) == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        pages->widget(index)->setSizePolicy(policy, policy);
+    }
+    pages->setCurrentWidget(page);
 }

@@ -7,6 +7,7 @@
 #include "common/version.h"
 #include "lobby/gamelistmodel.h"
 #include "lobby/gamelistview.h"
+#include "lobby/gameprobe.h"
 #include "lobby/lobbyaccess.h"
 #include "lobby/lobbygamepage.h"
 #include "lobby/lobbysession.h"
@@ -92,6 +93,7 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Lexiclash - Play with others"));
     setAccessibleName(QStringLiteral("Lexiclash lobby"));
     installLobbyAccess();
+    probe_ = new GameProbe(this);
     games_ = new GameListModel(
         [this]() -> const auto & { return browser_.games(); }, this);
     build();
@@ -373,7 +375,7 @@ void LobbyWindow::hostClick()
 
 void LobbyWindow::joinClick()
 {
-    if (probe_)
+    if (probe_->busy())
         return;
     const int row = list_games->currentGameRow();
     const discovery::ListedGame *game = games_->game(row);
@@ -469,48 +471,24 @@ void LobbyWindow::probeAndJoin(const QString &typedHost, const QString &typed,
                                const QString &address, quint16 port, const QString &silence)
 {
     const QString host = shortened(typedHost);
-    // A connection that is taken shows someone answers; it is closed at once
-    // and the game makes its own.
     setJoinButtonsEnabled(false);
-    probe_ = std::make_unique<TSock>();
-    probe_->setHostName(address);
-    probe_->setPortName(QString::number(port));
-    const auto done = [this](const QString &problem, const std::function<void()> &next) {
-        QTimer::singleShot(0, this, [this] { probe_.reset(); });
+    probe_->onDone = [this, host, typed, address, port, silence](bool answered) {
         setJoinButtonsEnabled(true);
-        if (!problem.isEmpty())
-            showError(problem);
-        else
-            next();
-    };
-    probe_->OnConnect = [this, done, typed, host, address, port](TSock *sock) {
-        sock->OnInfo = nullptr;
-        sock->OnConnect = nullptr;
-        sock->Close();
+        if (!answered) {
+            showError(silence);
+            return;
+        }
         // Only an address that answered is worth offering again.
         rememberAddress(typed);
-        done(QString(), [this, host, address, port] {
-            LobbyOptions options;
-            options.action = LobbyOptions::Action::Play;
-            options.playerName = edit_name->text().trimmed();
-            options.hostAddress = address;
-            options.gamePort = QString::number(port);
-            options.hosting = false;
-            startGame(options, host);
-        });
+        LobbyOptions options;
+        options.action = LobbyOptions::Action::Play;
+        options.playerName = edit_name->text().trimmed();
+        options.hostAddress = address;
+        options.gamePort = QString::number(port);
+        options.hosting = false;
+        startGame(options, host);
     };
-    probe_->OnInfo = [done, silence](TSock *sock, TSocketInfo info, const QString &) {
-        if (info != TSocketInfo::siError)
-            return;
-        sock->OnInfo = nullptr;
-        sock->OnConnect = nullptr;
-        done(silence, {});
-    };
-    try {
-        probe_->Open();
-    } catch (const Error &) {
-        done(silence, {});
-    }
+    probe_->start(address, port);
 }
 
 void LobbyWindow::rememberAddress(const QString &address)
@@ -553,22 +531,13 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
 
 void LobbyWindow::showGameLook(bool inGame)
 {
-    // The hidden page must not hold the window at its size.
-    QWidget *list = pages_->widget(0);
-    list->setSizePolicy(inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred,
-                        inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred);
-    page_ingame->setSizePolicy(inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored,
-                               inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-    if (inGame) {
+    if (inGame)
         listGeometry_ = saveGeometry();
-        pages_->setCurrentWidget(page_ingame);
-        layout()->activate();
-        resize(minimumSizeHint());
-        return;
-    }
-    pages_->setCurrentIndex(0);
+    showPageAlone(pages_, inGame ? page_ingame : pages_->widget(0));
     layout()->activate();
-    if (!listGeometry_.isEmpty())
+    if (inGame)
+        resize(minimumSizeHint());
+    else if (!listGeometry_.isEmpty())
         restoreGeometry(listGeometry_);
 }
 
