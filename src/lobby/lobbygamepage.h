@@ -26,3 +26,8 @@ private:
 
 // Shows page, one of the pages, and lets only it count for the window's size.
 void showPageAlone(QStackedWidget *pages, QWidget *page);
+// Puts a small window in its screen's far corner, away from the game's
+// window (which opens at the top left) yet in sight.
+void placeInCorner(QWidget *window);
+// A question box with OK and Cancel over parent; true for OK.
+bool askOkCancel(QWidget *parent, const QString &question);

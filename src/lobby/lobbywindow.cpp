@@ -20,7 +20,6 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPalette>
 #include <QPushButton>
@@ -105,11 +104,7 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     hintTimer_ = new QTimer(this);
     hintTimer_->setInterval(1000);
     connect(hintTimer_, &QTimer::timeout, this, [this] { guarded([this] { hintTimerTimer(); }); });
-    askToLeave = [this](const QString &question) {
-        return QMessageBox::question(this, windowTitle(), question,
-                                     QMessageBox::Ok | QMessageBox::Cancel,
-                                     QMessageBox::Ok) == QMessageBox::Ok;
-    };
+    askToLeave = [this](const QString &question) { return askOkCancel(this, question); };
     refreshGames();
 }
 
@@ -535,10 +530,13 @@ void LobbyWindow::showGameLook(bool inGame)
         listGeometry_ = saveGeometry();
     showPageAlone(pages_, inGame ? page_ingame : pages_->widget(0));
     layout()->activate();
-    if (inGame)
-        resize(minimumSizeHint());
-    else if (!listGeometry_.isEmpty())
-        restoreGeometry(listGeometry_);
+    if (!inGame) {
+        if (!listGeometry_.isEmpty())
+            restoreGeometry(listGeometry_);
+        return;
+    }
+    resize(minimumSizeHint());
+    placeInCorner(this);
 }
 
 void LobbyWindow::gameEnded(int exitCode)
