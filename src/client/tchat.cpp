@@ -256,6 +256,8 @@ void Tchat::hostpress()
 {
     if (windows_.serverListener) {
         windows_.serverListener->setPortName(gamePortName());
+        // A solo game is for this computer alone.
+        windows_.serverListener->setLoopbackOnly(parameters_.isEmpty());
         try {
             windows_.serverListener->setListen(true);
         } catch (const ESockException &) {
