@@ -69,10 +69,14 @@ QString lobbyUsage()
         "      set, else beside the program when it is not installed and its folder\n"
         "      can be written, else in $XDG_CONFIG_HOME/lexiclash/\n"
         "\n"
+        "The game runs on its own: closing the window or stopping the lobby (SIGTERM,\n"
+        "SIGINT) leaves it running.\n"
+        "\n"
         "Exit status: the window: 0 when it closes, 1 when the display cannot be\n"
-        "opened. host and join: the game's own exit status; 1 when the game could not\n"
-        "be started or crashed, or the lobby was stopped before it started. 2 for a\n"
-        "wrong command line.\n");
+        "opened. host and join: the game's own exit status (3: the host ended the\n"
+        "game, 4: the host left); 0 when the lobby was stopped while the game runs on;\n"
+        "1 when the game could not be started or crashed, or the lobby was stopped\n"
+        "before it started. 2 for a wrong command line.\n");
 }
 
 QString loginName()

@@ -8,6 +8,7 @@
 #include "lobby/firewallhint.h"
 #include "lobby/gamelistmodel.h"
 #include "lobby/gamelistview.h"
+#include "lobby/gameprobe.h"
 #include "lobby/lobbyaccess.h"
 #include "lobby/lobbygamepage.h"
 #include "lobby/lobbylook.h"
@@ -21,7 +22,6 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPalette>
 #include <QPushButton>
@@ -76,6 +76,7 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Lexiclash - Play with others"));
     setAccessibleName(QStringLiteral("Lexiclash lobby"));
     installLobbyAccess();
+    probe_ = new GameProbe(this);
     games_ = new GameListModel(
         [this]() -> const auto & { return browser_.games(); }, this);
     build();
@@ -84,11 +85,7 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     browser_.onChanged = [this] { games_->changed(); };
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(games_, signal, this, [this] { refreshGames(); });
-    askToLeave = [this](const QString &question) {
-        return QMessageBox::question(this, windowTitle(), question,
-                                     QMessageBox::Ok | QMessageBox::Cancel,
-                                     QMessageBox::Ok) == QMessageBox::Ok;
-    };
+    askToLeave = [this](const QString &question) { return askOkCancel(this, question); };
     refreshGames();
 }
 
@@ -329,7 +326,7 @@ void LobbyWindow::hostClick()
 
 void LobbyWindow::joinClick()
 {
-    if (probe_)
+    if (probe_->busy())
         return;
     const int row = list_games->currentGameRow();
     const discovery::ListedGame *game = games_->game(row);
@@ -425,48 +422,24 @@ void LobbyWindow::probeAndJoin(const QString &typedHost, const QString &typed,
                                const QString &address, quint16 port, const QString &silence)
 {
     const QString host = shortened(typedHost);
-    // A connection that is taken shows someone answers; it is closed at once
-    // and the game makes its own.
     setJoinButtonsEnabled(false);
-    probe_ = std::make_unique<TSock>();
-    probe_->setHostName(address);
-    probe_->setPortName(QString::number(port));
-    const auto done = [this](const QString &problem, const std::function<void()> &next) {
-        QTimer::singleShot(0, this, [this] { probe_.reset(); });
+    probe_->onDone = [this, host, typed, address, port, silence](bool answered) {
         setJoinButtonsEnabled(true);
-        if (!problem.isEmpty())
-            showError(problem);
-        else
-            next();
-    };
-    probe_->OnConnect = [this, done, typed, host, address, port](TSock *sock) {
-        sock->OnInfo = nullptr;
-        sock->OnConnect = nullptr;
-        sock->Close();
+        if (!answered) {
+            showError(silence);
+            return;
+        }
         // Only an address that answered is worth offering again.
         rememberAddress(typed);
-        done(QString(), [this, host, address, port] {
-            LobbyOptions options;
-            options.action = LobbyOptions::Action::Play;
-            options.playerName = edit_name->text().trimmed();
-            options.hostAddress = address;
-            options.gamePort = QString::number(port);
-            options.hosting = false;
-            startGame(options, host);
-        });
+        LobbyOptions options;
+        options.action = LobbyOptions::Action::Play;
+        options.playerName = edit_name->text().trimmed();
+        options.hostAddress = address;
+        options.gamePort = QString::number(port);
+        options.hosting = false;
+        startGame(options, host);
     };
-    probe_->OnInfo = [done, silence](TSock *sock, TSocketInfo info, const QString &) {
-        if (info != TSocketInfo::siError)
-            return;
-        sock->OnInfo = nullptr;
-        sock->OnConnect = nullptr;
-        done(silence, {});
-    };
-    try {
-        probe_->Open();
-    } catch (const Error &) {
-        done(silence, {});
-    }
+    probe_->start(address, port);
 }
 
 void LobbyWindow::rememberAddress(const QString &address)
@@ -509,23 +482,17 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
 
 void LobbyWindow::showGameLook(bool inGame)
 {
-    // The hidden page must not hold the window at its size.
-    QWidget *list = pages_->widget(0);
-    list->setSizePolicy(inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred,
-                        inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred);
-    page_ingame->setSizePolicy(inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored,
-                               inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-    if (inGame) {
+    if (inGame)
         listGeometry_ = saveGeometry();
-        pages_->setCurrentWidget(page_ingame);
-        layout()->activate();
-        resize(minimumSizeHint());
+    showPageAlone(pages_, inGame ? page_ingame : pages_->widget(0));
+    layout()->activate();
+    if (!inGame) {
+        if (!listGeometry_.isEmpty())
+            restoreGeometry(listGeometry_);
         return;
     }
-    pages_->setCurrentIndex(0);
-    layout()->activate();
-    if (!listGeometry_.isEmpty())
-        restoreGeometry(listGeometry_);
+    resize(minimumSizeHint());
+    placeInCorner(this);
 }
 
 void LobbyWindow::gameEnded(int exitCode)

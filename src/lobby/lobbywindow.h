@@ -12,6 +12,7 @@
 class FirewallHint;
 class GameListModel;
 class GameListView;
+class GameProbe;
 class LobbyGamePage;
 class LobbySession;
 class QComboBox;
@@ -86,7 +87,7 @@ private:
     QTextStream out_;
     QTextStream err_;
     std::unique_ptr<LobbySession> session_;
-    std::unique_ptr<TSock> probe_;
+    GameProbe *probe_ = nullptr;
     QStackedWidget *pages_ = nullptr;
     QLineEdit *edit_name = nullptr;
     QLabel *label_nameproblem = nullptr;

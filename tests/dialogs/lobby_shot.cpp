@@ -5,7 +5,9 @@
 // addresses (one with a 64-byte name and a long version, one with a blank
 // name) and has tried a 300-character address, at its own size.
 //
-// Usage: lobby_shot OUT.png DISCOVERY_PORT [crowded]
+// Usage: lobby_shot OUT.png DISCOVERY_PORT [crowded|hosting]
+// With "hosting" the window hosts a game itself and is taken while the game
+// runs; the whole screen goes beside it, as OUT-screen.png.
 
 #include "discovery/discoverydatagram.h"
 #include "lobby/lobbywindow.h"
@@ -15,20 +17,49 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QTreeView>
 
-#include <functional>
 #include <QUdpSocket>
 
+#include <csignal>
 #include <cstdio>
+#include <functional>
 
 namespace {
-void waitFor(const std::function<bool()> &done)
+void waitFor(const std::function<bool()> &done, int ms)
 {
     QElapsedTimer waited;
     waited.start();
-    while (!done() && waited.elapsed() < 30000)
+    while (!done() && waited.elapsed() < ms)
         QApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+
+// Hosts a game from the window and takes it and the screen while it runs.
+int shootHosting(LobbyWindow &window, const QString &out)
+{
+    window.findChild<QLineEdit *>(QStringLiteral("edit_name"))->setText(QStringLiteral("Ann"));
+    window.findChild<QPushButton *>(QStringLiteral("button_host"))->click();
+    waitFor([&] { return window.gamePid() > 0; }, 30000);
+    const qint64 game = window.gamePid();
+    if (game <= 0) {
+        std::fprintf(stderr, "lobby_shot: the game did not start\n");
+        return 1;
+    }
+    // The game's window comes up meanwhile.
+    waitFor([] { return false; }, 4000);
+    const bool saved =
+        window.grab().save(out) && window.screen()->grabWindow(0).save(QString(out).replace(
+                                       QLatin1String(".png"), QLatin1String("-screen.png")));
+    ::kill(pid_t(game), SIGTERM);
+    waitFor([&] { return window.gamePid() == 0; }, 30000);
+    return saved ? 0 : 1;
+}
+
+void waitFor(const std::function<bool()> &done)
+{
+    waitFor(done, 30000);
 }
 
 // Made-up games from 127.0.0.2 on, a few a second as the list takes them in.
@@ -64,11 +95,12 @@ void sendMadeUpGames(quint16 port)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 3 && !(argc == 4 && QByteArray(argv[3]) == "crowded")) {
-        std::fprintf(stderr, "usage: lobby_shot OUT.png DISCOVERY_PORT [crowded]\n");
+    const QByteArray mode = argc == 4 ? QByteArray(argv[3]) : QByteArray();
+    if (argc != 3 && !(argc == 4 && (mode == "crowded" || mode == "hosting"))) {
+        std::fprintf(stderr, "usage: lobby_shot OUT.png DISCOVERY_PORT [crowded|hosting]\n");
         return 2;
     }
-    const bool crowded = argc == 4;
+    const bool crowded = mode == "crowded";
     LobbyWindow window;
     window.browser().setTargets(
         {{QHostAddress(QHostAddress::LocalHost), quint16(QByteArray(argv[2]).toUInt())}});
@@ -76,6 +108,8 @@ int main(int argc, char *argv[])
     if (!crowded)
         window.resize(720, 480);
     window.show();
+    if (mode == "hosting")
+        return shootHosting(window, QString::fromLocal8Bit(argv[1]));
     auto *list = window.findChild<QTreeView *>(QStringLiteral("list_games"));
     waitFor([list] { return list->model()->rowCount() > 0; });
     if (list->model()->rowCount() == 0) {
