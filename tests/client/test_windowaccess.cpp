@@ -76,6 +76,7 @@ private slots:
     void downloadWindowIsADialogThatEscapeCloses();
     void tallyChecklistItemsAreCheckable_data();
     void tallyChecklistItemsAreCheckable();
+    void toggleFollowsAPlayer();
 };
 
 void TestWindowAccess::initTestCase()
@@ -325,6 +326,9 @@ void TestWindowAccess::tallyChecklistItemsAreCheckable()
         QVERIFY(item);
         const QString name = item->text(QAccessible::Name);
         QCOMPARE(name, widget->item(row)->text());
+        QCOMPARE(item->role(), QAccessible::CheckBox);
+        QCOMPARE(item->parent(), access);
+        QCOMPARE(access->indexOfChild(item), row);
         QVERIFY(item->actionInterface());
         QVERIFY(item->actionInterface()->actionNames().contains(
             QAccessibleActionInterface::toggleAction()));
@@ -333,6 +337,20 @@ void TestWindowAccess::tallyChecklistItemsAreCheckable()
         sawFollowed = sawFollowed || (name == followed && item->state().checked);
     }
     QVERIFY(sawFollowed);
+}
+
+// A screen reader's "Toggle" on a name of the current game follows that player.
+void TestWindowAccess::toggleFollowsAPlayer()
+{
+    Ttallylist &tally = windows->tally;
+    tally.setPlayersInGame({QStringLiteral("Cleo"), QStringLiteral("Dan")});
+    QAccessibleInterface *item = accessOf(tally.checklist())->child(0);
+    QVERIFY(item);
+    QVERIFY(!item->state().checked);
+    QVERIFY(item->actionInterface());
+    item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(item->state().checked);
+    QVERIFY(!tally.listbox_tally()->findItems(QStringLiteral("Cleo"), Qt::MatchExactly).isEmpty());
 }
 
 QTEST_MAIN(TestWindowAccess)
