@@ -101,9 +101,12 @@ for program in "${programs[@]}"; do
   # gives them on Debian 12 (whose flags hold no control-flow protection).
   hardening-check --nocfprotection "$binary"
 done
-# The menu entries start programs the package holds.
+# The menu entries start the programs the package holds in /usr/games.
 for entry in "$unpacked"/usr/share/applications/*.desktop; do
-  command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
-  [ -x "$unpacked/usr/games/$command" ] || { echo "$entry starts $command, not in /usr/games" >&2; exit 1; }
+  for key in Exec TryExec; do
+    command=$(sed -n "s/^$key=\([^ ]*\).*/\1/p" "$entry")
+    [[ "$command" == /usr/games/* && -x "$unpacked$command" ]] ||
+      { echo "$entry: $key=$command is no program of /usr/games" >&2; exit 1; }
+  done
 done
 echo "-- install checks passed"
