@@ -58,7 +58,7 @@ Source: the Debian package "scowl" (2020.12.07), lists in /usr/share/dict/scowl/
 and the Debian package "wordnet-base" (WordNet 3.0), in /usr/share/wordnet/.
 Install them with "apt-get install -y scowl wordnet-base" (tools/setup.sh does);
 they are needed only to run this script. WordNet's licence is in
-dist/WORDNET-LICENSE, which is installed with the program.
+the package's copyright file (dist/debian/copyright).
 
 Licence of the SCOWL source (from /usr/share/doc/scowl/copyright):
 

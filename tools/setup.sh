@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core
   scowl wordnet-base
   desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
+  lintian devscripts binutils
   iproute2 procps
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
