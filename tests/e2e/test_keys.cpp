@@ -115,14 +115,15 @@ void KeysTest::keysTypedBetweenRoundsNeverReachTheChat()
     type(host, "leakatend", false);
     QVERIFY(!host.command("focus").endsWith("/mychat"));
 
-    // The player clicks into the round review, docked in the main window,
-    // and types there; the review has the keyboard when the next round starts.
+    // The player clicks into the round review beside the board and types
+    // there; the keyboard is still there when the next round starts.
     QVERIFY(GameProcess::waitFor([&] { return host.command("visible RoundReview") == "ok 1"; }));
+    QCOMPARE(host.command("activate chat"), QByteArray("ok"));
     QCOMPARE(host.command("click tree_found"), QByteArray("ok"));
     QVERIFY(keyboardIn(host, "chat/tree_found"));
     type(host, "leakinreview", false);
 
-    // Round 2 takes the keyboard into the word box of the main window.
+    // Round 2 takes the keyboard into the word box.
     QVERIFY(waitCount(robo, Cmd::startround, 2));
     QVERIFY(keyboardIn(host, "chat/edit_word"));
     type(host, "wordbox", false);
