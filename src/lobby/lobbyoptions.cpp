@@ -74,7 +74,9 @@ QString lobbyUsage()
         "\n"
         "Exit status: the window: 0 when it closes, 1 when the display cannot be\n"
         "opened. host and join: the game's own exit status (3: the host ended the\n"
-        "game, 4: the host left); 0 when the lobby was stopped while the game runs on;\n"
+        "game, 4: the host left, 5: the seat was given up after the connection could\n"
+        "not be restored, 6: the host removed the player); 0 when the lobby was\n"
+        "stopped while the game runs on;\n"
         "1 when the game could not be started or crashed, or the lobby was stopped\n"
         "before it started. 2 for a wrong command line.\n");
 }

@@ -130,7 +130,7 @@ void ClientSession::leave()
     const bool tell = canSend() && model_.loggedIn();
     setState(State::Left);
     if (tell)
-        sock->Send(Msg::leaving(model_.mySeat()));
+        send(Msg::leaving(model_.mySeat()));
     sock->Close();
 }
 
@@ -143,6 +143,9 @@ bool ClientSession::canSend() const
 
 void ClientSession::send(const QByteArray &message)
 {
+    // A message of a connection that has just gone goes with it.
+    if (!sock->Connected())
+        return;
     lastSent_ = clockms();
     sock->Send(message);
 }
@@ -318,6 +321,9 @@ void ClientSession::sockInfo(TSockReport report, int errorNumber)
 
 void ClientSession::connectionClosed()
 {
+    // A session that is over (the player quit) has nothing more to hear.
+    if (isFinal(state_))
+        return;
     // What the server said before closing must still be heard.
     drain();
     if (isFinal(state_))

@@ -85,6 +85,7 @@ private slots:
     void endingsAreTold_data();
     void endingsAreTold();
     void droppedConnectionIsShownWhileItComesBack();
+    void closingWithASeatOfferWaiting();
     void socketClosedClosesTheWindow();
     void refusedJoinIsReported();
     void versionLines();
@@ -539,6 +540,22 @@ void TestMainWindow::droppedConnectionIsShownWhileItComesBack()
     QCOMPARE(chat->windowTitle(), QStringLiteral("Lexiclash"));
     QCOMPARE(chat->gameview->board()->label_status->text(), before);
     chat->session->leave();
+}
+
+void TestMainWindow::closingWithASeatOfferWaiting()
+{
+    QSignalSpy closed(chat.get(), &Tchat::closed);
+    chat->show();
+    connectToPeer();
+    // The offer is still queued when the player closes the window: nothing
+    // is answered on the closed connection, and nothing goes wrong.
+    chat->session->received("CMD_sendlogininfo+2\xFF");
+    chat->close();
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(errors.isEmpty());
+    QVERIFY(boxes.isEmpty());
+    QCOMPARE(chat->session->state(), ClientSession::State::Left);
+    QVERIFY(peer->messages().isEmpty());
 }
 
 void TestMainWindow::socketClosedClosesTheWindow()
