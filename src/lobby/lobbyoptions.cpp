@@ -68,7 +68,8 @@ QString lobbyUsage()
         "      can be written, else in $XDG_CONFIG_HOME/lexiclash/\n"
         "\n"
         "Exit status: the window: 0 when it closes, 1 when the display cannot be\n"
-        "opened. host and join: the game's own exit status; 1 when the game could not\n"
+        "opened. host and join: the game's own exit status once it has ended, or 0\n"
+        "when the lobby is stopped while its game goes on; 1 when the game could not\n"
         "be started or crashed, or the lobby was stopped before it started. 2 for a\n"
         "wrong command line.\n");
 }

@@ -391,7 +391,11 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
         QTest::qWait(100);
     }
     const QString guard = runtime_->filePath("kramlliuq-lobbywindow");
-    const QString wordList = QDir::current().filePath("English");
+    // The word list lives in the runtime folder, under a name of its own.
+    const QStringList lists =
+        QDir(runtime_->path()).entryList({QStringLiteral("lexiclash-English-*")}, QDir::Files);
+    QCOMPARE(lists.size(), 1);
+    const QString wordList = runtime_->filePath(lists.first());
     QVERIFY(QFile::exists(guard));
     QVERIFY(QFile::exists(wordList));
     QProcess second;
