@@ -6,6 +6,16 @@ namespace {
 
 constexpr char kDescription[] = "Lexiclash game";
 
+// Every kind of gateway is searched for at once, so that a network without
+// one costs a single wait instead of one wait per kind.
+constexpr const char *kGatewayTypes[] = {
+    "urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+    "urn:schemas-upnp-org:device:InternetGatewayDevice:2",
+    "urn:schemas-upnp-org:service:WANIPConnection:1",
+    "urn:schemas-upnp-org:service:WANPPPConnection:1",
+    nullptr,
+};
+
 } // namespace
 
 UpnpGateway::~UpnpGateway()
@@ -17,7 +27,8 @@ UpnpGateway::~UpnpGateway()
 bool UpnpGateway::discover(int waitMs)
 {
     int error = 0;
-    UPNPDev *devices = upnpDiscover(waitMs, nullptr, nullptr, 0, 0, 2, &error);
+    UPNPDev *devices =
+        upnpDiscoverDevices(kGatewayTypes, waitMs, nullptr, nullptr, 0, 0, 2, &error, 1);
     if (!devices)
         return false;
     status_ = UPNP_GetValidIGD(devices, &urls_, &data_, lanAddress_, sizeof lanAddress_);

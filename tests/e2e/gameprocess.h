@@ -24,6 +24,9 @@ public:
 
     // Extra environment for the copy (before start()).
     void setEnv(const QString &key, const QString &value);
+    // Starts the copy through a launcher, such as "ip netns exec NAME"
+    // (before start()); the launcher must exec the program in its place.
+    void setLauncher(const QStringList &launcher) { launcher_ = launcher; }
     // Another working folder for the copy (before start()).
     void setWorkingFolder(const QString &folder) { work_ = folder; }
     // Starts the copy with the launch parameters and waits until its
@@ -67,6 +70,7 @@ private:
     QString socketPath_;
     QString logPath_;
     QProcessEnvironment env_;
+    QStringList launcher_;
     std::unique_ptr<QProcess> process_;
     int fd_ = -1;
 };

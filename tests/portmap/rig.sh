@@ -1,9 +1,12 @@
 #!/bin/bash
 # A small internet in network namespaces for the port-mapping tests:
 #
-#   home (10.77.0.2, fd77::2) -- router (10.77.0.1 | WAN.1) -- remote (WAN.2)
+#   home (10.77.0.2, fd77::2)      \
+#                                   router (10.77.0.1 | WAN.1) -- remote (WAN.2)
+#   neighbour (10.77.0.3, fd77::3) /
 #
-# The router runs the real miniupnpd with nftables masquerade from the home
+# Home and neighbour are two computers of one local network (a bridge in the
+# router namespace). The router runs the real miniupnpd with nftables masquerade from the home
 # side to the wan side and a forward policy of drop, so that only mapped ports
 # get through; remote has no route to home. The wan block exists only inside
 # the rig.
@@ -25,6 +28,7 @@ tag=lx$$
 home=$tag-home
 router=$tag-router
 remote=$tag-remote
+neighbour=$tag-neighbour
 dir=$(mktemp -d /tmp/lexiclash-rig.XXXXXX)
 upnpd_pid=
 
@@ -35,7 +39,7 @@ teardown() {
         for _ in $(seq 50); do kill -0 "$upnpd_pid" 2>/dev/null || break; sleep 0.1; done
         kill -9 "$upnpd_pid" 2>/dev/null
     fi
-    for ns in "$home" "$router" "$remote"; do
+    for ns in "$home" "$router" "$remote" "$neighbour"; do
         ip netns pids "$ns" 2>/dev/null | while read -r pid; do kill -9 "$pid" 2>/dev/null; done
         ip netns del "$ns" 2>/dev/null
     done
@@ -61,9 +65,11 @@ in_ns() {
 
 in_ns "$home" ip link set lo up
 if [ "$mode" = nogw ]; then
-    # A network with no router: an address, and no gateway to ask.
-    in_ns "$home" ip link add h0 type dummy
+    # A network with no router: an address, and no gateway to ask. (A veth
+    # pair, since not every kernel has the dummy driver.)
+    in_ns "$home" ip link add h0 type veth peer name h1 || exit 1
     in_ns "$home" ip addr add 10.77.0.2/24 dev h0
+    in_ns "$home" ip link set h1 up
     in_ns "$home" ip link set h0 up
     echo "ready home=$home home_ip=10.77.0.2"
     read -r _
@@ -84,18 +90,25 @@ esac
 
 ip netns add "$router" || exit 1
 ip netns add "$remote" || exit 1
-for ns in "$router" "$remote"; do in_ns "$ns" ip link set lo up; done
+ip netns add "$neighbour" || exit 1
+for ns in "$router" "$remote" "$neighbour"; do in_ns "$ns" ip link set lo up; done
 ip link add h0 netns "$home" type veth peer name r0 netns "$router" || exit 1
+ip link add n0 netns "$neighbour" type veth peer name r2 netns "$router" || exit 1
 ip link add r1 netns "$router" type veth peer name w0 netns "$remote" || exit 1
-in_ns "$home" ip addr add 10.77.0.2/24 dev h0
-in_ns "$home" ip addr add fd77::2/64 dev h0 nodad
-in_ns "$home" ip link set h0 up
-in_ns "$home" ip route add default via 10.77.0.1
-in_ns "$router" ip addr add 10.77.0.1/24 dev r0
-in_ns "$router" ip addr add fd77::1/64 dev r0 nodad
+in_ns "$router" ip link add br0 type bridge forward_delay 0 mcast_snooping 0
+in_ns "$router" ip link set r0 master br0
+in_ns "$router" ip link set r2 master br0
+for end in "$home h0 2" "$neighbour n0 3"; do
+    set -- $end
+    in_ns "$1" ip addr add "10.77.0.$3/24" dev "$2"
+    in_ns "$1" ip addr add "fd77::$3/64" dev "$2" nodad
+    in_ns "$1" ip link set "$2" up
+    in_ns "$1" ip route add default via 10.77.0.1
+done
+in_ns "$router" ip addr add 10.77.0.1/24 dev br0
+in_ns "$router" ip addr add fd77::1/64 dev br0 nodad
 in_ns "$router" ip addr add "$wan.1/24" dev r1
-in_ns "$router" ip link set r0 up
-in_ns "$router" ip link set r1 up
+for link in r0 r2 r1 br0; do in_ns "$router" ip link set "$link" up; done
 in_ns "$router" sysctl -qw net.ipv4.ip_forward=1
 in_ns "$remote" ip addr add "$wan.2/24" dev w0
 in_ns "$remote" ip link set w0 up
@@ -108,7 +121,7 @@ table inet filter {
     chain forward {
         type filter hook forward priority 0; policy drop;
         ct state established,related accept
-        iifname "r0" oifname "r1" accept
+        iifname "br0" oifname "r1" accept
         jump miniupnpd
     }
     chain prerouting {
@@ -127,7 +140,8 @@ upnp=yes
 [ "$mode" = natpmp ] && upnp=no
 cat >"$dir/miniupnpd.conf" <<CONF
 ext_ifname=r1
-listening_ip=r0
+listening_ip=br0
+ipv6_disable=yes
 port=0
 enable_upnp=$upnp
 enable_natpmp=yes
@@ -143,18 +157,25 @@ CONF
 in_ns "$router" /usr/sbin/miniupnpd -d -f "$dir/miniupnpd.conf" -P "$dir/miniupnpd.pid" \
     >"$dir/miniupnpd.log" 2>&1 &
 upnpd_pid=$!
-# It stands once it listens for NAT-PMP on the home side.
+# It stands once it listens for NAT-PMP (and SSDP) on the home side and both
+# bridge ports forward.
+standing() {
+    in_ns "$router" ss -uln | grep -q '10.77.0.1:5351' &&
+        { [ "$upnp" = no ] || in_ns "$router" ss -uln | grep -q '%br0:1900'; } &&
+        [ "$(in_ns "$router" bridge link show | grep -c 'state forwarding')" = 2 ]
+}
 for _ in $(seq 50); do
-    in_ns "$router" ss -uln 2>/dev/null | grep -q '10.77.0.1:5351' && break
+    standing && break
     kill -0 "$upnpd_pid" 2>/dev/null || break
     sleep 0.1
 done
-if ! in_ns "$router" ss -uln | grep -q '10.77.0.1:5351'; then
+if ! standing; then
     echo "miniupnpd did not start:" >&2
     cat "$dir/miniupnpd.log" >&2
     exit 1
 fi
-echo "ready home=$home router=$router remote=$remote home_ip=10.77.0.2 home_ip6=fd77::2" \
+echo "ready home=$home router=$router remote=$remote neighbour=$neighbour" \
+    "home_ip=10.77.0.2 home_ip6=fd77::2 neighbour_ip=10.77.0.3" \
     "wan_ip=$wan.1 remote_ip=$wan.2 upnpd_log=$dir/miniupnpd.log"
 read -r _
 exit 0
