@@ -69,22 +69,27 @@ PortMapResult GatewayClient::mapUpnp(PortMapResult result, quint16 external, int
 
 PortMapResult GatewayClient::mapNatPmp(PortMapResult result, quint16 external, int leaseSeconds)
 {
+    using Reply = NatPmpGateway::Reply;
     upnp_.reset();
     natpmp_ = std::make_unique<NatPmpGateway>();
-    if (!natpmp_->open() || !natpmp_->publicAddress(result.externalAddress, kNatPmpWaitMs)) {
+    const Reply asked = natpmp_->open()
+                            ? natpmp_->publicAddress(result.externalAddress, kNatPmpWaitMs)
+                            : Reply::Silent;
+    if (asked == Reply::Silent) {
         natpmp_.reset();
         return result;
     }
     result.method = PortMapResult::Method::NatPmp;
+    result.outcome = PortMapResult::Outcome::Refused;
+    if (asked == Reply::Refused)
+        return result;
     if (isUnreachableFromInternet(result.externalAddress)) {
         result.outcome = PortMapResult::Outcome::SharedOutside;
         return result;
     }
     quint16 mapped = external;
-    if (!natpmp_->add(result.internalPort, mapped, leaseSeconds, kNatPmpWaitMs)) {
-        result.outcome = PortMapResult::Outcome::Refused;
+    if (natpmp_->add(result.internalPort, mapped, leaseSeconds, kNatPmpWaitMs) != Reply::Answered)
         return result;
-    }
     result.outcome = PortMapResult::Outcome::Mapped;
     result.externalPort = mapped;
     return result;
@@ -100,7 +105,8 @@ PortMapResult GatewayClient::renew(int leaseSeconds)
         renewed = upnp_->add(current_.externalPort, current_.internalPort, leaseSeconds) == 0;
     } else if (natpmp_) {
         quint16 mapped = current_.externalPort;
-        renewed = natpmp_->add(current_.internalPort, mapped, leaseSeconds, kNatPmpWaitMs);
+        renewed = natpmp_->add(current_.internalPort, mapped, leaseSeconds, kNatPmpWaitMs) ==
+                  NatPmpGateway::Reply::Answered;
         result.externalPort = mapped;
     }
     // A router that forgot the mapping (it restarted) is asked afresh.

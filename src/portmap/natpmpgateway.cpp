@@ -18,29 +18,32 @@ bool NatPmpGateway::open()
     return open_;
 }
 
-bool NatPmpGateway::publicAddress(QString &address, int waitMs)
+NatPmpGateway::Reply NatPmpGateway::publicAddress(QString &address, int waitMs)
 {
     if (!open_ || sendpublicaddressrequest(&natpmp_) < 0)
-        return false;
+        return Reply::Silent;
     natpmpresp_t response{};
-    if (!await(response, waitMs) || response.type != NATPMP_RESPTYPE_PUBLICADDRESS)
-        return false;
+    const Reply reply = await(response, NATPMP_RESPTYPE_PUBLICADDRESS, waitMs);
+    if (reply != Reply::Answered)
+        return reply;
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &response.pnu.publicaddress.addr, text, sizeof text);
     address = QString::fromLatin1(text);
-    return true;
+    return reply;
 }
 
-bool NatPmpGateway::add(quint16 internal, quint16 &external, int leaseSeconds, int waitMs)
+NatPmpGateway::Reply NatPmpGateway::add(quint16 internal, quint16 &external, int leaseSeconds,
+                                        int waitMs)
 {
     if (!open_ || sendnewportmappingrequest(&natpmp_, NATPMP_PROTOCOL_TCP, internal, external,
                                             uint32_t(leaseSeconds)) < 0)
-        return false;
+        return Reply::Silent;
     natpmpresp_t response{};
-    if (!await(response, waitMs) || response.type != NATPMP_RESPTYPE_TCPPORTMAPPING)
-        return false;
+    const Reply reply = await(response, NATPMP_RESPTYPE_TCPPORTMAPPING, waitMs);
+    if (reply != Reply::Answered)
+        return reply;
     external = response.pnu.newportmapping.mappedpublicport;
-    return external != 0;
+    return external != 0 ? reply : Reply::Refused;
 }
 
 void NatPmpGateway::remove(quint16 internal, int waitMs)
@@ -48,24 +51,25 @@ void NatPmpGateway::remove(quint16 internal, int waitMs)
     if (!open_ || sendnewportmappingrequest(&natpmp_, NATPMP_PROTOCOL_TCP, internal, 0, 0) < 0)
         return;
     natpmpresp_t response{};
-    await(response, waitMs);
+    await(response, NATPMP_RESPTYPE_TCPPORTMAPPING, waitMs);
 }
 
 // libnatpmp doubles its wait on every retry, up to a minute; the wait here
-// ends at waitMs whatever it asks for.
-bool NatPmpGateway::await(natpmpresp_t &response, int waitMs)
+// ends at waitMs whatever it asks for. An answer with an error code, or of
+// another type, is a refusal.
+NatPmpGateway::Reply NatPmpGateway::await(natpmpresp_t &response, int type, int waitMs)
 {
     QElapsedTimer clock;
     clock.start();
     for (;;) {
         const int result = readnatpmpresponseorretry(&natpmp_, &response);
         if (result == 0)
-            return true;
+            return response.type == type ? Reply::Answered : Reply::Refused;
         if (result != NATPMP_TRYAGAIN)
-            return false;
+            return result <= NATPMP_ERR_UNSUPPORTEDVERSION ? Reply::Refused : Reply::Silent;
         const qint64 left = waitMs - clock.elapsed();
         if (left <= 0)
-            return false;
+            return Reply::Silent;
         timeval timeout{};
         getnatpmprequesttimeout(&natpmp_, &timeout);
         const qint64 askedMs = qint64(timeout.tv_sec) * 1000 + timeout.tv_usec / 1000;

@@ -14,19 +14,21 @@ public:
     NatPmpGateway(const NatPmpGateway &) = delete;
     NatPmpGateway &operator=(const NatPmpGateway &) = delete;
 
+    // How a request went.
+    enum class Reply { Answered, Refused, Silent };
+
     // Finds the default gateway to ask; false when there is none.
     bool open();
-    // The gateway's outside address; false when it did not answer in waitMs.
-    bool publicAddress(QString &address, int waitMs);
+    // Asks for the gateway's outside address, waiting at most waitMs.
+    Reply publicAddress(QString &address, int waitMs);
     // Forwards TCP, asking for external and taking what the gateway gives
-    // (it picks the next free port when that one is taken); false when the
-    // gateway refused or did not answer in waitMs.
-    bool add(quint16 internal, quint16 &external, int leaseSeconds, int waitMs);
+    // (it picks the next free port when that one is taken).
+    Reply add(quint16 internal, quint16 &external, int leaseSeconds, int waitMs);
     // Removes the forwarding of the internal port.
     void remove(quint16 internal, int waitMs);
 
 private:
-    bool await(natpmpresp_t &response, int waitMs);
+    Reply await(natpmpresp_t &response, int type, int waitMs);
 
     natpmp_t natpmp_{};
     bool open_ = false;
