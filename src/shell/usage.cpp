@@ -6,7 +6,8 @@ QString lexiclashUsage()
         "Usage: lexiclash                      a solo game against the computer player Klot\n"
         "       lexiclash NAME HOST true       host a game as NAME\n"
         "       lexiclash NAME HOST OTHER      join the game hosted at HOST as NAME\n"
-        "                                      (any third parameter but exactly \"true\")\n"
+        "                                      (any third parameter but exactly \"true\";\n"
+        "                                      HOST may be an IPv6 address, as ::1 or [::1])\n"
         "       lexiclash NAME [HOST]          show the loading line, connect nothing\n"
         "       lexiclash --help | --version\n"
         "Parameters after the third are ignored. Only one copy runs per user: a second\n"
@@ -23,6 +24,8 @@ QString lexiclashUsage()
         "                        installed copy)\n"
         "  LEXICLASH_SEED        a number that replaces the clock as the random seed\n"
         "  LEXICLASH_LOBBY_URL   where the lobby download window fetches the installer\n"
+        "  LEXICLASH_PORTMAP     off: a hosted game does not ask the router to open\n"
+        "                        its port\n"
         "  LEXICLASH_AUTOMATION  test hook: a local socket path on which the program\n"
         "                        takes commands that work its windows\n");
 }

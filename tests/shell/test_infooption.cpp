@@ -58,7 +58,7 @@ void TestInfoOption::answers_data()
                "Usage: lexiclash ",     "lexiclash NAME HOST true", "lexiclash NAME HOST OTHER",
                "lexiclash NAME [HOST]", "LEXICLASH_PORT",           "LEXICLASH_LOBBY_PORT",
                "LEXICLASH_INSTANCE",    "LEXICLASH_HOME",           "LEXICLASH_SEED",
-               "LEXICLASH_LOBBY_URL",   "LEXICLASH_AUTOMATION"};
+               "LEXICLASH_LOBBY_URL",   "LEXICLASH_PORTMAP",        "LEXICLASH_AUTOMATION"};
     QTest::newRow("lexiclash-lobby --help")
         << LEXICLASH_LOBBY_EXE << "--help"
         << QStringList{"Usage: lexiclash-lobby", "host NAME", "join NAME HOST"};
