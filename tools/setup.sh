@@ -12,7 +12,7 @@ packages=(
   scowl
   desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
   libminiupnpc-dev libnatpmp-dev
-  miniupnpd-nftables nftables iproute2
+  miniupnpd-nftables nftables iproute2 procps
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

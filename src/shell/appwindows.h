@@ -13,6 +13,7 @@ class Tphrases;
 class TServer;
 class Tspylist;
 class Ttallylist;
+class DiscoveryAnnouncer;
 class DiscoveryResponder;
 class PortMapper;
 
@@ -50,8 +51,10 @@ private:
     std::unique_ptr<TServer> server_;
     std::unique_ptr<Tspylist> spylist_;
     std::unique_ptr<Ttallylist> tally_;
-    // Answers the lobbies looking for games while this copy hosts one.
+    // Answer the lobbies looking for games and announce the game to them
+    // while this copy hosts one.
     std::unique_ptr<DiscoveryResponder> responder_;
+    std::unique_ptr<DiscoveryAnnouncer> announcer_;
     // Keeps the game port open on the router while this copy hosts a game
     // with others; removes the mapping when it goes.
     std::unique_ptr<PortMapper> portMapper_;

@@ -109,7 +109,7 @@ in_ns "$router" ip addr add 10.77.0.1/24 dev br0
 in_ns "$router" ip addr add fd77::1/64 dev br0 nodad
 in_ns "$router" ip addr add "$wan.1/24" dev r1
 for link in r0 r2 r1 br0; do in_ns "$router" ip link set "$link" up; done
-in_ns "$router" sysctl -qw net.ipv4.ip_forward=1
+in_ns "$router" sh -c "echo 1 >/proc/sys/net/ipv4/ip_forward"
 in_ns "$remote" ip addr add "$wan.2/24" dev w0
 in_ns "$remote" ip link set w0 up
 

@@ -30,11 +30,14 @@ void writeHostSettings(const QString &home)
                "Playsounds=false\n");
 }
 
-// A word of the copy's list file "English" (15-byte records) that begins
-// with the prefix.
-QByteArray wordWithPrefix(const QString &workFolder, const QByteArray &prefix)
+// A word of the copy's word-list file (15-byte records) that begins with the
+// prefix.
+QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix)
 {
-    QFile file(workFolder + QStringLiteral("/English"));
+    const QStringList lists = copy.wordLists();
+    if (lists.size() != 1)
+        return {};
+    QFile file(lists.first());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray all = file.readAll();
@@ -137,6 +140,8 @@ std::unique_ptr<GameProcess> TestPortMapRig::copy(const Rig &rig, const QString 
 {
     auto process = std::make_unique<GameProcess>(root_->path(), name, port);
     process->setLauncher(rig.in(nameKey));
+    // The suite turns port mapping off everywhere else.
+    process->setEnv(QStringLiteral("LEXICLASH_PORTMAP"), QStringLiteral("on"));
     return process;
 }
 
@@ -199,7 +204,7 @@ void TestPortMapRig::hostMapsAndRemoteJoins()
         QVERIFY(
             GameProcess::waitFor([&] { return remote->command("visible edit_word") == "ok 1"; }));
         const QByteArray prefix = remote->text(QStringLiteral("label_word2")).toLatin1();
-        const QByteArray word = wordWithPrefix(host->work(), prefix);
+        const QByteArray word = wordWithPrefix(*host, prefix);
         QVERIFY2(!word.isEmpty(), prefix.constData());
         QCOMPARE(remote->command("type edit_word " + word.toLower()), QByteArray("ok"));
         QCOMPARE(remote->command("key edit_word Return"), QByteArray("ok"));
