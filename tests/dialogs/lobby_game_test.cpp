@@ -1,6 +1,7 @@
 #include "loopbackport.h"
 #include "net/tsock.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -145,7 +146,11 @@ void LobbyGameTest::hostAndJoinLogInThroughTheLobbyAndOutliveIt()
     QCOMPARE(host_->process.exitCode(), 0);
     QVERIFY2(host_->readOutput().contains("lexiclash-lobby: the game goes on without the lobby\n"),
              host_->output.constData());
-    const QString wordList = host_->folder.filePath("English");
+    // The game's word list lives in its runtime folder, under a name of its own.
+    const QStringList lists =
+        QDir(host_->folder.path()).entryList({QStringLiteral("lexiclash-English-*")}, QDir::Files);
+    QCOMPARE(lists.size(), 1);
+    const QString wordList = host_->folder.filePath(lists.first());
     const QString guard = host_->folder.filePath("kramlliuq-host");
     for (int check = 0; check < 10; ++check) {
         QVERIFY(processRuns(hostGame));
