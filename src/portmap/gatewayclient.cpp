@@ -21,9 +21,11 @@ PortMapResult GatewayClient::map(quint16 internal, quint16 external, int leaseSe
     unmap();
     PortMapResult result;
     result.internalPort = internal;
+    if (finished_)
+        return result;
     result.localAddress = firstLocalAddress();
     upnp_ = std::make_unique<UpnpGateway>();
-    if (upnp_->discover(kUpnpWaitMs))
+    if (upnp_->discover(kUpnpWaitMs) && !finished_)
         result = mapUpnp(result, external, leaseSeconds);
     else
         result = mapNatPmp(result, external, leaseSeconds);
@@ -49,7 +51,7 @@ PortMapResult GatewayClient::mapUpnp(PortMapResult result, quint16 external, int
     }
     result.outcome = PortMapResult::Outcome::Refused;
     int lease = leaseSeconds;
-    for (int tried = 0; tried < kPortsTried && external + tried <= 65535; ++tried) {
+    for (int tried = 0; tried < kPortsTried && external + tried <= 65535 && !finished_; ++tried) {
         const quint16 port = quint16(external + tried);
         int code = upnp_->add(port, result.internalPort, lease);
         if (code == kOnlyPermanentLeasesSupported) {
@@ -71,7 +73,7 @@ PortMapResult GatewayClient::mapNatPmp(PortMapResult result, quint16 external, i
 {
     using Reply = NatPmpGateway::Reply;
     upnp_.reset();
-    natpmp_ = std::make_unique<NatPmpGateway>();
+    natpmp_ = std::make_unique<NatPmpGateway>(finished_);
     const Reply asked = natpmp_->open()
                             ? natpmp_->publicAddress(result.externalAddress, kNatPmpWaitMs)
                             : Reply::Silent;
@@ -97,7 +99,7 @@ PortMapResult GatewayClient::mapNatPmp(PortMapResult result, quint16 external, i
 
 PortMapResult GatewayClient::renew(int leaseSeconds)
 {
-    if (current_.outcome != PortMapResult::Outcome::Mapped)
+    if (current_.outcome != PortMapResult::Outcome::Mapped || finished_)
         return current_;
     PortMapResult result = current_;
     bool renewed = false;
@@ -110,7 +112,7 @@ PortMapResult GatewayClient::renew(int leaseSeconds)
         result.externalPort = mapped;
     }
     // A router that forgot the mapping (it restarted) is asked afresh.
-    if (!renewed)
+    if (!renewed && !finished_)
         return map(current_.internalPort, current_.externalPort, leaseSeconds);
     current_ = result;
     return result;
@@ -125,6 +127,11 @@ void GatewayClient::unmap()
             natpmp_->remove(current_.internalPort, kNatPmpWaitMs);
     }
     current_ = PortMapResult();
+}
+
+void GatewayClient::finish()
+{
+    finished_ = true;
 }
 
 QString firstLocalAddress()

@@ -4,11 +4,13 @@
 #include "portmap/portmapresult.h"
 #include "portmap/upnpgateway.h"
 
+#include <atomic>
 #include <memory>
 
 // Opens a TCP port on the router: UPnP IGD first, NAT-PMP where no IGD
 // answers. Blocking, for the port mapper's worker thread; a network without
-// a router costs at most kUpnpWaitMs + kNatPmpWaitMs.
+// a router costs at most kUpnpWaitMs + kNatPmpWaitMs. finish(), from any
+// thread, makes a mapping under way give up at its next step.
 class GatewayClient {
 public:
     static constexpr int kUpnpWaitMs = 1000;
@@ -26,8 +28,11 @@ public:
     PortMapResult map(quint16 internal, quint16 external, int leaseSeconds);
     // Asks again for the mapping in place, for another leaseSeconds.
     PortMapResult renew(int leaseSeconds);
-    // Removes the mapping in place, if any.
+    // Removes the mapping in place, if any (also after finish()).
     void unmap();
+    // From any thread: no more mapping; map and renew return at their next
+    // step (within 0.1 s, or at the end of a UPnP search under way).
+    void finish();
 
 private:
     PortMapResult mapUpnp(PortMapResult result, quint16 external, int leaseSeconds);
@@ -37,6 +42,7 @@ private:
     std::unique_ptr<NatPmpGateway> natpmp_;
     // The mapping in place: its outcome is Mapped.
     PortMapResult current_;
+    std::atomic<bool> finished_{false};
 };
 
 // This computer's first IPv4 address other than loopback, or empty.

@@ -5,6 +5,18 @@
 #include <arpa/inet.h>
 #include <sys/select.h>
 
+namespace {
+
+// Short slices of waiting, so that a wait notices the flag soon.
+constexpr qint64 kSliceMs = 100;
+
+} // namespace
+
+NatPmpGateway::NatPmpGateway(const std::atomic<bool> &giveUp)
+    : giveUp_(giveUp)
+{
+}
+
 NatPmpGateway::~NatPmpGateway()
 {
     if (open_)
@@ -51,13 +63,14 @@ void NatPmpGateway::remove(quint16 internal, int waitMs)
     if (!open_ || sendnewportmappingrequest(&natpmp_, NATPMP_PROTOCOL_TCP, internal, 0, 0) < 0)
         return;
     natpmpresp_t response{};
-    await(response, NATPMP_RESPTYPE_TCPPORTMAPPING, waitMs);
+    await(response, NATPMP_RESPTYPE_TCPPORTMAPPING, waitMs, false);
 }
 
 // libnatpmp doubles its wait on every retry, up to a minute; the wait here
 // ends at waitMs whatever it asks for. An answer with an error code, or of
 // another type, is a refusal.
-NatPmpGateway::Reply NatPmpGateway::await(natpmpresp_t &response, int type, int waitMs)
+NatPmpGateway::Reply NatPmpGateway::await(natpmpresp_t &response, int type, int waitMs,
+                                          bool stoppable)
 {
     QElapsedTimer clock;
     clock.start();
@@ -68,12 +81,12 @@ NatPmpGateway::Reply NatPmpGateway::await(natpmpresp_t &response, int type, int 
         if (result != NATPMP_TRYAGAIN)
             return result <= NATPMP_ERR_UNSUPPORTEDVERSION ? Reply::Refused : Reply::Silent;
         const qint64 left = waitMs - clock.elapsed();
-        if (left <= 0)
+        if (left <= 0 || (stoppable && giveUp_))
             return Reply::Silent;
         timeval timeout{};
         getnatpmprequesttimeout(&natpmp_, &timeout);
         const qint64 askedMs = qint64(timeout.tv_sec) * 1000 + timeout.tv_usec / 1000;
-        const qint64 waitNow = qBound<qint64>(1, askedMs, left);
+        const qint64 waitNow = qBound<qint64>(1, askedMs, qMin(left, kSliceMs));
         timeout.tv_sec = time_t(waitNow / 1000);
         timeout.tv_usec = suseconds_t((waitNow % 1000) * 1000);
         fd_set readable;

@@ -4,12 +4,15 @@
 
 #include <natpmp.h>
 
+#include <atomic>
+
 // The router as a NAT-PMP gateway (libnatpmp). Every call blocks the calling
 // thread for at most the wait it is given, however often libnatpmp would
-// retry.
+// retry; the waits for an outside address or a new mapping also end soon
+// after the flag given at construction is set.
 class NatPmpGateway {
 public:
-    NatPmpGateway() = default;
+    explicit NatPmpGateway(const std::atomic<bool> &giveUp);
     ~NatPmpGateway();
     NatPmpGateway(const NatPmpGateway &) = delete;
     NatPmpGateway &operator=(const NatPmpGateway &) = delete;
@@ -28,8 +31,9 @@ public:
     void remove(quint16 internal, int waitMs);
 
 private:
-    Reply await(natpmpresp_t &response, int type, int waitMs);
+    Reply await(natpmpresp_t &response, int type, int waitMs, bool stoppable = true);
 
+    const std::atomic<bool> &giveUp_;
     natpmp_t natpmp_{};
     bool open_ = false;
 };

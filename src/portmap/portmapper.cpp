@@ -19,19 +19,21 @@ PortMapper::PortMapper(QObject *parent)
 
 PortMapper::~PortMapper()
 {
-    stop();
-    // Quit after the removal: the worker takes its jobs in order.
-    QThread *thread = thread_.get();
-    QMetaObject::invokeMethod(worker_.get(), [thread] { thread->quit(); });
-    if (thread_->wait(kRemoveWaitMs)) {
-        worker_.reset();
-        return;
-    }
-    // A router that hangs past the wait: the program is ending, and the
-    // thread stuck in its call is left to the exit rather than cut off.
-    qWarning("lexiclash: the router did not answer the removal of the port mapping in time");
-    (void)thread_.release();
-    (void)worker_.release();
+    renewal_.stop();
+    client_->finish();
+    // The worker's last jobs, in order: the removal, its own return to this
+    // thread (so that it is deleted here, where it then lives), the end of
+    // the thread's loop.
+    const std::shared_ptr<GatewayClient> client = client_;
+    QObject *worker = worker_.get();
+    QThread *home = thread();
+    QThread *loop = thread_.get();
+    QMetaObject::invokeMethod(worker, [client, worker, home, loop] {
+        client->unmap();
+        worker->moveToThread(home);
+        loop->quit();
+    });
+    thread_->wait();
 }
 
 bool PortMapper::enabledByEnvironment()

@@ -14,12 +14,13 @@ class QThread;
 // The router is asked on a worker thread of its own, so the game never waits
 // for it; outcomes come back on the owner's thread as finished(). The lease is
 // renewed at half its life, and the mapping removed by stop() or when the
-// object goes (waiting for the router at most kRemoveWaitMs).
+// object goes. Going away cuts short a mapping under way, then waits for the
+// removal and for the thread to end: at most the end of a UPnP search (1 s),
+// or of one request to a router that stopped answering.
 class PortMapper : public QObject {
     Q_OBJECT
 public:
     static constexpr int kDefaultLeaseSeconds = 3600;
-    static constexpr int kRemoveWaitMs = 3000;
 
     explicit PortMapper(QObject *parent = nullptr);
     ~PortMapper() override;

@@ -15,6 +15,8 @@
 #   upnp     UPnP IGD and NAT-PMP, outside address 25.88.0.1
 #   natpmp   NAT-PMP alone
 #   cgnat    UPnP IGD and NAT-PMP, outside address 100.64.0.1 (shared)
+#   silent   a router that forwards but answers neither UPnP nor NAT-PMP (it
+#            drops whatever is sent to itself)
 #   nogw     home alone: an interface without a gateway, no router at all
 #
 # The rig prints "ready NAME=VALUE ..." once it stands, then stays until its
@@ -80,7 +82,7 @@ command -v nft >/dev/null || skip "nft (nftables) is not installed"
 [ -x /usr/sbin/miniupnpd ] || skip "miniupnpd (miniupnpd-nftables) is not installed"
 
 case "$mode" in
-upnp | natpmp) wan=25.88.0 ;;
+upnp | natpmp | silent) wan=25.88.0 ;;
 cgnat) wan=100.64.0 ;;
 *)
     echo "unknown mode $mode" >&2
@@ -135,6 +137,16 @@ table inet filter {
     }
 }
 NFT
+
+if [ "$mode" = silent ]; then
+    in_ns "$router" nft add chain inet filter input \
+        '{ type filter hook input priority 0; policy drop; }' || exit 1
+    echo "ready home=$home router=$router remote=$remote neighbour=$neighbour" \
+        "home_ip=10.77.0.2 home_ip6=fd77::2 neighbour_ip=10.77.0.3 wan_ip=$wan.1" \
+        "remote_ip=$wan.2"
+    read -r _
+    exit 0
+fi
 
 upnp=yes
 [ "$mode" = natpmp ] && upnp=no

@@ -95,6 +95,9 @@ private slots:
     void hostMapsAndRemoteJoins_data();
     void hostMapsAndRemoteJoins();
     void noGatewaySaysSoAndTheGameGoesOn();
+    void silentRouterIsGivenUpWithinThreeSeconds();
+    void closingWhileTheRouterIsAskedEndsCleanly_data();
+    void closingWhileTheRouterIsAskedEndsCleanly();
     void takenOutsidePortGivesTheNextOne();
     void sharedOutsideAddressIsTold();
     void offMapsNothing();
@@ -246,6 +249,52 @@ void TestPortMapRig::noGatewaySaysSoAndTheGameGoesOn()
     QVERIFY(GameProcess::waitFor([&] { return host->command("visible edit_word") == "ok 1"; }));
     QCOMPARE(host->command("close"), QByteArray("ok"));
     QVERIFY(host->waitExit());
+}
+
+void TestPortMapRig::silentRouterIsGivenUpWithinThreeSeconds()
+{
+    Rig rig;
+    STAND_RIG(rig, QStringLiteral("silent"));
+    const auto host = copy(rig, QStringLiteral("home"), QStringLiteral("host"), port_);
+    QVERIFY(host->start(
+        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
+    const QString line = mappingLine(*host);
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^lexiclash: port mapping \\(none, (\\d+) ms\\): The "
+                                          "router did not answer, "))
+            .match(line);
+    QVERIFY2(match.hasMatch(), qPrintable(line));
+    QVERIFY2(match.captured(1).toInt() < 3000, qPrintable(line));
+    QCOMPARE(host->command("close"), QByteArray("ok"));
+    QVERIFY(host->waitExit());
+}
+
+void TestPortMapRig::closingWhileTheRouterIsAskedEndsCleanly_data()
+{
+    QTest::addColumn<bool>("terminate");
+    QTest::newRow("closed") << false;
+    QTest::newRow("SIGTERM") << true;
+}
+
+// The host goes while its mapper still waits for a router that never
+// answers: the mapping is cut short, the worker thread ends, the program
+// ends normally.
+void TestPortMapRig::closingWhileTheRouterIsAskedEndsCleanly()
+{
+    QFETCH(bool, terminate);
+    Rig rig;
+    STAND_RIG(rig, QStringLiteral("silent"));
+    const auto host = copy(rig, QStringLiteral("home"), QStringLiteral("host"), port_);
+    QVERIFY(host->start(
+        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
+    if (terminate)
+        host->signal(SIGTERM);
+    else
+        QCOMPARE(host->command("close"), QByteArray("ok"));
+    QVERIFY(host->waitExit());
+    QCOMPARE(host->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host->exitCode(), 0);
+    QVERIFY2(!host->log().contains("QThread"), host->log().constData());
 }
 
 void TestPortMapRig::takenOutsidePortGivesTheNextOne()
