@@ -62,14 +62,6 @@ void PortMapper::start(quint16 port)
     });
 }
 
-void PortMapper::stop()
-{
-    renewal_.stop();
-    last_ = PortMapResult();
-    const std::shared_ptr<GatewayClient> client = client_;
-    QMetaObject::invokeMethod(worker_.get(), [client] { client->unmap(); });
-}
-
 void PortMapper::renewTimer()
 {
     const std::shared_ptr<GatewayClient> client = client_;
@@ -80,18 +72,13 @@ void PortMapper::renewTimer()
     });
 }
 
-bool PortMapper::mapped() const
-{
-    return last_.outcome == PortMapResult::Outcome::Mapped;
-}
-
 void PortMapper::takeResult(const PortMapResult &result, bool renewal)
 {
     const bool changed = !renewal || result.outcome != last_.outcome ||
                          result.externalPort != last_.externalPort ||
                          result.externalAddress != last_.externalAddress;
     last_ = result;
-    if (mapped())
+    if (result.outcome == PortMapResult::Outcome::Mapped)
         renewal_.start(leaseSeconds_ * 1000 / 2);
     else
         renewal_.stop();

@@ -13,10 +13,10 @@ class QThread;
 // Keeps the game's TCP port open on the router while a hosted game runs.
 // The router is asked on a worker thread of its own, so the game never waits
 // for it; outcomes come back on the owner's thread as finished(). The lease is
-// renewed at half its life, and the mapping removed by stop() or when the
-// object goes. Going away cuts short a mapping under way, then waits for the
-// removal and for the thread to end: at most the end of a UPnP search (1 s),
-// or of one request to a router that stopped answering.
+// renewed at half its life, and the mapping removed when the object goes
+// (the hosting copy ends). Going away cuts short a mapping under way, then
+// waits for the removal and for the thread to end: at most the end of a UPnP
+// search (1 s), or of one request to a router that stopped answering.
 class PortMapper : public QObject {
     Q_OBJECT
 public:
@@ -34,12 +34,8 @@ public:
     // Asks the router to forward an outside port (port when free, else the
     // next free one) to this computer's TCP port.
     void start(quint16 port);
-    // Removes the mapping; the game has ended.
-    void stop();
     // The renewal timer's handler: asks the router for the lease again.
     void renewTimer();
-    // True while a mapping is in place.
-    bool mapped() const;
 
 signals:
     // The outcome of start(), and of a renewal that changed it.
