@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs bench_portmap in the home namespace of the port-mapping rig, once per
-# kind of router: UPnP IGD, NAT-PMP alone, and no router at all. As root.
+# kind of router: UPnP IGD, NAT-PMP alone, no router at all, and a router
+# that answers neither. As root.
 #   bench/portmap/bench_portmap.sh [BUILD_DIR] [RUNS]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -8,7 +9,7 @@ build=${1:-$here/../../build}
 runs=${2:-20}
 program=$build/bin/bench_portmap
 [ -x "$program" ] || { echo "build bench_portmap first (-DLEXICLASH_BENCH=ON)" >&2; exit 2; }
-for mode in upnp natpmp nogw; do
+for mode in upnp natpmp nogw silent; do
     echo "## $mode"
     # The rig stands while its input is open; it goes when the loop closes it.
     coproc RIG { bash "$here/../../tests/portmap/rig.sh" "$mode"; }
