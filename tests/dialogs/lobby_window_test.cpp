@@ -76,6 +76,7 @@ private slots:
     void cleanup();
     void listsGamesAndJoinsTheChosenOne();
     void joinByAddressWhereNobodyListens();
+    void addressRememberedOnceItAnswered_data();
     void addressRememberedOnceItAnswered();
     void refusesAGameOfAnotherVersion();
     void addressesThatCannotBeUsed_data();
@@ -219,8 +220,17 @@ void LobbyWindowTest::joinByAddressWhereNobodyListens()
     QCOMPARE(address->findText(QStringLiteral("127.0.0.1:%1").arg(port)), -1);
 }
 
+void LobbyWindowTest::addressRememberedOnceItAnswered_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::newRow("dotted numbers") << "127.0.0.1:%1";
+    QTest::newRow("IPv6 in brackets") << "[::1]:%1";
+    QTest::newRow("invite link") << "lexiclash://[::1]:%1";
+}
+
 void LobbyWindowTest::addressRememberedOnceItAnswered()
 {
+    QFETCH(QString, form);
     auto host = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
     const quint16 gamePort = unusedLoopbackPort();
     QVERIFY(host->start({"host", "Ann"}, gamePort, unusedLoopbackUdpPort(), "hostremember"));
@@ -229,7 +239,7 @@ void LobbyWindowTest::addressRememberedOnceItAnswered()
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
     auto *address = control<QComboBox>("combo_address");
-    const QString typed = QStringLiteral("127.0.0.1:%1").arg(gamePort);
+    const QString typed = form.arg(gamePort);
     address->setEditText(typed);
     QTest::keyClick(address->lineEdit(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(window_->inGame(), 30000);
@@ -271,6 +281,11 @@ void LobbyWindowTest::addressesThatCannotBeUsed_data()
                             << "\"0\" is not a port.";
     QTest::newRow("name that cannot be found") << "no..such"
                                                << "No computer called \"no..such\"";
+    QTest::newRow("IPv6 bracket not closed") << "[::1:7772"
+                                             << "\"[::1:7772\" has a \"[\" without its \"]\".";
+    QTest::newRow("invite link with a path")
+        << "lexiclash://127.0.0.1:7772/join"
+        << "The invite link \"lexiclash://127.0.0.1:7772/join\" cannot be used:";
 }
 
 void LobbyWindowTest::addressesThatCannotBeUsed()
