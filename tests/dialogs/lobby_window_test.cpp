@@ -243,6 +243,7 @@ void LobbyWindowTest::addressRememberedOnceItAnswered()
     address->setEditText(typed);
     QTest::keyClick(address->lineEdit(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(window_->inGame(), 30000);
+    game_ = window_->gamePid();
     QCOMPARE(address->itemText(0), typed);
 }
 
