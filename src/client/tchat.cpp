@@ -3,6 +3,7 @@
 #include "client/chatmenus.h"
 #include "client/chatpane.h"
 #include "client/dispatcher.h"
+#include "client/gameboard.h"
 #include "client/gamecommands.h"
 #include "client/gameview.h"
 #include "client/reviewwindows.h"
@@ -79,10 +80,10 @@ Tchat::Tchat(QWidget *parent)
     GameView::Hooks game;
     game.send = [this](const QByteArray &message) { sendToServer(message); };
     game.info = [this](const QString &text) { info(text); };
-    game.windowActive = [this] { return isActiveWindow(); };
-    game.focusChat = [this] { chat->mychat->setFocus(); };
     gameview = new GameView(state, *model, *menus, panel_game, button_start, std::move(game), this);
     setGameView(gameview);
+    reviews->setMenuItem(menus->LastReview1);
+    reviews->setWordList(gameview->board()->memo_wordlist);
 
     auto *central = new QWidget(this);
     auto *row = new QHBoxLayout(central);

@@ -30,6 +30,7 @@ QString gameProgram()
 
 GameProcess::GameProcess(const QString &root, const QString &name, quint16 gamePort)
     : name_(name)
+    , program_(gameProgram())
     , home_(root + QLatin1Char('/') + name + QStringLiteral("/home"))
     , work_(root + QLatin1Char('/') + name + QStringLiteral("/work"))
     , runtime_(root + QLatin1Char('/') + name + QStringLiteral("/run"))
@@ -82,6 +83,11 @@ void GameProcess::setEnv(const QString &key, const QString &value)
     env_.insert(key, value);
 }
 
+void GameProcess::unsetEnv(const QString &key)
+{
+    env_.remove(key);
+}
+
 bool GameProcess::start(const QStringList &parameters)
 {
     if (!launch(parameters))
@@ -93,11 +99,11 @@ bool GameProcess::launch(const QStringList &parameters)
 {
     process_ = std::make_unique<QProcess>();
     if (launcher_.isEmpty()) {
-        process_->setProgram(gameProgram());
+        process_->setProgram(program_);
         process_->setArguments(parameters);
     } else {
         process_->setProgram(launcher_.first());
-        process_->setArguments(launcher_.mid(1) + QStringList{gameProgram()} + parameters);
+        process_->setArguments(launcher_.mid(1) + QStringList{program_} + parameters);
     }
     process_->setWorkingDirectory(work_);
     process_->setProcessEnvironment(env_);

@@ -24,6 +24,10 @@ public:
 
     // Extra environment for the copy (before start()).
     void setEnv(const QString &key, const QString &value);
+    // Removes a variable from the copy's environment (before start()).
+    void unsetEnv(const QString &key);
+    // Another program than gameProgram() (before start()).
+    void setProgram(const QString &program) { program_ = program; }
     // Starts the copy through a launcher, such as "ip netns exec NAME"
     // (before start()); the launcher must exec the program in its place.
     void setLauncher(const QStringList &launcher) { launcher_ = launcher; }
@@ -67,6 +71,7 @@ private:
     bool connectAutomation();
 
     QString name_;
+    QString program_;
     QString home_;
     QString work_;
     QString runtime_;
