@@ -14,6 +14,7 @@
 #include "lobby/lobbylook.h"
 #include "lobby/lobbysession.h"
 #include "net/gameaddress.h"
+#include "net/invitelink.h"
 #include "net/tsock.h"
 
 #include <QCloseEvent>
@@ -287,6 +288,23 @@ void LobbyWindow::showNameProblem(const QString &problem)
     label_nameproblem->setText(problem);
     label_nameproblem->setAccessibleName(problem.isEmpty() ? QStringLiteral("Name problem")
                                                            : problem);
+}
+
+QString LobbyWindow::offerInvite(const QString &link)
+{
+    combo_address->setEditText(link.trimmed());
+    const GameAddressReading reading = readInviteLink(link, quint16(gamePortName().toUInt()));
+    if (!reading.ok()) {
+        showError(reading.error);
+        combo_address->setFocus();
+        return {};
+    }
+    const QString where = gameAddressText(reading.address);
+    showError(QString());
+    label_status->setText(
+        QStringLiteral("Press \"Join that address\" to join the game at %1.").arg(where));
+    button_joinaddress->setFocus();
+    return where;
 }
 
 void LobbyWindow::showError(const QString &text)

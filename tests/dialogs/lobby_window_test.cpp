@@ -86,6 +86,8 @@ private slots:
     void refusesAGameOfAnotherVersion();
     void addressesThatCannotBeUsed_data();
     void addressesThatCannotBeUsed();
+    void offersAnInviteLink_data();
+    void offersAnInviteLink();
     void namesTheGameCannotCarry_data();
     void namesTheGameCannotCarry();
     void hostingWhenTheGamePortIsTaken();
@@ -315,6 +317,39 @@ void LobbyWindowTest::addressesThatCannotBeUsed()
     QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(error), 30000);
     QVERIFY(!window_->inGame());
     QTRY_VERIFY(control<QPushButton>("button_joinaddress")->isEnabled());
+}
+
+void LobbyWindowTest::offersAnInviteLink_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("IPv4") << "lexiclash://25.88.0.1:7001"
+                          << "25.88.0.1:7001"
+                          << "Press \"Join that address\" to join the game at 25.88.0.1:7001.";
+    QTest::newRow("IPv6") << "lexiclash://[2001:db8::20]:7772"
+                          << "[2001:db8::20]:7772"
+                          << "Press \"Join that address\" to join the game at "
+                             "[2001:db8::20]:7772.";
+    QTest::newRow("malformed") << "lexiclash://2001:db8::20:7772"
+                               << ""
+                               << "The invite link \"lexiclash://2001:db8::20:7772\" cannot be "
+                                  "used: an IPv6 address in a link goes in brackets, like "
+                                  "lexiclash://[2001:db8::20]:7772.";
+}
+
+// A link the lobby was started with waits in the join field; nothing is
+// joined before the player presses the button.
+void LobbyWindowTest::offersAnInviteLink()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, where);
+    QFETCH(QString, shown);
+    window_->show();
+    QCOMPARE(window_->offerInvite(link), where);
+    QCOMPARE(control<QComboBox>("combo_address")->currentText(), link);
+    QCOMPARE(status(), shown);
+    QVERIFY(!window_->inGame());
 }
 
 void LobbyWindowTest::namesTheGameCannotCarry_data()
