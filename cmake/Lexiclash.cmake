@@ -30,8 +30,9 @@ endfunction()
 # Each test runs in a fresh temporary working directory on the offscreen
 # platform, with its own runtime folder so the running-game marker and the
 # single-instance guard of one test never see another's; discovery datagrams
-# (a hosting copy's announcements, a lobby's queries) go to the loopback only;
-# tests that use the game's fixed ports take the ports lock.
+# (a hosting copy's announcements, a lobby's queries) go to the loopback only,
+# and a hosting copy asks no router to open its port (the port-mapping tests
+# turn that on again inside their namespaces); tests that use the game's fixed ports take the ports lock.
 function(lexiclash_test name)
   cmake_parse_arguments(ARG "LOCK_PORTS" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -42,6 +43,7 @@ function(lexiclash_test name)
       LEXICLASH_HOME=${workdir}/home
       XDG_RUNTIME_DIR=${workdir}/runtime
       LEXICLASH_DISCOVERY_TARGETS=127.255.255.255
+      LEXICLASH_PORTMAP=off
       ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DDIR=${workdir}
       -P ${PROJECT_SOURCE_DIR}/cmake/RunInFreshDir.cmake)
   if(NOT ARG_TIMEOUT)

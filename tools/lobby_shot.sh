@@ -10,6 +10,8 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export LEXICLASH_PORT=$(free_port SOCK_STREAM)
 export LEXICLASH_DISCOVERY_PORT=$(free_port SOCK_DGRAM)
 export LEXICLASH_LOBBY_PORT=0
+# The hosting copy asks no router on the machine's network to open its port.
+export LEXICLASH_PORTMAP=off
 for who in Ann:host Cleo:join; do
     name=${who%%:*}; mode=${who##*:}
     mkdir -p "$work/$name"

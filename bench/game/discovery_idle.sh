@@ -24,7 +24,7 @@ for who in answering reference; do
     mkdir -p "$work/$who"
     port=$(free_port SOCK_DGRAM); [ "$who" = reference ] && port=$held
     (cd "$work/$who" && LEXICLASH_HOME="$work/$who" XDG_RUNTIME_DIR="$work/$who" \
-        LEXICLASH_INSTANCE="idle$who" QT_QPA_PLATFORM=offscreen \
+        LEXICLASH_INSTANCE="idle$who" QT_QPA_PLATFORM=offscreen LEXICLASH_PORTMAP=off \
         LEXICLASH_PORT=$(free_port SOCK_STREAM) LEXICLASH_LOBBY_PORT=0 \
         LEXICLASH_DISCOVERY_PORT=$port \
         exec "$build/bin/lexiclash-lobby" host Ann > "$work/$who.log" 2>&1) &

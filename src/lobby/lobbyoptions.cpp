@@ -41,10 +41,13 @@ QStringList LobbyOptions::gameArguments() const
 QString lobbyUsage()
 {
     return QStringLiteral(
-        "Usage: lexiclash-lobby [host NAME | join NAME HOST]\n"
+        "Usage: lexiclash-lobby [host NAME | join NAME HOST | lexiclash://ADDRESS:PORT]\n"
         "  host NAME       start a game that others join, playing as NAME\n"
         "  join NAME HOST  join the game hosted at HOST, playing as NAME\n"
         "  (no arguments)  open the lobby window: host, find games, join by address\n"
+        "  lexiclash://ADDRESS:PORT\n"
+        "                  open the lobby window with the game of that invite link\n"
+        "                  ready to join (an IPv6 address in brackets)\n"
         "  -h, --help      print this text\n"
         "  --version       print the version\n"
         "Games are played over TCP port 7772; let it through the firewall to host.\n"

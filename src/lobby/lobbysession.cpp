@@ -97,7 +97,7 @@ void LobbySession::listen()
     // A port the system chooses, told to the game alone: a shared, fixed
     // port would let one user's game report to another user's lobby.
     const QString port = qEnvironmentVariable("LEXICLASH_LOBBY_PORT", QStringLiteral("0"));
-    listener_.setHostName(QStringLiteral("127.0.0.1"));
+    listener_.setLoopbackOnly(true);
     listener_.setPortName(port);
     listener_.OnAccept = [this](TSock *) { guarded([this] { acceptPresence(); }); };
     try {

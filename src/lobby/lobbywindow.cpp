@@ -13,6 +13,8 @@
 #include "lobby/lobbygamepage.h"
 #include "lobby/lobbylook.h"
 #include "lobby/lobbysession.h"
+#include "net/gameaddress.h"
+#include "net/invitelink.h"
 #include "net/tsock.h"
 
 #include <QCloseEvent>
@@ -233,6 +235,9 @@ QStringList LobbyWindow::ownAddresses()
     for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
             addresses << address.toString();
+        else if (address.protocol() == QAbstractSocket::IPv6Protocol && address.isGlobal() &&
+                 !address.isUniqueLocalUnicast())
+            addresses << QStringLiteral("[%1]").arg(address.toString());
     }
     return addresses;
 }
@@ -283,6 +288,23 @@ void LobbyWindow::showNameProblem(const QString &problem)
     label_nameproblem->setText(problem);
     label_nameproblem->setAccessibleName(problem.isEmpty() ? QStringLiteral("Name problem")
                                                            : problem);
+}
+
+QString LobbyWindow::offerInvite(const QString &link)
+{
+    combo_address->setEditText(link.trimmed());
+    const GameAddressReading reading = readInviteLink(link, quint16(gamePortName().toUInt()));
+    if (!reading.ok()) {
+        showError(reading.error);
+        combo_address->setFocus();
+        return {};
+    }
+    const QString where = gameAddressText(reading.address);
+    showError(QString());
+    label_status->setText(
+        QStringLiteral("Press \"Join that address\" to join the game at %1.").arg(where));
+    button_joinaddress->setFocus();
+    return where;
 }
 
 void LobbyWindow::showError(const QString &text)
@@ -363,38 +385,28 @@ void LobbyWindow::joinAddressClick()
     if (!checkName())
         return;
     const QString text = combo_address->currentText().trimmed();
-    QString host = text;
-    quint16 port = quint16(gamePortName().toUInt());
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon >= 0) {
-        bool ok = false;
-        const uint number = text.mid(colon + 1).toUInt(&ok);
-        if (!ok || number == 0 || number > 65535) {
-            showError(QStringLiteral("\"%1\" is not a port. Write it as address:port, for "
-                                     "example 192.168.1.20:7772.")
-                          .arg(text.mid(colon + 1)));
-            return;
-        }
-        host = text.left(colon);
-        port = quint16(number);
-    }
-    if (host.isEmpty() || host.contains(QLatin1Char(' '))) {
-        showError(QStringLiteral("Type the address of the game: a computer's name or its "
-                                 "numbers, like 192.168.1.20."));
+    const GameAddressReading reading = readGameAddress(text, quint16(gamePortName().toUInt()));
+    if (!reading.ok()) {
+        showError(reading.error);
         combo_address->setFocus();
         return;
     }
+    const QString host = reading.address.host;
+    const quint16 port = reading.address.port;
     showError(QString());
     label_status->setText(QStringLiteral("Looking for %1...").arg(shortened(host)));
     setJoinButtonsEnabled(false);
     QHostInfo::lookupHost(host, this, [this, host, text, port](const QHostInfo &found) {
         guarded([&] {
+            // IPv4 where the name has it, else IPv6.
             QHostAddress address;
             for (const QHostAddress &candidate : found.addresses()) {
                 if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
                     address = candidate;
                     break;
                 }
+                if (candidate.protocol() == QAbstractSocket::IPv6Protocol && address.isNull())
+                    address = candidate;
             }
             if (address.isNull()) {
                 setJoinButtonsEnabled(true);

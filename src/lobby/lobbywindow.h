@@ -45,6 +45,10 @@ public:
     std::function<bool(const QString &question)> askToLeave;
     // Closes the window without asking; a running game plays on (SIGTERM).
     void leave();
+    // Puts an invite link into the join field, ready to be joined with one
+    // press; returns the game's address as text, or empty (and shows why)
+    // for a link that cannot be used.
+    QString offerInvite(const QString &link);
 
     // The actions behind the buttons (public so tests can step them).
     void hostClick();
@@ -57,7 +61,8 @@ public:
 
     // A name the game can carry: empty text, or why not.
     static QString nameProblem(const QString &name);
-    // This machine's IPv4 addresses other than loopback.
+    // This machine's IPv4 addresses other than loopback, and its global
+    // IPv6 ones in brackets.
     static QStringList ownAddresses();
 
 protected:

@@ -5,6 +5,7 @@
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
+#include "net/invitelink.h"
 #include "widgets/appicon.h"
 
 #include <QApplication>
@@ -15,8 +16,10 @@
 #include <optional>
 
 namespace {
-// Without arguments: the lobby window, for players who never open a terminal.
-int runWindow(int argc, char *argv[])
+// Without arguments: the lobby window, for players who never open a terminal;
+// with an invite link (a link clicked in a chat program), the window with
+// that game ready to join.
+int runWindow(int argc, char *argv[], const QString &invite)
 {
     std::optional<DisplayCheck> displayCheck(std::in_place, "lexiclash-lobby");
     QApplication app(argc, argv);
@@ -34,6 +37,12 @@ int runWindow(int argc, char *argv[])
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window,
                      &LobbyWindow::leave);
     window.show();
+    if (!invite.isEmpty()) {
+        const QString where = window.offerInvite(invite);
+        if (!where.isEmpty())
+            QTextStream(stdout) << "lexiclash-lobby: ready to join the game at " << where
+                                << Qt::endl;
+    }
     return app.exec();
 }
 } // namespace
@@ -43,7 +52,9 @@ int main(int argc, char *argv[])
     if (printInfoOption(argc, argv, "lexiclash-lobby", lobbyUsage()))
         return 0;
     if (argc <= 1)
-        return runWindow(argc, argv);
+        return runWindow(argc, argv, QString());
+    if (argc == 2 && looksLikeInviteLink(QString::fromLocal8Bit(argv[1])))
+        return runWindow(argc, argv, QString::fromLocal8Bit(argv[1]));
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
     QTextStream out(stdout);

@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <arpa/inet.h>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -13,9 +14,9 @@ namespace {
 
 // Host names resolved during this run, keyed by the lower-case name; entries
 // are never dropped, so every name is looked up once.
-QHash<QString, quint32> &hostCache()
+QHash<QString, SockAddress> &hostCache()
 {
-    static QHash<QString, quint32> cache;
+    static QHash<QString, SockAddress> cache;
     return cache;
 }
 
@@ -41,6 +42,56 @@ bool parseDotted(const QString &name, quint32 &address)
     return true;
 }
 
+// An IPv6 literal, with or without the brackets of "[::1]", and with a zone
+// ("fe80::1%eth0") where it has one.
+bool parseIpv6(QString name, SockAddress &address)
+{
+    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        name = name.mid(1, name.size() - 2);
+    if (!name.contains(QLatin1Char(':')))
+        return false;
+    addrinfo hints{};
+    hints.ai_family = AF_INET6;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo *found = nullptr;
+    if (::getaddrinfo(name.toLatin1().constData(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+    sockaddr_storage raw{};
+    std::memcpy(&raw, found->ai_addr, found->ai_addrlen);
+    address = SockAddress::fromSystem(raw, found->ai_addrlen);
+    ::freeaddrinfo(found);
+    return true;
+}
+
+// The first IPv4 address of a name, else its first IPv6 one: a host that has
+// both is reached as it always was, a host with IPv6 alone is reached too.
+bool resolveName(const QString &name, SockAddress &address)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (::getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+    const addrinfo *chosen = nullptr;
+    for (const addrinfo *entry = found; entry; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET) {
+            chosen = entry;
+            break;
+        }
+        if (entry->ai_family == AF_INET6 && !chosen)
+            chosen = entry;
+    }
+    if (chosen) {
+        sockaddr_storage raw{};
+        std::memcpy(&raw, chosen->ai_addr, chosen->ai_addrlen);
+        address = SockAddress::fromSystem(raw, chosen->ai_addrlen);
+    }
+    ::freeaddrinfo(found);
+    return chosen != nullptr;
+}
+
 } // namespace
 
 quint16 lookupPort(const QString &name, TSocketType type)
@@ -58,29 +109,25 @@ quint16 lookupPort(const QString &name, TSocketType type)
     return ntohs(quint16(service->s_port));
 }
 
-quint32 lookupHost(const QString &name)
+SockAddress lookupHost(const QString &name)
 {
     if (name.isEmpty())
         throw ESockException(TSockError::HostNotFound);
-    if (isDigit(name.at(0))) {
-        quint32 address = 0;
-        if (!parseDotted(name, address))
-            throw ESockException(TSockError::HostNotFound);
+    SockAddress address;
+    if (parseIpv6(name, address))
         return address;
+    if (isDigit(name.at(0))) {
+        quint32 dotted = 0;
+        if (!parseDotted(name, dotted))
+            throw ESockException(TSockError::HostNotFound);
+        return SockAddress::ipv4(dotted, 0);
     }
     const QString key = name.toLower();
     const auto cached = hostCache().constFind(key);
     if (cached != hostCache().constEnd())
         return cached.value();
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (::getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found)
+    if (!resolveName(name, address))
         throw ESockException(TSockError::HostNotFound);
-    const quint32 address =
-        ntohl(reinterpret_cast<const sockaddr_in *>(found->ai_addr)->sin_addr.s_addr);
-    ::freeaddrinfo(found);
     hostCache().insert(key, address);
     return address;
 }

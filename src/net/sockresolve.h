@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/sockaddress.h"
 #include "net/sockcodes.h"
 
 #include <QString>
@@ -9,7 +10,8 @@
 // number past 65535, and the integer-conversion error for a name that starts
 // with a digit but is not a whole number.
 quint16 lookupPort(const QString &name, TSocketType type);
-// The address, in host order, of dotted numbers (a name that starts with a
-// digit is never looked up) or of a host name, which is looked up once per
-// run. Raises HostNotFound.
-quint32 lookupHost(const QString &name);
+// The address (port 0) of dotted numbers (a name that starts with a digit is
+// never looked up), of an IPv6 literal with or without brackets, or of a host
+// name, which is looked up once per run and gives its first IPv4 address, else
+// its first IPv6 one. Raises HostNotFound.
+SockAddress lookupHost(const QString &name);

@@ -58,7 +58,7 @@ void TSock::setHostName(const QString &name)
         report(TSocketInfo::siLookup, TSockReport::HostNameWhileConnected);
         return;
     }
-    remoteAddress_ = name.isEmpty() ? 0 : resolveHost(name);
+    remoteAddress_ = name.isEmpty() ? SockAddress() : resolveHost(name);
 }
 
 QString TSock::PortName() const
@@ -99,6 +99,16 @@ bool TSock::Listen() const
     return listening_;
 }
 
+bool TSock::LoopbackOnly() const
+{
+    return loopbackOnly_;
+}
+
+void TSock::setLoopbackOnly(bool loopbackOnly)
+{
+    loopbackOnly_ = loopbackOnly;
+}
+
 TLineBreak TSock::LineBreak() const
 {
     return lineBreak_;
@@ -130,11 +140,13 @@ bool TSock::Open()
         return connected_;
     const bool datagram = type_ == TSocketType::stDatagram;
     const quint16 port = resolvePort();
-    quint32 address = 0;
+    // A datagram socket without a host takes datagrams on every IPv4 address.
+    SockAddress address = SockAddress::ipv4(INADDR_ANY, 0);
     if (!datagram || !host_.isEmpty())
         address = resolveHost(host_);
-    const int fd =
-        ::socket(AF_INET, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    address.setPort(port);
+    const int fd = ::socket(
+        address.family(), (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         reportErrorCode(wsaErrorFromErrno(errno));
         return false;
@@ -142,13 +154,12 @@ bool TSock::Open()
     attach(fd);
     remoteAddress_ = address;
     remotePort_ = port;
-    const sockaddr_in sa = socketAddress(address, port);
     if (datagram)
-        return openDatagram(sa);
+        return openDatagram(address);
     if (blocking_)
-        return openBlocking(sa);
+        return openBlocking(address);
     connecting_ = true;
-    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+    if (::connect(fd_, address.data(), address.size()) != 0) {
         const int err = errno;
         if (err != EINPROGRESS && err != EINTR) {
             // The outcome of a connect always arrives as a notification, also
@@ -269,11 +280,11 @@ quint16 TSock::localPort() const
 {
     if (fd_ < 0)
         return 0;
-    sockaddr_in sa{};
-    socklen_t length = sizeof sa;
-    if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&sa), &length) != 0)
+    sockaddr_storage raw{};
+    socklen_t length = sizeof raw;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&raw), &length) != 0)
         return 0;
-    return ntohs(sa.sin_port);
+    return SockAddress::fromSystem(raw, length).port();
 }
 
 void TSock::attach(int fd)
@@ -489,7 +500,7 @@ quint16 TSock::resolvePort()
     return lookupPort(port_, type_);
 }
 
-quint32 TSock::resolveHost(const QString &name)
+SockAddress TSock::resolveHost(const QString &name)
 {
     if (name.isEmpty())
         throw ESockException(TSockError::HostNotFound);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/sockaddress.h"
 #include "net/sockcodes.h"
 
 #include <QByteArray>
@@ -11,15 +12,13 @@
 #include <memory>
 
 class QSocketNotifier;
-struct sockaddr_in;
-
 class TSock;
 using TNotifyEvent = std::function<void(TSock *sender)>;
 using TNotifyInfoEvent = std::function<void(TSock *sender, TSocketInfo info, const QString &msg)>;
 using TNotifyReadEvent = std::function<void(TSock *sender, int count)>;
 using TNotifyAutoEvent = std::function<void(TSock *sender, TSock *newSock)>;
 
-// An IPv4 TCP socket on a non-blocking POSIX socket, whose network events
+// An IPv4 or IPv6 TCP socket on a non-blocking POSIX socket, whose network events
 // arrive through Qt's event loop as callbacks on the main thread. It adds no
 // framing: Send transmits exactly the bytes given, Receive returns exactly what
 // has arrived.
@@ -59,7 +58,8 @@ public:
     // Stream or datagram; raises while listening or connected.
     TSocketType SocketType() const;
     void setSocketType(TSocketType type);
-    // Remote host for Open: dotted numbers or a name to resolve.
+    // Remote host for Open: dotted numbers, an IPv6 literal (brackets
+    // allowed) or a name to resolve.
     QString HostName() const;
     void setHostName(const QString &name);
     // Port: decimal number or service name.
@@ -69,13 +69,14 @@ public:
     void setBlocking(bool blocking);
     bool AutoAccept() const;
     void setAutoAccept(bool autoAccept);
-    // True while listening; setting it starts or stops listening on PortName.
+    // True while listening; setting it starts or stops listening on PortName,
+    // on every IPv4 and IPv6 address of the machine (IPv4 alone where the
+    // system has no IPv6), or on 127.0.0.1 alone when LoopbackOnly is set.
     bool Listen() const;
     void setListen(bool listen);
-    // True when the next listening takes connections from this machine's
-    // loopback only (127.0.0.1); false, the default, binds every interface.
-    bool LoopbackOnly() const { return loopbackOnly_; }
-    void setLoopbackOnly(bool loopbackOnly) { loopbackOnly_ = loopbackOnly; }
+    // Listen on 127.0.0.1 alone, so that no other computer can connect.
+    bool LoopbackOnly() const;
+    void setLoopbackOnly(bool loopbackOnly);
     TLineBreak LineBreak() const;
     void setLineBreak(TLineBreak lineBreak);
     int BlockingTimeout() const;
@@ -117,7 +118,7 @@ public:
     // Sends one datagram to host (the HostName destination when empty) at
     // PortName; raises on a stream socket and without a handle.
     bool SendDatagram(const QByteArray &data, const QString &host);
-    // Takes one datagram and its sender's dotted address; a datagram socket's
+    // Takes one datagram and its sender's address as text; a datagram socket's
     // next OnRead waits for this call. Raises as SendDatagram does.
     QByteArray ReceiveDatagram(QString &host);
 
@@ -152,8 +153,9 @@ private:
     void handleWritable();
     void handleClosedByPeer();
     void flushSendBuffer();
-    bool openDatagram(const sockaddr_in &sa);
-    bool openBlocking(const sockaddr_in &sa);
+    bool openDatagram(const SockAddress &sa);
+    bool openBlocking(const SockAddress &sa);
+    int openListeningSocket(quint16 port) const;
     bool awaitBlockingAccept();
     bool sendBlocking();
     QByteArray receiveBlocking(int n);
@@ -163,9 +165,9 @@ private:
                 int errorNumber = 0);
     void reportErrorCode(int code);
     quint16 resolvePort();
-    quint32 resolveHost(const QString &name);
+    SockAddress resolveHost(const QString &name);
     void pauseAccepting();
-    void adoptAccepted(int fd, const TSock &listener, quint32 peerAddress);
+    void adoptAccepted(int fd, const TSock &listener, const SockAddress &peer);
 
     int fd_ = -1;
     // Counts the handles this object has had, so that a notification queued
@@ -198,7 +200,7 @@ private:
     bool datagramAnnounced_ = false;
     QByteArray receiveBuffer_;
     QByteArray sendBuffer_;
-    quint32 remoteAddress_ = 0;
+    SockAddress remoteAddress_;
     quint16 remotePort_ = 0;
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;

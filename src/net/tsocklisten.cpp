@@ -43,19 +43,7 @@ void TSock::setListen(bool listen)
         report(TSocketInfo::siListen, TSockReport::ListeningAlreadyRunning);
         return;
     }
-    const quint16 port = resolvePort();
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        throw ESockException(TSockError::ListenBind);
-    // A restarted host must be able to bind again while old connections of
-    // the previous run still linger in TIME_WAIT.
-    const int reuse = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    const sockaddr_in sa = socketAddress(loopbackOnly_ ? INADDR_LOOPBACK : INADDR_ANY, port);
-    if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
-        ::close(fd);
-        throw ESockException(TSockError::ListenBind);
-    }
+    const int fd = openListeningSocket(resolvePort());
     if (::listen(fd, kListenQueue) != 0) {
         ::close(fd);
         throw ESockException(TSockError::ListenStart);
@@ -66,6 +54,44 @@ void TSock::setListen(bool listen)
     report(TSocketInfo::siListen, TSockReport::ListeningStarted);
 }
 
+// A bound stream socket: one IPv6 socket that also takes IPv4 connections
+// (as ::ffff:a.b.c.d), an IPv4 one where the system has no IPv6, or one on
+// 127.0.0.1 for a loopback-only listener. Raises ListenBind.
+int TSock::openListeningSocket(quint16 port) const
+{
+    int fd = -1;
+    if (!loopbackOnly_)
+        fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const bool dualStack = fd >= 0;
+    if (!dualStack)
+        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw ESockException(TSockError::ListenBind);
+    // A restarted host must be able to bind again while old connections of
+    // the previous run still linger in TIME_WAIT.
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    int bound = -1;
+    if (dualStack) {
+        const int off = 0;
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+        sockaddr_in6 sa{};
+        sa.sin6_family = AF_INET6;
+        sa.sin6_port = htons(port);
+        sa.sin6_addr = in6addr_any;
+        bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
+    } else {
+        const SockAddress sa =
+            SockAddress::ipv4(loopbackOnly_ ? INADDR_LOOPBACK : INADDR_ANY, port);
+        bound = ::bind(fd, sa.data(), sa.size());
+    }
+    if (bound != 0) {
+        ::close(fd);
+        throw ESockException(TSockError::ListenBind);
+    }
+    return fd;
+}
+
 bool TSock::Accept(TSock *&newSock)
 {
     if (!listening_)
@@ -73,7 +99,7 @@ bool TSock::Accept(TSock *&newSock)
     if (blocking_ && !awaitBlockingAccept())
         return false;
     acceptAwaited_ = false;
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     const int fd =
         ::accept4(fd_, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -85,8 +111,8 @@ bool TSock::Accept(TSock *&newSock)
         report(TSocketInfo::siAccept, TSockReport::CouldNotAccept);
         return false;
     }
-    remoteAddress_ = ntohl(peer.sin_addr.s_addr);
-    remotePort_ = ntohs(peer.sin_port);
+    remoteAddress_ = SockAddress::fromSystem(peer, length);
+    remotePort_ = remoteAddress_.port();
     // Owned here until the new object has made its reports; should one of
     // them raise, the connection is closed again.
     auto accepted = std::make_unique<TSock>(this);
@@ -111,7 +137,7 @@ void TSock::pauseAccepting()
     });
 }
 
-void TSock::adoptAccepted(int fd, const TSock &listener, quint32 peerAddress)
+void TSock::adoptAccepted(int fd, const TSock &listener, const SockAddress &peer)
 {
     blocking_ = listener.blocking_;
     blockingTimeout_ = listener.blockingTimeout_;
@@ -121,7 +147,7 @@ void TSock::adoptAccepted(int fd, const TSock &listener, quint32 peerAddress)
     OnInfo = listener.OnInfo;
     attach(fd);
     connected_ = true;
-    remoteAddress_ = peerAddress;
+    remoteAddress_ = peer;
     remotePort_ = listener.remotePort_;
     updateNotifiers();
     // A new connection can take data at once; the owner learns so from one
@@ -129,7 +155,7 @@ void TSock::adoptAccepted(int fd, const TSock &listener, quint32 peerAddress)
     if (!blocking_)
         postNotify(Event::Writable, 0);
     setPortName(listener.port_);
-    setHostName(dotted(peerAddress));
+    setHostName(peer.text());
 }
 
 void TSock::handlePending()

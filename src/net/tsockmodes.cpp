@@ -17,9 +17,9 @@
 
 using namespace tsockdetail;
 
-bool TSock::openDatagram(const sockaddr_in &sa)
+bool TSock::openDatagram(const SockAddress &sa)
 {
-    if (::bind(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+    if (::bind(fd_, sa.data(), sa.size()) != 0) {
         reportErrorCode(wsaErrorFromErrno(errno));
         return false;
     }
@@ -33,10 +33,10 @@ bool TSock::openDatagram(const sockaddr_in &sa)
     return self ? connected_ : false;
 }
 
-bool TSock::openBlocking(const sockaddr_in &sa)
+bool TSock::openBlocking(const SockAddress &sa)
 {
     int err = 0;
-    if (::connect(fd_, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
+    if (::connect(fd_, sa.data(), sa.size()) != 0) {
         err = errno;
         if (err == EINPROGRESS || err == EINTR) {
             waitReady(POLLOUT, -1);
@@ -132,10 +132,10 @@ bool TSock::SendDatagram(const QByteArray &data, const QString &host)
         throw ESockException(TSockError::SendDatagramNotConnected);
     if (type_ == TSocketType::stStream)
         throw ESockException(TSockError::SendDatagramOnStream);
-    const quint32 address = host.isEmpty() ? remoteAddress_ : resolveHost(host);
-    const sockaddr_in sa = socketAddress(address, remotePort_);
-    if (::sendto(fd_, data.constData(), size_t(data.size()), MSG_NOSIGNAL,
-                 reinterpret_cast<const sockaddr *>(&sa), sizeof sa) < 0) {
+    SockAddress address = host.isEmpty() ? remoteAddress_ : resolveHost(host);
+    address.setPort(remotePort_);
+    if (::sendto(fd_, data.constData(), size_t(data.size()), MSG_NOSIGNAL, address.data(),
+                 address.size()) < 0) {
         reportErrorCode(wsaErrorFromErrno(errno));
         return false;
     }
@@ -151,7 +151,7 @@ QByteArray TSock::ReceiveDatagram(QString &host)
     if (blocking_)
         waitReady(POLLIN, blockingWaitMs());
     QByteArray datagram(65536, Qt::Uninitialized);
-    sockaddr_in from{};
+    sockaddr_storage from{};
     socklen_t length = sizeof from;
     const ssize_t got = ::recvfrom(fd_, datagram.data(), size_t(datagram.size()), 0,
                                    reinterpret_cast<sockaddr *>(&from), &length);
@@ -166,7 +166,7 @@ QByteArray TSock::ReceiveDatagram(QString &host)
         return QByteArray();
     }
     datagram.truncate(qsizetype(got));
-    host = dotted(ntohl(from.sin_addr.s_addr));
+    host = SockAddress::fromSystem(from, length).text();
     return datagram;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/appwindows.h"
 
+#include "client/chatpane.h"
 #include "client/reviewwindows.h"
 #include "client/tchat.h"
 #include "common/ports.h"
@@ -12,10 +13,12 @@
 #include "dialogs/tspylist.h"
 #include "discovery/discoveryannouncer.h"
 #include "discovery/discoveryresponder.h"
+#include "portmap/portmapper.h"
 #include "server/tserver.h"
 #include "shell/windowwiring.h"
 #include "tallywindow/ttallylist.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 AppWindows::AppWindows(const QStringList &parameters)
@@ -41,10 +44,12 @@ AppWindows::AppWindows(const QStringList &parameters)
     windows.tally = tally_.get();
     windows.tallyRecorder = tally_.get();
     wireWindows(*chat_, windows);
-    // Solo games are not offered to others.
+    // Solo games are not offered to others, nor opened on the router.
     QObject::connect(chat_.get(), &Tchat::hostingBegan, chat_.get(), [this](bool withOthers) {
-        if (withOthers)
-            startAnswering();
+        if (!withOthers)
+            return;
+        startAnswering();
+        startPortMapping();
     });
     chat_->setParameters(parameters);
     server_->setHostOptions(chat_.get());
@@ -91,4 +96,23 @@ void AppWindows::startAnswering()
                  unsigned(discoveryPort()), qPrintable(responder_->errorString()));
     announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
     announcer_->start();
+}
+
+void AppWindows::startPortMapping()
+{
+    if (!PortMapper::enabledByEnvironment()) {
+        qInfo("lexiclash: port mapping is off (LEXICLASH_PORTMAP=off)");
+        return;
+    }
+    portMapper_ = std::make_unique<PortMapper>();
+    QElapsedTimer clock;
+    clock.start();
+    ChatPane *pane = chat_->chat;
+    QObject::connect(
+        portMapper_.get(), &PortMapper::finished, pane, [pane, clock](const PortMapResult &result) {
+            qInfo("lexiclash: port mapping (%s, %lld ms): %s", qPrintable(result.methodName()),
+                  clock.elapsed(), qPrintable(result.message()));
+            pane->addlinetochat(QStringLiteral("Internet: ") + result.message(), QColor());
+        });
+    portMapper_->start(server_->Sock1()->localPort());
 }

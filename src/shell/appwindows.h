@@ -15,6 +15,7 @@ class Tspylist;
 class Ttallylist;
 class DiscoveryAnnouncer;
 class DiscoveryResponder;
+class PortMapper;
 
 // Every window of the program, created once in the fixed order (the main
 // window first, so its creation runs before any other window exists) and kept
@@ -54,6 +55,10 @@ private:
     // while this copy hosts one.
     std::unique_ptr<DiscoveryResponder> responder_;
     std::unique_ptr<DiscoveryAnnouncer> announcer_;
+    // Keeps the game port open on the router while this copy hosts a game
+    // with others; removes the mapping when it goes.
+    std::unique_ptr<PortMapper> portMapper_;
 
     void startAnswering();
+    void startPortMapping();
 };

@@ -1,6 +1,7 @@
 # The lobby program's tests run the real lexiclash-lobby from the command line.
 lexiclash_test(lobby_test SOURCES lobby_test.cpp LIBS lexiclash_common lexiclash_testfiles)
-target_compile_definitions(lobby_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>")
+target_compile_definitions(lobby_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>"
+  LOBBY_DESKTOP_ENTRY="${PROJECT_BINARY_DIR}/dist/example.lexiclash.Lobby.desktop")
 add_dependencies(lobby_test lexiclash-lobby)
 
 # A real hosting and a real joining copy of the game, started by two lobbies.

@@ -1,6 +1,7 @@
 #include "testfiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +17,7 @@ private slots:
     void init();
     void helpAndWrongCommandLines_data();
     void helpAndWrongCommandLines();
+    void inviteLinkThroughTheDesktopEntry();
     void startsGameAndWatchesPresence_data();
     void startsGameAndWatchesPresence();
     void missingGame();
@@ -110,8 +112,43 @@ void LobbyTest::helpAndWrongCommandLines()
     QCOMPARE(lobby->exitCode(), exitCode);
     const QByteArray usage =
         exitCode == 0 ? lobby->readAllStandardOutput() : lobby->readAllStandardError();
-    QVERIFY(usage.startsWith("Usage: lexiclash-lobby [host NAME | join NAME HOST]\n"));
+    QVERIFY(usage.startsWith(
+        "Usage: lexiclash-lobby [host NAME | join NAME HOST | lexiclash://ADDRESS:PORT]\n"));
     QVERIFY(!QFile::exists(dir_->filePath("args.txt")));
+}
+
+// A link clicked in a chat program: the desktop entry handles the lexiclash
+// scheme, and its command, with the link for %u, opens the lobby window with
+// that game ready to join.
+void LobbyTest::inviteLinkThroughTheDesktopEntry()
+{
+    installLobby(false);
+    QFile entry(QStringLiteral(LOBBY_DESKTOP_ENTRY));
+    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList command;
+    QStringList types;
+    for (const QByteArray &line : entry.readAll().split('\n')) {
+        if (line.startsWith("Exec="))
+            command = QString::fromUtf8(line.mid(5)).split(' ', Qt::SkipEmptyParts);
+        if (line.startsWith("MimeType="))
+            types = QString::fromUtf8(line.mid(9)).split(';', Qt::SkipEmptyParts);
+    }
+    QVERIFY(types.contains("x-scheme-handler/lexiclash"));
+    QVERIFY(!command.isEmpty());
+    QCOMPARE(QFileInfo(command.first()).fileName(), QStringLiteral("lexiclash-lobby"));
+    const QString link = QStringLiteral("lexiclash://[::1]:7001");
+    QStringList arguments = command.mid(1);
+    QVERIFY(arguments.contains("%u"));
+    arguments.replaceInStrings(QStringLiteral("%u"), link);
+    auto lobby = startLobby(arguments);
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (said += lobby->readAllStandardOutput())
+            .contains("lexiclash-lobby: ready to join the game at [::1]:7001\n"),
+        30000);
+    lobby->terminate();
+    QVERIFY(lobby->waitForFinished(30000));
+    QCOMPARE(lobby->exitCode(), 0);
 }
 
 void LobbyTest::startsGameAndWatchesPresence_data()

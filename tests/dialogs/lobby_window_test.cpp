@@ -81,10 +81,13 @@ private slots:
     void cleanup();
     void listsGamesAndJoinsTheChosenOne();
     void joinByAddressWhereNobodyListens();
+    void addressRememberedOnceItAnswered_data();
     void addressRememberedOnceItAnswered();
     void refusesAGameOfAnotherVersion();
     void addressesThatCannotBeUsed_data();
     void addressesThatCannotBeUsed();
+    void offersAnInviteLink_data();
+    void offersAnInviteLink();
     void namesTheGameCannotCarry_data();
     void namesTheGameCannotCarry();
     void hostingWhenTheGamePortIsTaken();
@@ -233,8 +236,17 @@ void LobbyWindowTest::joinByAddressWhereNobodyListens()
     QCOMPARE(address->findText(QStringLiteral("127.0.0.1:%1").arg(port)), -1);
 }
 
+void LobbyWindowTest::addressRememberedOnceItAnswered_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::newRow("dotted numbers") << "127.0.0.1:%1";
+    QTest::newRow("IPv6 in brackets") << "[::1]:%1";
+    QTest::newRow("invite link") << "lexiclash://[::1]:%1";
+}
+
 void LobbyWindowTest::addressRememberedOnceItAnswered()
 {
+    QFETCH(QString, form);
     auto host = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
     const quint16 gamePort = unusedLoopbackPort();
     QVERIFY(host->start({"host", "Ann"}, gamePort, unusedLoopbackUdpPort(), "hostremember"));
@@ -243,7 +255,7 @@ void LobbyWindowTest::addressRememberedOnceItAnswered()
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
     auto *address = control<QComboBox>("combo_address");
-    const QString typed = QStringLiteral("127.0.0.1:%1").arg(gamePort);
+    const QString typed = form.arg(gamePort);
     address->setEditText(typed);
     QTest::keyClick(address->lineEdit(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(window_->inGame() && window_->gamePid() > 0, 30000);
@@ -287,6 +299,11 @@ void LobbyWindowTest::addressesThatCannotBeUsed_data()
                             << "\"0\" is not a port.";
     QTest::newRow("name that cannot be found") << "no..such"
                                                << "No computer called \"no..such\"";
+    QTest::newRow("IPv6 bracket not closed") << "[::1:7772"
+                                             << "\"[::1:7772\" has a \"[\" without its \"]\".";
+    QTest::newRow("invite link with a path")
+        << "lexiclash://127.0.0.1:7772/join"
+        << "The invite link \"lexiclash://127.0.0.1:7772/join\" cannot be used:";
 }
 
 void LobbyWindowTest::addressesThatCannotBeUsed()
@@ -300,6 +317,39 @@ void LobbyWindowTest::addressesThatCannotBeUsed()
     QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(error), 30000);
     QVERIFY(!window_->inGame());
     QTRY_VERIFY(control<QPushButton>("button_joinaddress")->isEnabled());
+}
+
+void LobbyWindowTest::offersAnInviteLink_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("IPv4") << "lexiclash://25.88.0.1:7001"
+                          << "25.88.0.1:7001"
+                          << "Press \"Join that address\" to join the game at 25.88.0.1:7001.";
+    QTest::newRow("IPv6") << "lexiclash://[2001:db8::20]:7772"
+                          << "[2001:db8::20]:7772"
+                          << "Press \"Join that address\" to join the game at "
+                             "[2001:db8::20]:7772.";
+    QTest::newRow("malformed") << "lexiclash://2001:db8::20:7772"
+                               << ""
+                               << "The invite link \"lexiclash://2001:db8::20:7772\" cannot be "
+                                  "used: an IPv6 address in a link goes in brackets, like "
+                                  "lexiclash://[2001:db8::20]:7772.";
+}
+
+// A link the lobby was started with waits in the join field; nothing is
+// joined before the player presses the button.
+void LobbyWindowTest::offersAnInviteLink()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, where);
+    QFETCH(QString, shown);
+    window_->show();
+    QCOMPARE(window_->offerInvite(link), where);
+    QCOMPARE(control<QComboBox>("combo_address")->currentText(), link);
+    QCOMPARE(status(), shown);
+    QVERIFY(!window_->inGame());
 }
 
 void LobbyWindowTest::namesTheGameCannotCarry_data()

@@ -98,8 +98,13 @@ bool GameProcess::start(const QStringList &parameters)
 bool GameProcess::launch(const QStringList &parameters)
 {
     process_ = std::make_unique<QProcess>();
-    process_->setProgram(program_);
-    process_->setArguments(parameters);
+    if (launcher_.isEmpty()) {
+        process_->setProgram(program_);
+        process_->setArguments(parameters);
+    } else {
+        process_->setProgram(launcher_.first());
+        process_->setArguments(launcher_.mid(1) + QStringList{program_} + parameters);
+    }
     process_->setWorkingDirectory(work_);
     process_->setProcessEnvironment(env_);
     process_->setProcessChannelMode(QProcess::MergedChannels);

@@ -28,6 +28,9 @@ public:
     void unsetEnv(const QString &key);
     // Another program than gameProgram() (before start()).
     void setProgram(const QString &program) { program_ = program; }
+    // Starts the copy through a launcher, such as "ip netns exec NAME"
+    // (before start()); the launcher must exec the program in its place.
+    void setLauncher(const QStringList &launcher) { launcher_ = launcher; }
     // Another working folder for the copy (before start()).
     void setWorkingFolder(const QString &folder) { work_ = folder; }
     // Starts the copy with the launch parameters and waits until its
@@ -76,6 +79,7 @@ private:
     QString socketPath_;
     QString logPath_;
     QProcessEnvironment env_;
+    QStringList launcher_;
     std::unique_ptr<QProcess> process_;
     int fd_ = -1;
 };

@@ -69,6 +69,7 @@ void TestInfoOption::answers_data()
                            "LEXICLASH_HOME",
                            "LEXICLASH_SEED",
                            "LEXICLASH_LOBBY_URL",
+                           "LEXICLASH_PORTMAP",
                            "LEXICLASH_AUTOMATION",
                            "XDG_RUNTIME_DIR",
                            "XDG_CONFIG_HOME",
