@@ -26,7 +26,7 @@ SockAddress SockAddress::fromSystem(const sockaddr_storage &raw, socklen_t lengt
 
 int SockAddress::family() const
 {
-    return length_ == 0 ? AF_UNSPEC : storage_.ss_family;
+    return length_ == 0 ? kNoFamily : storage_.ss_family;
 }
 
 quint16 SockAddress::port() const

@@ -14,7 +14,10 @@ public:
     // What accept, recvfrom or getsockname filled in (length bytes of raw).
     static SockAddress fromSystem(const sockaddr_storage &raw, socklen_t length);
 
-    // AF_INET, AF_INET6, or AF_UNSPEC for an empty address.
+    // The family an empty address reports: none (0).
+    static constexpr int kNoFamily = 0;
+
+    // AF_INET, AF_INET6, or kNoFamily for an empty address.
     int family() const;
     quint16 port() const;
     void setPort(quint16 port);

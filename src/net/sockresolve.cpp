@@ -68,8 +68,8 @@ bool parseIpv6(QString name, SockAddress &address)
 // both is reached as it always was, a host with IPv6 alone is reached too.
 bool resolveName(const QString &name, SockAddress &address)
 {
+    // A zeroed family asks for every family.
     addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo *found = nullptr;
     if (::getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found)

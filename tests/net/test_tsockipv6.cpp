@@ -143,9 +143,9 @@ void TestTSockIpv6::hostLookupReadsBothFamilies_data()
     QTest::newRow("ipv6 in brackets") << "[2001:DB8:0::20]" << AF_INET6 << "2001:db8::20";
     QTest::newRow("ipv4 inside ipv6") << "::ffff:10.1.2.3" << AF_INET6 << "10.1.2.3";
     QTest::newRow("name with both prefers ipv4") << "localhost" << AF_INET << "127.0.0.1";
-    QTest::newRow("ipv6 with a port is no host") << "[::1]:7772" << AF_UNSPEC << "";
-    QTest::newRow("bad ipv6") << "2001:db8::zz" << AF_UNSPEC << "";
-    QTest::newRow("empty brackets") << "[]" << AF_UNSPEC << "";
+    QTest::newRow("ipv6 with a port is no host") << "[::1]:7772" << SockAddress::kNoFamily << "";
+    QTest::newRow("bad ipv6") << "2001:db8::zz" << SockAddress::kNoFamily << "";
+    QTest::newRow("empty brackets") << "[]" << SockAddress::kNoFamily << "";
 }
 
 void TestTSockIpv6::hostLookupReadsBothFamilies()
@@ -153,7 +153,7 @@ void TestTSockIpv6::hostLookupReadsBothFamilies()
     QFETCH(QString, name);
     QFETCH(int, family);
     QFETCH(QString, text);
-    if (family == AF_UNSPEC) {
+    if (family == SockAddress::kNoFamily) {
         QCOMPARE(sockErrorOf([&] { lookupHost(name); }), SockCode(TSockError::HostNotFound));
         return;
     }
