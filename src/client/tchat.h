@@ -91,6 +91,8 @@ public:
     void sockInfo(TSock *sender, TSocketInfo info, const QString &msg);
     // Sends a whole message on the client connection; raises when not connected.
     void sendToServer(const QByteArray &message);
+    // Sends one line to the lobby on the presence connection; dropped without one.
+    void tellLobby(const QByteArray &line);
 
     // Menu and board handlers.
     void Exit1Click();

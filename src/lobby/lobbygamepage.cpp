@@ -1,9 +1,14 @@
 #include "lobby/lobbygamepage.h"
 
 #include "common/ports.h"
+#include "net/internetreport.h"
+#include "net/invitelink.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -21,9 +26,54 @@ LobbyGamePage::LobbyGamePage(QWidget *parent)
     // from the keyboard.
     label_invite->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     label_invite->setFocusPolicy(Qt::StrongFocus);
+    label_internet = new QLabel(this);
+    label_internet->setObjectName(QStringLiteral("label_internet"));
+    label_internet->setWordWrap(true);
+    button_copyinvite = new QPushButton(QStringLiteral("&Copy invite link"), this);
+    button_copyinvite->setObjectName(QStringLiteral("button_copyinvite"));
+    button_copyinvite->setAccessibleName(QStringLiteral("Copy invite link"));
     column->addWidget(label_ingame);
     column->addWidget(label_invite);
+    column->addWidget(label_internet);
+    column->addWidget(button_copyinvite, 0, Qt::AlignLeft);
     column->addStretch();
+    setTabOrder(label_invite, button_copyinvite);
+    connect(button_copyinvite, &QPushButton::clicked, this, [this] { copyInviteClick(); });
+    setLink(QString());
+}
+
+QString hostingInviteLink(const GameAddress &outside, const QStringList &ownAddresses, quint16 port)
+{
+    if (!outside.host.isEmpty())
+        return inviteLink(outside);
+    if (ownAddresses.isEmpty())
+        return {};
+    const GameAddressReading own = readHostAndPort(ownAddresses.front(), port);
+    return own.ok() ? inviteLink(own.address) : QString();
+}
+
+void LobbyGamePage::setLink(const QString &link)
+{
+    link_ = link;
+    button_copyinvite->setVisible(!link.isEmpty());
+    button_copyinvite->setToolTip(link);
+    button_copyinvite->setAccessibleDescription(link);
+}
+
+void LobbyGamePage::copyInviteClick()
+{
+    if (link_.isEmpty())
+        return;
+    QApplication::clipboard()->setText(link_);
+    setText(label_internet,
+            label_internet->text().section(QStringLiteral("\n\n"), 0, 0) +
+                QStringLiteral("\n\nCopied %1: paste it to your friends.").arg(link_));
+}
+
+void LobbyGamePage::showInternet(const InternetReport &report)
+{
+    setText(label_internet, report.message);
+    setLink(hostingInviteLink(report.outside, addresses_, port_));
 }
 
 void LobbyGamePage::setText(QLabel *label, const QString &text)
@@ -39,6 +89,8 @@ void LobbyGamePage::showJoined(const QString &hostPlayer)
                                          "when the game ends.")
                               .arg(hostPlayer));
     setText(label_invite, QString());
+    setText(label_internet, QString());
+    setLink(QString());
 }
 
 void LobbyGamePage::showHosting(const QStringList &addresses, const QString &port)
@@ -46,6 +98,11 @@ void LobbyGamePage::showHosting(const QStringList &addresses, const QString &por
     // Lines broken by hand keep the page small, whatever the font.
     setText(label_ingame, QStringLiteral("You host a game. Closing this window does not end "
                                          "it.\nThis window comes back when the game ends."));
+    addresses_ = addresses;
+    port_ = quint16(port.toUInt());
+    setLink(hostingInviteLink({}, addresses_, port_));
+    setText(label_internet, QStringLiteral("Asking the router to let players on the internet "
+                                           "join..."));
     if (addresses.isEmpty()) {
         setText(label_invite,
                 QStringLiteral("This machine has no network address now:\nonly games on this "
@@ -59,10 +116,8 @@ void LobbyGamePage::showHosting(const QStringList &addresses, const QString &por
             QStringLiteral("\n    ") + (usualPort ? address : address + QLatin1Char(':') + port);
     setText(label_invite,
             QStringLiteral("Friends on your network find the game in their lobby's list,\nor "
-                           "join by address:%1\n\nPlayers outside your local network need TCP "
-                           "port %2\nforwarded to this machine, and your router's outside "
-                           "address.")
-                .arg(typed, port));
+                           "join by address:%1")
+                .arg(typed));
 }
 
 void showPageAlone(QStackedWidget *pages, QWidget *page)
