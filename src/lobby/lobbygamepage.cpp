@@ -28,7 +28,6 @@ LobbyGamePage::LobbyGamePage(QWidget *parent)
     label_invite->setFocusPolicy(Qt::StrongFocus);
     label_internet = new QLabel(this);
     label_internet->setObjectName(QStringLiteral("label_internet"));
-    label_internet->setWordWrap(true);
     button_copyinvite = new QPushButton(QStringLiteral("&Copy invite link"), this);
     button_copyinvite->setObjectName(QStringLiteral("button_copyinvite"));
     button_copyinvite->setAccessibleName(QStringLiteral("Copy invite link"));
@@ -41,6 +40,32 @@ LobbyGamePage::LobbyGamePage(QWidget *parent)
     connect(button_copyinvite, &QPushButton::clicked, this, [this] { copyInviteClick(); });
     setLink(QString());
 }
+
+namespace {
+// The longest line of the page's own texts, in characters.
+constexpr qsizetype kLineLength = 60;
+
+// A sentence broken at spaces into lines of at most kLineLength characters
+// (a longer word keeps a line of its own): lines broken here keep the page
+// small, as its other texts are.
+QString brokenIntoLines(const QString &sentence)
+{
+    QString text;
+    qsizetype lineLength = 0;
+    for (const QString &word : sentence.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > kLineLength) {
+            text += QLatin1Char('\n');
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            text += QLatin1Char(' ');
+            ++lineLength;
+        }
+        text += word;
+        lineLength += word.size();
+    }
+    return text;
+}
+} // namespace
 
 QString hostingInviteLink(const GameAddress &outside, const QStringList &ownAddresses, quint16 port)
 {
@@ -66,20 +91,21 @@ void LobbyGamePage::copyInviteClick()
         return;
     QApplication::clipboard()->setText(link_);
     setText(label_internet,
-            label_internet->text().section(QStringLiteral("\n\n"), 0, 0) +
-                QStringLiteral("\n\nCopied %1: paste it to your friends.").arg(link_));
+            brokenIntoLines(internet_) + QStringLiteral("\n\n") +
+                brokenIntoLines(QStringLiteral("Copied %1: paste it to your friends.").arg(link_)));
 }
 
 void LobbyGamePage::showInternet(const InternetReport &report)
 {
-    setText(label_internet, report.message);
+    internet_ = report.message;
+    setText(label_internet, brokenIntoLines(internet_));
     setLink(hostingInviteLink(report.outside, addresses_, port_));
 }
 
 void LobbyGamePage::setText(QLabel *label, const QString &text)
 {
     label->setText(text);
-    label->setAccessibleName(text);
+    label->setAccessibleName(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     label->setVisible(!text.isEmpty());
 }
 
@@ -101,8 +127,8 @@ void LobbyGamePage::showHosting(const QStringList &addresses, const QString &por
     addresses_ = addresses;
     port_ = quint16(port.toUInt());
     setLink(hostingInviteLink({}, addresses_, port_));
-    setText(label_internet, QStringLiteral("Asking the router to let players on the internet "
-                                           "join..."));
+    internet_ = QStringLiteral("Asking the router to let players on the internet join...");
+    setText(label_internet, internet_);
     if (addresses.isEmpty()) {
         setText(label_invite,
                 QStringLiteral("This machine has no network address now:\nonly games on this "

@@ -39,6 +39,8 @@ private:
     QStringList addresses_;
     quint16 port_ = 0;
     QString link_;
+    // What the page says about players on the internet, in one line.
+    QString internet_;
 };
 
 // The invite link of a game hosted here: at outside when its host is known
