@@ -247,6 +247,17 @@ void Tchat::processparams()
     Sock11->Open();
 }
 
+void Tchat::tellLobby(const QByteArray &line)
+{
+    // The game never depends on its lobby: a line nobody can take is dropped.
+    if (Sock11->handle() < 0)
+        return;
+    try {
+        Sock11->Send(line);
+    } catch (const ESockException &) {
+    }
+}
+
 void Tchat::hostpress()
 {
     if (windows_.serverListener) {

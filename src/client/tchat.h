@@ -98,6 +98,8 @@ public:
     static constexpr int kNoticeMs = 5000;
     // The program's exit code: 0, or what endgame() was given.
     int exitCode() const { return exitcode_; }
+    // Sends one line to the lobby on the presence connection; dropped without one.
+    void tellLobby(const QByteArray &line);
 
     // Menu and board handlers.
     void Exit1Click();

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "net/gameaddress.h"
+
 #include <QStringList>
 #include <QWidget>
 
+struct InternetReport;
 class QLabel;
+class QPushButton;
 class QStackedWidget;
 
 // The lobby's small page while a game started from it runs: whose game it
@@ -16,13 +20,34 @@ public:
     void showJoined(const QString &hostPlayer);
     // A game hosted here on port; addresses: this machine's own.
     void showHosting(const QStringList &addresses, const QString &port);
+    // What the hosting game found out about players on the internet.
+    void showInternet(const InternetReport &report);
+    // The invite link the button copies, empty while there is none.
+    QString inviteLink() const { return link_; }
+    // Puts the invite link on the clipboard (the button's action).
+    void copyInviteClick();
 
     QLabel *label_ingame = nullptr;
     QLabel *label_invite = nullptr;
+    QLabel *label_internet = nullptr;
+    QPushButton *button_copyinvite = nullptr;
 
 private:
     static void setText(QLabel *label, const QString &text);
+    void setLink(const QString &link);
+
+    QStringList addresses_;
+    quint16 port_ = 0;
+    QString link_;
+    // What the page says about players on the internet, in one line.
+    QString internet_;
 };
+
+// The invite link of a game hosted here: at outside when its host is known
+// (the router opened the port), else at the first of this machine's own
+// addresses (as listed, IPv6 in brackets) on port; empty without either.
+QString hostingInviteLink(const GameAddress &outside, const QStringList &ownAddresses,
+                          quint16 port);
 
 // Shows page, one of the pages, and lets only it count for the window's size.
 void showPageAlone(QStackedWidget *pages, QWidget *page);

@@ -61,6 +61,8 @@ QString lobbyUsage()
         "  LEXICLASH_LOBBY_PORT      the port on 127.0.0.1 on which the lobby sees its\n"
         "                            game (default: one the system chooses)\n"
         "  LEXICLASH_DISCOVERY_PORT  the UDP port of finding games (default 7773)\n"
+        "  LEXICLASH_PORTMAP         off: a hosted game does not ask the router to open\n"
+        "                            its port\n"
         "  LEXICLASH_HOME            the folder of the lobby's settings file\n"
         "  XDG_CONFIG_HOME           the settings of an installed lobby go into its\n"
         "                            lexiclash/ (default ~/.config)\n"

@@ -16,6 +16,8 @@ namespace {
 // How long a game that started the lobby may take to close: 50 checks, 100 ms apart.
 constexpr int kClosingGameChecks = 50;
 constexpr int kClosingGameInterval = 100;
+// The longest line the game sends its lobby; a longer one is not read.
+constexpr qsizetype kLongestPresenceLine = 4096;
 } // namespace
 
 LobbySession::LobbySession(const LobbyOptions &options, QTextStream &out, QTextStream &err,
@@ -150,7 +152,9 @@ void LobbySession::acceptPresence()
         connection->deleteLater();
         return;
     }
-    connection->OnRead = [](TSock *sender, int) { sender->Receive(); };
+    connection->OnRead = [this](TSock *sender, int) {
+        guarded([this, sender] { readPresence(sender); });
+    };
     connection->OnDisconnect = [this](TSock *sender) { presenceEnded(sender); };
     connection->OnInfo = [this](TSock *sender, TSocketInfo info, const QString &) {
         if (info == TSocketInfo::siError)
@@ -160,12 +164,31 @@ void LobbySession::acceptPresence()
     say(QStringLiteral("the game connected"));
 }
 
+void LobbySession::readPresence(TSock *connection)
+{
+    QByteArray &pending = unfinishedLines_[connection];
+    pending += connection->Receive();
+    for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+        const std::optional<InternetReport> report = readInternetReportLine(pending.left(end));
+        pending.remove(0, end + 1);
+        // Lines of kinds this lobby does not know are dropped.
+        if (!report)
+            continue;
+        say(QStringLiteral("internet: ") + report->message);
+        if (onInternet)
+            onInternet(*report);
+    }
+    if (pending.size() > kLongestPresenceLine)
+        pending.clear();
+}
+
 void LobbySession::presenceEnded(TSock *connection)
 {
     const auto it = std::find(presence_.begin(), presence_.end(), connection);
     if (it == presence_.end())
         return;
     presence_.erase(it);
+    unfinishedLines_.erase(connection);
     connection->OnDisconnect = nullptr;
     connection->OnInfo = nullptr;
     connection->deleteLater();

@@ -2,12 +2,14 @@
 
 #include "lobby/gamelaunch.h"
 #include "lobby/lobbyoptions.h"
+#include "net/internetreport.h"
 #include "net/tsock.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 class QTextStream;
@@ -25,6 +27,8 @@ public:
     std::function<void(int exitCode)> onFinished;
     // Called with a plain sentence when the game cannot be started.
     std::function<void(const QString &problem)> onProblem;
+    // Called with what the hosting game found out about players on the internet.
+    std::function<void(const InternetReport &report)> onInternet;
 
     // The game program that is started: "lexiclash" beside the lobby.
     static QString gamePath();
@@ -44,6 +48,7 @@ private:
     void waitForClosingGame();
     void startGame();
     void acceptPresence();
+    void readPresence(TSock *connection);
     void presenceEnded(TSock *connection);
     void gameFinished(int exitCode, bool crashed);
     void say(const QString &line);
@@ -55,6 +60,8 @@ private:
     QTextStream &err_;
     TSock listener_;
     std::vector<TSock *> presence_;
+    // What each presence connection sent after its last line break.
+    std::map<TSock *, QByteArray> unfinishedLines_;
     GameLaunch game_;
     QTimer closingGameTimer_;
     int closingGameChecks_ = 0;

@@ -204,15 +204,13 @@ void LobbyWindow::applyLook()
     hints.setColor(QPalette::PlaceholderText, QColor(0xa8, 0xb4, 0xc0));
     combo_address->lineEdit()->setPalette(hints);
     const QStringList addresses = ownAddresses();
-    const QString port = gamePortName();
     const QString where = addresses.isEmpty()
                               ? QStringLiteral("This machine has no network address now.")
                               : QStringLiteral("Others can join you at %1.")
                                     .arg(addresses.join(QStringLiteral(", ")));
     label_addresses->setText(
-        where + QStringLiteral(" Players outside your local network need TCP port %1 forwarded "
-                               "to this machine.")
-                    .arg(port));
+        where + QStringLiteral(" When you host, the game asks your router to let players on the "
+                               "internet join, and tells you here how that went."));
     label_addresses->setAccessibleName(label_addresses->text());
 }
 
@@ -481,6 +479,13 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
     session_->onFinished = [this](int exitCode) {
         // The session is still on the stack of its own report.
         QTimer::singleShot(0, this, [this, exitCode] { guarded([&] { gameEnded(exitCode); }); });
+    };
+    session_->onInternet = [this](const InternetReport &report) {
+        page_ingame->showInternet(report);
+        // The small page grows to the new words, in its corner.
+        layout()->activate();
+        resize(minimumSizeHint());
+        placeInCorner(this);
     };
     showError(QString());
     if (options.hosting)

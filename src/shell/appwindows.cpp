@@ -13,6 +13,7 @@
 #include "dialogs/tspylist.h"
 #include "discovery/discoveryannouncer.h"
 #include "discovery/discoveryresponder.h"
+#include "net/internetreport.h"
 #include "portmap/portmapper.h"
 #include "server/tserver.h"
 #include "shell/windowwiring.h"
@@ -20,6 +21,7 @@
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QTimer>
 
 AppWindows::AppWindows(const QStringList &parameters)
 {
@@ -100,19 +102,35 @@ void AppWindows::startAnswering()
 
 void AppWindows::startPortMapping()
 {
+    Tchat *chat = chat_.get();
+    const quint16 port = server_->Sock1()->localPort();
     if (!PortMapper::enabledByEnvironment()) {
         qInfo("lexiclash: port mapping is off (LEXICLASH_PORTMAP=off)");
+        const QByteArray line = internetReportLine(
+            {{},
+             QStringLiteral("This game does not ask the router to open its port "
+                            "(LEXICLASH_PORTMAP=off): players outside your local network can "
+                            "join once TCP port %1 is forwarded on the router to this computer.")
+                 .arg(port)});
+        // The presence connection opens once hosting has begun.
+        QTimer::singleShot(0, chat, [chat, line] { chat->tellLobby(line); });
         return;
     }
     portMapper_ = std::make_unique<PortMapper>();
     QElapsedTimer clock;
     clock.start();
-    ChatPane *pane = chat_->chat;
     QObject::connect(
-        portMapper_.get(), &PortMapper::finished, pane, [pane, clock](const PortMapResult &result) {
+        portMapper_.get(), &PortMapper::finished, chat, [chat, clock](const PortMapResult &result) {
             qInfo("lexiclash: port mapping (%s, %lld ms): %s", qPrintable(result.methodName()),
                   clock.elapsed(), qPrintable(result.message()));
-            pane->addlinetochat(QStringLiteral("Internet: ") + result.message(), QColor());
+            chat->chat->addlinetochat(QStringLiteral("Internet: ") + result.message(), QColor());
+            // The lobby shows the host the same words and builds the invite
+            // link from the outside address once the router opened the port.
+            InternetReport report;
+            report.message = result.message();
+            if (result.outcome == PortMapResult::Outcome::Mapped)
+                report.outside = {result.externalAddress, result.externalPort};
+            chat->tellLobby(internetReportLine(report));
         });
-    portMapper_->start(server_->Sock1()->localPort());
+    portMapper_->start(port);
 }

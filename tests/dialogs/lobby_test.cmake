@@ -26,3 +26,9 @@ lexiclash_test(lobby_flood_test SOURCES lobby_flood_test.cpp
 target_compile_definitions(lobby_flood_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>"
   FLOOD_PROGRAM="$<TARGET_FILE:discovery_flood>")
 add_dependencies(lobby_flood_test lexiclash-lobby lexiclash discovery_flood)
+
+# The lobby's hosting page: the real game's report on players from the
+# internet, and the invite link it copies.
+lexiclash_test(lobby_invite_test SOURCES lobby_invite_test.cpp
+  LIBS lexiclash_lobby lexiclash_testsupport TIMEOUT 300)
+add_dependencies(lobby_invite_test lexiclash-lobby lexiclash)

@@ -1,4 +1,5 @@
 #include "net/gameaddress.h"
+#include "net/internetreport.h"
 #include "net/invitelink.h"
 
 #include <QtTest>
@@ -13,6 +14,10 @@ private slots:
     void readsInviteLinks();
     void linksRoundTrip_data();
     void linksRoundTrip();
+    void internetReportsRoundTrip_data();
+    void internetReportsRoundTrip();
+    void internetReportLinesDropped_data();
+    void internetReportLinesDropped();
 };
 
 namespace {
@@ -183,6 +188,58 @@ void TestGameAddress::linksRoundTrip()
     QVERIFY2(reading.ok(), qPrintable(reading.error));
     QCOMPARE(reading.address.host, host);
     QCOMPARE(int(reading.address.port), port);
+}
+
+void TestGameAddress::internetReportsRoundTrip_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("mapped, IPv4") << "203.0.113.7" << 7773 << "Open at 203.0.113.7:7773."
+                                  << QByteArray("internet\t203.0.113.7\t7773\tOpen at "
+                                                "203.0.113.7:7773.\n");
+    QTest::newRow("IPv6") << "2001:db8::5" << 7772 << "Over IPv6."
+                          << QByteArray("internet\t2001:db8::5\t7772\tOver IPv6.\n");
+    QTest::newRow("no outside address") << "" << 0 << "The router did not answer."
+                                        << QByteArray("internet\t\t\tThe router did not answer.\n");
+    QTest::newRow("tabs and line breaks become spaces")
+        << "" << 0 << "one\ttwo\nthree" << QByteArray("internet\t\t\tone two three\n");
+    QTest::newRow("not ASCII") << "" << 0 << QString::fromUtf8("Routeur injoignable, José")
+                               << QByteArray("internet\t\t\tRouteur injoignable, Jos\xc3\xa9\n");
+}
+
+void TestGameAddress::internetReportsRoundTrip()
+{
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, line);
+    const QByteArray written = internetReportLine({{host, quint16(port)}, message});
+    QCOMPARE(written, line);
+    const auto read = readInternetReportLine(written.chopped(1));
+    QVERIFY(read.has_value());
+    QCOMPARE(read->outside.host, host);
+    QCOMPARE(int(read->outside.port), port);
+    QCOMPARE(read->message, QString(message).replace('\t', ' ').replace('\n', ' '));
+}
+
+void TestGameAddress::internetReportLinesDropped_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("another kind") << QByteArray("status\t\t\tplaying");
+    QTest::newRow("too few fields") << QByteArray("internet\t1.2.3.4\t7772");
+    QTest::newRow("too many fields") << QByteArray("internet\t1.2.3.4\t7772\ta\tb");
+    QTest::newRow("port zero") << QByteArray("internet\t1.2.3.4\t0\tx");
+    QTest::newRow("port too large") << QByteArray("internet\t1.2.3.4\t65536\tx");
+    QTest::newRow("port not a number") << QByteArray("internet\t1.2.3.4\tport\tx");
+}
+
+void TestGameAddress::internetReportLinesDropped()
+{
+    QFETCH(QByteArray, line);
+    QVERIFY(!readInternetReportLine(line).has_value());
 }
 
 QTEST_GUILESS_MAIN(TestGameAddress)
