@@ -447,6 +447,7 @@ void TServer::receivedlogininfo(const Msg::LoginInfo &login)
             sendto(seat, Msg::playerlost(other));
     }
     sendgamestate(seat);
+    tellleader(seat);
 }
 
 void TServer::sendgamestate(int seat)

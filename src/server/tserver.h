@@ -181,6 +181,8 @@ private:
     bool mayspeak(const ClientMessage &message, int origin) const;
     // Tells everybody when the leading seat changed (lowest-seat leadership only).
     void updateleader();
+    // Tells a seat that just logged in who leads (lowest-seat leadership only).
+    void tellleader(int seat);
     void note(const QString &event) const;
     QString who(int seat) const;
     void dispatch(const QueuedClientMessage &message);

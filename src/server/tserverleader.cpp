@@ -57,6 +57,17 @@ void TServer::updateleader()
     sendtoall(Msg::actionRelay(seats_[now].name, "leads the game now."));
 }
 
+void TServer::tellleader(int seat)
+{
+    // A newcomer who does not lead is told who does; one who does hears it
+    // with everybody once the login is handled.
+    const int now = leader();
+    if (leadership_ == Leadership::HostSeat || now == 0 || now == seat || now != announcedleader_)
+        return;
+    sendto(seat, Msg::leader(now));
+    sendto(seat, Msg::actionRelay(seats_[now].name, "leads the game now."));
+}
+
 void TServer::seteventlog(std::function<void(const QString &)> log)
 {
     eventlog_ = std::move(log);
