@@ -27,8 +27,9 @@ endfunction()
 # lexiclash_test(NAME SOURCES... [LIBS targets...] [LOCK_PORTS] [TIMEOUT s])
 # Each test runs in a fresh temporary working directory on the offscreen
 # platform, with its own runtime folder so the running-game marker and the
-# single-instance guard of one test never see another's; tests that use the
-# game's fixed ports take the ports lock.
+# single-instance guard of one test never see another's; discovery datagrams
+# (a hosting copy's announcements, a lobby's queries) go to the loopback only;
+# tests that use the game's fixed ports take the ports lock.
 function(lexiclash_test name)
   cmake_parse_arguments(ARG "LOCK_PORTS" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -38,6 +39,7 @@ function(lexiclash_test name)
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
       LEXICLASH_HOME=${workdir}/home
       XDG_RUNTIME_DIR=${workdir}/runtime
+      LEXICLASH_DISCOVERY_TARGETS=127.255.255.255
       ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DDIR=${workdir}
       -P ${PROJECT_SOURCE_DIR}/cmake/RunInFreshDir.cmake)
   if(NOT ARG_TIMEOUT)

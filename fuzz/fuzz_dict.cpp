@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     app = new QCoreApplication(argc, argv);
     folder = std::make_unique<QTemporaryDir>();
     setMessageBoxHandler([](const QString &) {});
-    dictionary = std::make_unique<TDictn>(TDictn::kDefaultResource,
-                                          folder->filePath(TDictn::kDefaultFileName));
+    dictionary = std::make_unique<TDictn>(TDictn::kDefaultResource, folder->path());
     if (!dictionary->isOpen() || dictionary->recordCount() <= 0)
         std::abort();
     return 0;

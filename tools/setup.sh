@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core
   scowl
   desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
-  iproute2
+  iproute2 procps
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

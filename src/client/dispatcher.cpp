@@ -3,6 +3,7 @@
 #include "client/chatpane.h"
 #include "client/clientstate.h"
 #include "client/gamecommands.h"
+#include "common/gameexit.h"
 #include "common/messagebox.h"
 #include "model/gamemodel.h"
 
@@ -93,18 +94,18 @@ void Dispatcher::sessionChanged(ClientSession::State state)
     case S::HostEnded:
         // Nothing is left to decide: the window says so and goes, and the
         // lobby tells the player again by the exit code.
-        end(QStringLiteral("The host ended the game."), kExitHostEnded, false);
+        end(QStringLiteral("The host ended the game."), int(GameExit::HostEnded), false);
         return;
     case S::HostGone:
-        end(QStringLiteral("The host left the game."), kExitHostGone);
+        end(QStringLiteral("The host left the game."), int(GameExit::HostLeft));
         return;
     case S::SeatGone:
         end(QStringLiteral("The connection to the game could not be restored in time, so your "
                            "seat was given up. Press OK to return to the lobby."),
-            kExitSeatGone);
+            int(GameExit::SeatGone));
         return;
     case S::Removed:
-        end(QStringLiteral("The host removed you from the game."), kExitRemoved);
+        end(QStringLiteral("The host removed you from the game."), int(GameExit::Removed));
         return;
     case S::Idle:
     case S::Connecting:

@@ -35,12 +35,6 @@ public:
         std::function<void(const QString &text, int exitCode, bool ask)> endGame;
     };
 
-    // Exit codes of a copy whose game ended other than by its player's choice.
-    static constexpr int kExitHostEnded = 3;
-    static constexpr int kExitHostGone = 4;
-    static constexpr int kExitSeatGone = 5;
-    static constexpr int kExitRemoved = 6;
-
     Dispatcher(ClientState &state, GameModel &model, ChatPane &chat, ClientSession &session,
                Hooks hooks, QObject *parent = nullptr);
 

@@ -9,7 +9,7 @@ bool printInfoOption(int argc, const char *const *argv, const char *program, con
 {
     if (argc != 2)
         return false;
-    if (std::strcmp(argv[1], "--help") == 0) {
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(help.toLocal8Bit().constData(), stdout);
         return true;
     }

@@ -29,8 +29,6 @@ bool isInstalledCopy(const QString &program)
 
 } // namespace
 
-#include <unistd.h>
-
 QString programFolder()
 {
     if (QCoreApplication::instance())
@@ -64,10 +62,4 @@ QString scratchFolder()
     if (!session.isEmpty() && QFileInfo(session).isDir())
         return session;
     return QDir::tempPath();
-}
-
-QString scratchPath(const QString &base)
-{
-    return scratchFolder() + QLatin1Char('/') + base + QLatin1Char('-') +
-           QString::number(::getpid());
 }

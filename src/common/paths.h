@@ -16,9 +16,6 @@ QString dataFolder();
 QString dataFolderFor(const QString &program);
 // The folder that holds the running program file.
 QString programFolder();
-// A folder for the program's own working files when the current folder
-// cannot take them: XDG_RUNTIME_DIR when it exists, else the temporary folder.
+// The folder of the program's own working files (the word list, the tally's
+// text): XDG_RUNTIME_DIR when it exists, else the temporary folder.
 QString scratchFolder();
-// A name in scratchFolder() that no other running copy uses: base, "-" and
-// the process id.
-QString scratchPath(const QString &base);

@@ -5,15 +5,15 @@
 #include "common/paths.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
-#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 const QString TDictn::kDefaultResource = QStringLiteral(":/dict/TEXT_DEMO");
-const QString TDictn::kDefaultFileName = QStringLiteral("English");
+const QString TDictn::kFileBase = QStringLiteral("English");
 
 namespace {
 
@@ -70,78 +70,81 @@ int compareRecord(const unsigned char *record, const unsigned char *key, int wid
     return 0;
 }
 
+// Copies the whole resource into the file open at fd.
+void writeAll(int fd, const QString &fileName, QFile &resource)
+{
+    const auto fail = [&] {
+        return Error(QStringLiteral("Cannot write file %1. %2")
+                         .arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+    };
+    while (!resource.atEnd()) {
+        const QByteArray chunk = resource.read(1 << 16);
+        if (chunk.isEmpty())
+            throw Error(QStringLiteral("Cannot read the word list from the program."));
+        for (qsizetype done = 0; done < chunk.size();) {
+            const ssize_t written =
+                ::write(fd, chunk.constData() + done, static_cast<size_t>(chunk.size() - done));
+            if (written < 0 && errno != EINTR)
+                throw fail();
+            done += written > 0 ? written : 0;
+        }
+    }
+}
+
 } // namespace
 
 TDictn::TDictn(QObject *parent)
-    : TDictn(kDefaultResource, kDefaultFileName, parent)
+    : TDictn(kDefaultResource, scratchFolder(), parent)
 {
 }
 
-TDictn::TDictn(const QString &resourceName, const QString &fileName, QObject *parent)
+TDictn::TDictn(const QString &resourceName, const QString &folder, QObject *parent)
     : QObject(parent)
-    , resourceName_(resourceName)
-    , fileName_(fileName)
 {
-    OpenWordList();
+    OpenWordList(resourceName, folder);
+}
+
+TDictn::TDictn(const QString &listFile, QObject *parent)
+    : QObject(parent)
+    , fileName_(listFile)
+{
+    if (!file_.open(listFile))
+        showNotFound();
+    lastRecord_ = file_.recordCount() - 1;
 }
 
 TDictn::~TDictn()
 {
+    // Unmapped before the file it maps is removed.
     file_.close();
-    if (wroteFile_)
-        QFile::remove(fileName_);
 }
 
-void TDictn::OpenWordList()
+void TDictn::OpenWordList(const QString &resourceName, const QString &folder)
 {
-    if (!QFileInfo::exists(fileName_))
-        placeWordList();
-    const bool opened = file_.open(fileName_);
-    lastRecord_ = file_.recordCount() - 1;
-    if (!opened)
-        showMessage(QStringLiteral("English.dic dictionary not found!"));
-}
-
-void TDictn::placeWordList()
-{
+    QFile resource(resourceName);
+    // Without the resource nothing is written, and the list is missing.
+    if (!resource.open(QIODevice::ReadOnly)) {
+        showNotFound();
+        return;
+    }
+    RuntimeFile::removeStale(kFileBase, folder);
     try {
-        writeFromResource(fileName_);
-        return;
-    } catch (const Error &here) {
-        // A working folder that cannot be written (a read-only medium, a
-        // folder of another user) must not keep the game from starting.
-        const QString standIn = scratchPath(QFileInfo(fileName_).fileName());
-        try {
-            writeFromResource(standIn);
-        } catch (const Error &there) {
-            throw Error(QStringLiteral("The word list could not be written. %1 %2")
-                            .arg(here.message(), there.message()));
-        }
-        fileName_ = standIn;
+        written_ = std::make_unique<RuntimeFile>(kFileBase, folder);
+        writeAll(written_->descriptor(), written_->path(), resource);
+    } catch (const Error &error) {
+        written_.reset();
+        throw Error(QStringLiteral("The word list could not be written. %1").arg(error.message()));
     }
+    fileName_ = written_->path();
+    // The list is read through the very file written, never reopened by name.
+    if (!file_.adopt(::fcntl(written_->descriptor(), F_DUPFD_CLOEXEC, 0), fileName_))
+        showNotFound();
+    lastRecord_ = file_.recordCount() - 1;
 }
 
-void TDictn::writeFromResource(const QString &fileName)
+void TDictn::showNotFound() const
 {
-    QFile resource(resourceName_);
-    if (!resource.open(QIODevice::ReadOnly))
-        return;
-    // Written beside the target and renamed over it, so a failed write never
-    // leaves a half list that a later run would take for a complete one.
-    QSaveFile out(fileName);
-    const auto fail = [&] {
-        return Error(QStringLiteral("Cannot create file %1. %2").arg(fileName, out.errorString()));
-    };
-    if (!out.open(QIODevice::WriteOnly))
-        throw fail();
-    while (!resource.atEnd()) {
-        const QByteArray chunk = resource.read(1 << 16);
-        if (chunk.isEmpty() || out.write(chunk) != chunk.size())
-            throw fail();
-    }
-    if (!out.commit())
-        throw fail();
-    wroteFile_ = true;
+    showMessage(QStringLiteral("English.dic dictionary not found!"));
 }
 
 template <typename Body> bool TDictn::readRecords(Body &&body) const

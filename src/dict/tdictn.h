@@ -1,40 +1,44 @@
 #pragma once
 
+#include "common/runtimefile.h"
 #include "dict/wordlistfile.h"
 
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <type_traits>
 
 // The word dictionary: decides whether a word is in the game's English word
-// list. At creation it makes sure the list file exists in the working
-// directory (writing it out of the program's resources when it does not),
-// keeps it open for the whole run and answers each query with a binary search
-// over the file's 15-byte records.
+// list. At creation it writes the list out of the program's resources into a
+// file of its own in the user's runtime folder (never the working folder, and
+// never a file that exists already), keeps it open for the whole run and
+// answers each query with a binary search over the file's 15-byte records.
 class TDictn : public QObject {
     Q_OBJECT
 public:
     // Resource holding the word list that ships with the program.
     static const QString kDefaultResource;
-    // Name of the list file in the working directory.
-    static const QString kDefaultFileName;
+    // The list file's name in the runtime folder: "lexiclash-English-" and six characters.
+    static const QString kFileBase;
 
-    // Opens the shipped list as the file "English"; shows a message once when that fails.
+    // Writes the shipped list into the runtime folder; shows a message once when
+    // the list cannot be opened, raises Error when it cannot be written.
     explicit TDictn(QObject *parent = nullptr);
-    // Opens fileName, writing it from resourceName first when it does not exist.
-    // When fileName cannot be written, the list is written under scratchPath()
-    // instead; raises Error naming both places when neither can be written.
-    TDictn(const QString &resourceName, const QString &fileName, QObject *parent = nullptr);
-    // Closes the file and deletes it when this dictionary wrote it.
+    // Writes the list of resourceName into a new file of its own in folder,
+    // after removing the files there of copies that ended without removing theirs.
+    TDictn(const QString &resourceName, const QString &folder, QObject *parent = nullptr);
+    // Reads the existing list file listFile, which it never writes nor removes.
+    explicit TDictn(const QString &listFile, QObject *parent = nullptr);
+    // Closes the file, and removes it when this dictionary wrote it.
     ~TDictn() override;
 
     // Number (from 0) of the first record equal to the query, or -1: none, or no list.
     qint64 FindWord(const QString &word) const;
     // True when the word, blanks around it removed and in capitals, is in the list.
     bool IsWord(const QString &word) const { return FindWord(word) >= 0; }
-    // The file the list is read from (fileName, or its stand-in under scratchPath()).
+    // The file the list is read from.
     QString fileName() const { return fileName_; }
     // True when the list file was opened at creation.
     bool isOpen() const { return file_.isOpen(); }
@@ -65,15 +69,13 @@ private:
     void walkPrefix(const QString &prefix, Visitor visit, void *context) const;
     template <typename Body> bool readRecords(Body &&body) const;
     qint64 firstWithPrefix(const unsigned char *key, int length) const;
-    void OpenWordList();
-    void placeWordList();
-    void writeFromResource(const QString &fileName);
+    void OpenWordList(const QString &resourceName, const QString &folder);
+    void showNotFound() const;
     qint64 search(const unsigned char *key) const;
     qint64 firstOfEqual(qint64 match, const unsigned char *key) const;
 
-    QString resourceName_;
     QString fileName_;
+    std::unique_ptr<RuntimeFile> written_;
     WordListFile file_;
-    bool wroteFile_ = false;
     qint64 lastRecord_ = -1;
 };

@@ -19,9 +19,14 @@ WordListFile::~WordListFile()
 bool WordListFile::open(const QString &fileName)
 {
     close();
-    const QByteArray path = QFile::encodeName(fileName);
     // The dictionary never writes to the list, so a read-only file serves as well.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    return fd >= 0 && adopt(fd, fileName);
+}
+
+bool WordListFile::adopt(int fd, const QString &fileName)
+{
+    close();
     if (fd < 0)
         return false;
     struct stat info {};

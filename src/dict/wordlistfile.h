@@ -19,6 +19,9 @@ public:
 
     // Opens and maps a regular file; false when it cannot be opened or mapped.
     bool open(const QString &fileName);
+    // Maps the regular file open at fd, which this object takes over (and
+    // closes also on failure); fileName names it in error messages.
+    bool adopt(int fd, const QString &fileName);
     // Unmaps and closes; does nothing when not open.
     void close();
     // True between a successful open() and close().

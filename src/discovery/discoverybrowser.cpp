@@ -3,46 +3,39 @@
 #include "common/guard.h"
 #include "common/ports.h"
 
-#include <QDateTime>
+#include <QElapsedTimer>
 #include <QNetworkInterface>
 
-#include <algorithm>
-
 namespace {
-qint64 nowMs()
+qint64 steadyMs()
 {
-    return QDateTime::currentMSecsSinceEpoch();
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
 }
 } // namespace
 
 DiscoveryBrowser::DiscoveryBrowser(QObject *parent)
     : QObject(parent)
-    , socket_(this)
+    , querySocket_(this)
+    , announcementSocket_(this)
     , timer_(this)
+    , clock_(steadyMs)
 {
     timer_.setInterval(kQueryIntervalMs);
     connect(&timer_, &QTimer::timeout, this, [this] { guarded([this] { query(); }); });
-    connect(&socket_, &QUdpSocket::readyRead, this, [this] { guarded([this] { readPending(); }); });
+    for (QUdpSocket *socket : {&querySocket_, &announcementSocket_}) {
+        connect(socket, &QUdpSocket::readyRead, this,
+                [this, socket] { guarded([this, socket] { readPending(*socket); }); });
+    }
 }
 
 QList<DiscoveryBrowser::Target> DiscoveryBrowser::defaultTargets(quint16 port)
 {
-    QList<Target> targets;
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &interface : interfaces) {
-        const auto flags = interface.flags();
-        if (!flags.testFlag(QNetworkInterface::IsUp) ||
-            !flags.testFlag(QNetworkInterface::CanBroadcast) ||
-            flags.testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
-                !entry.broadcast().isNull())
-                targets.append({entry.broadcast(), port});
-        }
-    }
-    targets.append({QHostAddress(QHostAddress::LocalHost), port});
-    return targets;
+    return discovery::broadcastTargets(port);
 }
 
 void DiscoveryBrowser::setTargets(const QList<Target> &targets)
@@ -51,12 +44,29 @@ void DiscoveryBrowser::setTargets(const QList<Target> &targets)
     targetsSet_ = true;
 }
 
+void DiscoveryBrowser::setAnnouncementPort(quint16 port)
+{
+    announcementPort_ = port;
+}
+
+void DiscoveryBrowser::setClock(std::function<qint64()> clock)
+{
+    clock_ = std::move(clock);
+}
+
 bool DiscoveryBrowser::start()
 {
     if (running())
         return true;
-    if (socket_.state() != QAbstractSocket::BoundState && !socket_.bind(QHostAddress::AnyIPv4, 0))
+    if (querySocket_.state() != QAbstractSocket::BoundState &&
+        !querySocket_.bind(QHostAddress::AnyIPv4, 0))
         return false;
+    const quint16 port = announcementPort_ < 0 ? discoveryPort() : quint16(announcementPort_);
+    // Without the shared port (an older host holds it alone) the queries
+    // still find the games.
+    if (port != 0)
+        announcementSocket_.bind(QHostAddress::AnyIPv4, port,
+                                 QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
     timer_.start();
     query();
     return true;
@@ -65,9 +75,10 @@ bool DiscoveryBrowser::start()
 void DiscoveryBrowser::stop()
 {
     timer_.stop();
-    socket_.close();
-    if (!games_.empty()) {
-        games_.clear();
+    querySocket_.close();
+    announcementSocket_.close();
+    if (!table_.games().empty()) {
+        table_.clear();
         changed();
     }
 }
@@ -79,59 +90,32 @@ bool DiscoveryBrowser::running() const
 
 void DiscoveryBrowser::query()
 {
-    const qint64 now = nowMs();
-    const auto gone = std::remove_if(games_.begin(), games_.end(), [now](const Game &game) {
-        return now - game.lastSeenMs > kForgetAfterMs;
-    });
-    if (gone != games_.end()) {
-        games_.erase(gone, games_.end());
+    if (table_.expire(now()))
         changed();
-    }
+    table_.setOwnAddresses(QNetworkInterface::allAddresses());
     // Interfaces come and go (a laptop joins a network), so the usual
     // targets are looked up afresh each round.
     const QList<Target> targets = targetsSet_ ? targets_ : defaultTargets(discoveryPort());
     const QByteArray query = discovery::encodeQuery();
     for (const Target &target : targets)
-        socket_.writeDatagram(query, target.address, target.port);
+        querySocket_.writeDatagram(query, target.address, target.port);
 }
 
-void DiscoveryBrowser::readPending()
+void DiscoveryBrowser::readPending(QUdpSocket &socket)
 {
     char buffer[discovery::kMaxReplySize + 1];
-    while (socket_.hasPendingDatagrams()) {
+    bool anyChange = false;
+    // The socket stays readable, so what is left over is read on the next turn.
+    for (int read = 0; read < kReadBatch && socket.hasPendingDatagrams(); ++read) {
         QHostAddress sender;
-        const qint64 size = socket_.readDatagram(buffer, sizeof buffer, &sender);
+        const qint64 size = socket.readDatagram(buffer, sizeof buffer, &sender);
         if (size < 0)
             break;
-        if (const auto info = discovery::decodeReply(QByteArrayView(buffer, size)))
-            take(*info, sender);
+        if (const auto info = discovery::decodeGame(QByteArrayView(buffer, size)))
+            anyChange = table_.take(*info, sender, now()) || anyChange;
     }
-}
-
-void DiscoveryBrowser::take(const discovery::GameInfo &info, const QHostAddress &from)
-{
-    // IPv4 senders may come as IPv4-mapped IPv6 addresses.
-    bool isV4 = false;
-    const quint32 v4 = from.toIPv4Address(&isV4);
-    const QHostAddress address = isV4 ? QHostAddress(v4) : from;
-    const auto it = std::find_if(games_.begin(), games_.end(), [&info](const Game &game) {
-        return game.info.gameId == info.gameId && game.info.gamePort == info.gamePort;
-    });
-    if (it == games_.end()) {
-        games_.push_back({info, address, nowMs()});
+    if (anyChange)
         changed();
-        return;
-    }
-    it->lastSeenMs = nowMs();
-    // A game on this machine answers on loopback and on its network
-    // address; the network address is the one others can use.
-    const bool betterAddress = it->address.isLoopback() && !address.isLoopback();
-    if (it->info == info && !betterAddress)
-        return;
-    it->info = info;
-    if (betterAddress)
-        it->address = address;
-    changed();
 }
 
 void DiscoveryBrowser::changed()

@@ -10,13 +10,31 @@ namespace {
 
 constexpr char kQueryMagic[] = "LXCQ";
 constexpr char kReplyMagic[] = "LXCR";
+constexpr char kAnnouncementMagic[] = "LXCA";
 constexpr int kMagicSize = 4;
 constexpr quint8 kRunningFlag = 0x01;
 
+bool hasMagic(QByteArrayView data, const char *magic)
+{
+    return data.size() >= kMagicSize + 1 && data.first(kMagicSize) == QByteArrayView(magic);
+}
+
 bool hasHeader(QByteArrayView data, const char *magic)
 {
-    return data.size() >= kMagicSize + 1 && data.first(kMagicSize) == QByteArrayView(magic) &&
-           quint8(data[kMagicSize]) == kFormatVersion;
+    return hasMagic(data, magic) && quint8(data[kMagicSize]) == kFormatVersion;
+}
+
+quint32 readId(QByteArrayView data)
+{
+    quint32 id = 0;
+    for (int at = 5; at < 9; ++at)
+        id = (id << 8) | quint8(data[at]);
+    return id;
+}
+
+quint16 readPort(QByteArrayView data)
+{
+    return quint16((quint8(data[9]) << 8) | quint8(data[10]));
 }
 
 bool isNameChar(char32_t c)
@@ -79,7 +97,9 @@ bool isQuery(QByteArrayView data)
     return std::all_of(padding.begin(), padding.end(), [](char c) { return c == '\0'; });
 }
 
-QByteArray encodeReply(const GameInfo &info)
+namespace {
+
+QByteArray encodeGame(const char *magic, const GameInfo &info)
 {
     QByteArray name = nameBytes(info.hostName);
     if (name.isEmpty())
@@ -91,7 +111,7 @@ QByteArray encodeReply(const GameInfo &info)
 
     QByteArray reply;
     reply.reserve(kMaxReplySize);
-    reply.append(kReplyMagic, kMagicSize);
+    reply.append(magic, kMagicSize);
     reply.append(char(kFormatVersion));
     for (int shift = 24; shift >= 0; shift -= 8)
         reply.append(char((info.gameId >> shift) & 0xFF));
@@ -109,16 +129,15 @@ QByteArray encodeReply(const GameInfo &info)
     return reply;
 }
 
-std::optional<GameInfo> decodeReply(QByteArrayView data)
+std::optional<GameInfo> decodeBody(const char *magic, QByteArrayView data)
 {
-    if (data.size() < kMinReplySize || data.size() > kMaxReplySize || !hasHeader(data, kReplyMagic))
+    if (data.size() < kMinReplySize || data.size() > kMaxReplySize || !hasHeader(data, magic))
         return std::nullopt;
     const auto byte = [&data](qsizetype at) { return quint8(data[at]); };
 
     GameInfo info;
-    for (int at = 5; at < 9; ++at)
-        info.gameId = (info.gameId << 8) | byte(at);
-    info.gamePort = quint16((byte(9) << 8) | byte(10));
+    info.gameId = readId(data);
+    info.gamePort = readPort(data);
     info.players = byte(11);
     info.spies = byte(12);
     const quint8 flags = byte(13);
@@ -151,6 +170,46 @@ std::optional<GameInfo> decodeReply(QByteArrayView data)
     if (!std::all_of(version.begin(), version.end(), [](char c) { return c >= 0x21 && c <= 0x7E; }))
         return std::nullopt;
     info.version = QString::fromLatin1(version);
+    return info;
+}
+
+} // namespace
+
+QByteArray encodeReply(const GameInfo &info)
+{
+    return encodeGame(kReplyMagic, info);
+}
+
+std::optional<GameInfo> decodeReply(QByteArrayView data)
+{
+    return decodeBody(kReplyMagic, data);
+}
+
+QByteArray encodeAnnouncement(const GameInfo &info)
+{
+    return encodeGame(kAnnouncementMagic, info);
+}
+
+std::optional<GameInfo> decodeAnnouncement(QByteArrayView data)
+{
+    return decodeBody(kAnnouncementMagic, data);
+}
+
+std::optional<GameInfo> decodeGame(QByteArrayView data)
+{
+    if (hasHeader(data, kReplyMagic))
+        return decodeReply(data);
+    if (hasHeader(data, kAnnouncementMagic))
+        return decodeAnnouncement(data);
+    // A later format keeps the id and the port where they are; format 0
+    // never existed.
+    if ((!hasMagic(data, kReplyMagic) && !hasMagic(data, kAnnouncementMagic)) ||
+        quint8(data[kMagicSize]) <= kFormatVersion || data.size() < 11 || readPort(data) == 0)
+        return std::nullopt;
+    GameInfo info;
+    info.gameId = readId(data);
+    info.gamePort = readPort(data);
+    info.otherFormat = true;
     return info;
 }
 

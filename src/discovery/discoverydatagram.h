@@ -6,9 +6,11 @@
 
 #include <optional>
 
-// The two datagrams of finding games on the network. A query asks "who hosts
-// a game here?"; each hosting copy answers with one reply. Both begin with a
-// four-byte magic and a one-byte format version; numbers are big-endian.
+// The three datagrams of finding games on the network. A query asks "who
+// hosts a game here?"; each hosting copy answers with one reply, and also
+// sends the same description unasked as an announcement every few seconds.
+// All begin with a four-byte magic and a one-byte format version; numbers are
+// big-endian.
 //
 // Query (exactly kQuerySize bytes):
 //   0  "LXCQ"   magic
@@ -31,6 +33,11 @@
 //  18+n m bytes version text, printable ASCII
 // Nothing follows. The query is padded to the largest reply so that a reply
 // is never larger than the query that asked for it.
+// Announcement: the reply's layout with the magic "LXCA".
+// Every later format version keeps the magic, the version byte, the game id
+// and the game port where they are, and answers a query in the query's own
+// version; so a copy finds a host of a later format as "a game of another
+// version" at least.
 namespace discovery {
 
 inline constexpr int kFormatVersion = 1;
@@ -53,6 +60,8 @@ struct GameInfo {
     int round = 0;
     int rounds = 0;
     QString version;
+    // Only the id and the port were read: the datagram has a later format.
+    bool otherFormat = false;
 
     bool operator==(const GameInfo &) const = default;
 };
@@ -66,5 +75,13 @@ bool isQuery(QByteArrayView data);
 QByteArray encodeReply(const GameInfo &info);
 // The game a reply describes; nothing for anything but a well-formed reply.
 std::optional<GameInfo> decodeReply(QByteArrayView data);
+// The announcement for info, laid out as its reply.
+QByteArray encodeAnnouncement(const GameInfo &info);
+// The game an announcement describes; nothing for anything else.
+std::optional<GameInfo> decodeAnnouncement(QByteArrayView data);
+// The game a reply or an announcement describes: of this format in full, of
+// another format its id and port only (otherFormat set); nothing for anything
+// else.
+std::optional<GameInfo> decodeGame(QByteArrayView data);
 
 } // namespace discovery

@@ -14,9 +14,10 @@ DiscoveryResponder::DiscoveryResponder(std::function<discovery::GameInfo()> desc
 bool DiscoveryResponder::start(quint16 port)
 {
     stop();
-    lastReplies_.fill(Clock::time_point{});
+    budget_.reset();
     repliesSent_ = 0;
-    return socket_.bind(QHostAddress::AnyIPv4, port, QUdpSocket::DefaultForPlatform);
+    return socket_.bind(QHostAddress::AnyIPv4, port,
+                        QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
 }
 
 void DiscoveryResponder::stop()
@@ -43,7 +44,8 @@ void DiscoveryResponder::readPending()
 {
     // One byte more than a query: a longer datagram is cut there and refused.
     char buffer[discovery::kQuerySize + 1];
-    while (socket_.hasPendingDatagrams()) {
+    // The socket stays readable, so what is left over is read on the next turn.
+    for (int read = 0; read < kReadBatch && socket_.hasPendingDatagrams(); ++read) {
         QHostAddress sender;
         quint16 senderPort = 0;
         const qint64 size = socket_.readDatagram(buffer, sizeof buffer, &sender, &senderPort);
@@ -51,22 +53,10 @@ void DiscoveryResponder::readPending()
             break;
         if (senderPort == 0 || !discovery::isQuery(QByteArrayView(buffer, size)))
             continue;
-        if (!replyAllowed(Clock::now()))
+        if (!budget_.allow(sender, discovery::ReplyBudget::Clock::now()))
             continue;
         const QByteArray reply = discovery::encodeReply(describe_());
         socket_.writeDatagram(reply, sender, senderPort);
         ++repliesSent_;
     }
-}
-
-bool DiscoveryResponder::replyAllowed(Clock::time_point now)
-{
-    // The slot of the oldest of the last replies: free when that reply is a
-    // second old, so no second ever holds more than the limit.
-    Clock::time_point &oldest = lastReplies_[next_];
-    if (oldest != Clock::time_point{} && now - oldest < std::chrono::seconds(1))
-        return false;
-    oldest = now;
-    next_ = (next_ + 1) % lastReplies_.size();
-    return true;
 }

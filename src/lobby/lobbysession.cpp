@@ -1,7 +1,7 @@
 #include "lobby/lobbysession.h"
 
+#include "common/gameexit.h"
 #include "common/guard.h"
-#include "common/ports.h"
 #include "common/runningmarker.h"
 
 #include <QCoreApplication>
@@ -29,11 +29,7 @@ LobbySession::LobbySession(const LobbyOptions &options, QTextStream &out, QTextS
     closingGameTimer_.setInterval(kClosingGameInterval);
     connect(&closingGameTimer_, &QTimer::timeout, this,
             [this] { guarded([this] { waitForClosingGame(); }); });
-    connect(&game_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
-        guarded([&] { gameFinished(code, status); });
-    });
-    connect(&game_, &QProcess::errorOccurred, this,
-            [this](QProcess::ProcessError error) { guarded([&] { gameFailed(error); }); });
+    game_.onFinished = [this](int code, bool crashed) { gameFinished(code, crashed); };
 }
 
 QString LobbySession::gamePath()
@@ -59,15 +55,33 @@ void LobbySession::start()
     startGame();
 }
 
-void LobbySession::stop()
+void LobbySession::leave()
 {
     closingGameTimer_.stop();
-    if (game_.state() == QProcess::NotRunning) {
+    if (!game_.running()) {
         finish(1);
         return;
     }
-    say(QStringLiteral("closing the game"));
-    game_.terminate();
+    say(QStringLiteral("the game goes on without the lobby"));
+    finish(0);
+}
+
+QString LobbySession::endReport(int exitCode)
+{
+    switch (GameExit(exitCode)) {
+    case GameExit::HostEnded:
+        return QStringLiteral("The host ended the game.");
+    case GameExit::HostLeft:
+        return QStringLiteral("The host left.");
+    case GameExit::SeatGone:
+        return QStringLiteral("The connection to the game could not be restored in time.");
+    case GameExit::Removed:
+        return QStringLiteral("The host removed you from the game.");
+    case GameExit::Closed:
+    case GameExit::Failed:
+        break;
+    }
+    return {};
 }
 
 void LobbySession::waitForClosingGame()
@@ -80,15 +94,18 @@ void LobbySession::waitForClosingGame()
 
 void LobbySession::listen()
 {
+    // A port the system chooses, told to the game alone: a shared, fixed
+    // port would let one user's game report to another user's lobby.
+    const QString port = qEnvironmentVariable("LEXICLASH_LOBBY_PORT", QStringLiteral("0"));
     listener_.setHostName(QStringLiteral("127.0.0.1"));
-    listener_.setPortName(lobbyPortName());
+    listener_.setPortName(port);
     listener_.OnAccept = [this](TSock *) { guarded([this] { acceptPresence(); }); };
     try {
         listener_.setListen(true);
     } catch (const Error &e) {
         // The game runs without a lobby watching it; it never needs one.
-        err_ << "lexiclash-lobby: cannot listen on 127.0.0.1 port " << lobbyPortName() << ": "
-             << e.message() << Qt::endl;
+        err_ << "lexiclash-lobby: cannot listen on 127.0.0.1 port " << port << ": " << e.message()
+             << Qt::endl;
         return;
     }
     say(QStringLiteral("listening on 127.0.0.1 port %1").arg(listener_.localPort()));
@@ -103,19 +120,22 @@ void LobbySession::startGame()
         return;
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The game finds the lobby at the port that is actually listening (the
-    // system chooses one when the port is given as 0).
-    if (listener_.Listen())
-        environment.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"),
-                           QString::number(listener_.localPort()));
+    // The game finds the lobby at the port that is actually listening; a
+    // game this lobby cannot watch reports to nobody (port 0 takes no
+    // connection) rather than to some other lobby.
+    environment.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"),
+                       listener_.Listen() ? QString::number(listener_.localPort())
+                                          : QStringLiteral("0"));
     if (!options_.gamePort.isEmpty())
         environment.insert(QStringLiteral("LEXICLASH_PORT"), options_.gamePort);
-    game_.setProcessEnvironment(environment);
-    game_.setProcessChannelMode(QProcess::ForwardedChannels);
-    game_.setProgram(program);
-    game_.setArguments(options_.gameArguments());
     say(QStringLiteral("starting the game: lexiclash ") + options_.gameArguments().join(' '));
-    game_.start();
+    const QString failure = game_.start(program, options_.gameArguments(), environment);
+    if (!failure.isEmpty()) {
+        problem(QStringLiteral("cannot start ") + program + QStringLiteral(": ") + failure);
+        finish(1);
+        return;
+    }
+    say(QStringLiteral("the game runs as process %1").arg(game_.pid()));
 }
 
 void LobbySession::acceptPresence()
@@ -152,28 +172,22 @@ void LobbySession::presenceEnded(TSock *connection)
     say(QStringLiteral("the game ended (connection closed)"));
 }
 
-void LobbySession::gameFinished(int exitCode, QProcess::ExitStatus status)
+void LobbySession::gameFinished(int exitCode, bool crashed)
 {
     // The process is gone, so its presence connection is too, even when the
     // close has not been noticed yet.
     while (!presence_.empty())
         presenceEnded(presence_.front());
-    if (status == QProcess::CrashExit) {
+    if (crashed) {
         say(QStringLiteral("the game crashed"));
         finish(1);
         return;
     }
     say(QStringLiteral("the game exited with code %1").arg(exitCode));
+    const QString report = endReport(exitCode);
+    if (!report.isEmpty())
+        say(report.toLower().chopped(1));
     finish(exitCode);
-}
-
-void LobbySession::gameFailed(QProcess::ProcessError error)
-{
-    if (error != QProcess::FailedToStart)
-        return;
-    problem(QStringLiteral("cannot start ") + game_.program() + QStringLiteral(": ") +
-            game_.errorString());
-    finish(1);
 }
 
 void LobbySession::say(const QString &line)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "lobby/gamelaunch.h"
 #include "lobby/lobbyoptions.h"
 #include "net/tsock.h"
 
 #include <QObject>
-#include <QProcess>
 #include <QTimer>
 
 #include <functional>
@@ -14,7 +14,8 @@ class QTextStream;
 
 // One game run by the lobby: listens on the presence port, starts the game
 // program beside the lobby with the player's three parameters, reports the
-// game's presence connection and ends when the game process ends.
+// game's presence connection and ends when the game process ends. The game
+// does not depend on the session: a lobby that leaves lets it play on.
 class LobbySession : public QObject {
 public:
     LobbySession(const LobbyOptions &options, QTextStream &out, QTextStream &err,
@@ -29,8 +30,14 @@ public:
     static QString gamePath();
     // Starts listening and, once no game is closing any more, the game.
     void start();
-    // Asks the game to close as its close box would; the session ends with it.
-    void stop();
+    // The lobby goes away: the game plays on, the session ends now.
+    void leave();
+    // True while the started game runs.
+    bool gameRunning() const { return game_.running(); }
+    // The running game's process id, 0 when none runs.
+    qint64 gamePid() const { return game_.pid(); }
+    // What a game's exit code tells the player, or an empty text.
+    static QString endReport(int exitCode);
 
 private:
     void listen();
@@ -38,8 +45,7 @@ private:
     void startGame();
     void acceptPresence();
     void presenceEnded(TSock *connection);
-    void gameFinished(int exitCode, QProcess::ExitStatus status);
-    void gameFailed(QProcess::ProcessError error);
+    void gameFinished(int exitCode, bool crashed);
     void say(const QString &line);
     void problem(const QString &line);
     void finish(int exitCode);
@@ -49,7 +55,7 @@ private:
     QTextStream &err_;
     TSock listener_;
     std::vector<TSock *> presence_;
-    QProcess game_;
+    GameLaunch game_;
     QTimer closingGameTimer_;
     int closingGameChecks_ = 0;
     bool finished_ = false;

@@ -5,6 +5,10 @@
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/version.h"
+#include "lobby/gamelistmodel.h"
+#include "lobby/gamelistview.h"
+#include "lobby/lobbyaccess.h"
+#include "lobby/lobbygamepage.h"
 #include "lobby/lobbysession.h"
 #include "net/tsock.h"
 
@@ -12,17 +16,16 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPalette>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -30,6 +33,9 @@
 namespace {
 constexpr int kMaxNameLength = 24;
 constexpr int kRecentAddresses = 5;
+// Addresses typed by the player are cut to this in messages, so that a long
+// one never widens the window.
+constexpr int kShownAddressLength = 48;
 // The board's dark tile and light text (contrast about 13:1), and the first
 // seat's colours for the buttons and the error text.
 const QString kStyle = QStringLiteral(
@@ -38,12 +44,13 @@ const QString kStyle = QStringLiteral(
     "QLabel { color: #eef2f6; }"
     "QLabel#label_title { font-size: 16pt; font-weight: bold; color: #ffd08a; }"
     "QLabel#label_nameproblem, QLabel#label_status[error=\"true\"] { color: #ffb0a8; }"
-    "QLineEdit, QComboBox, QTreeWidget { background: #0f151c; color: #eef2f6;"
+    "QLabel#label_hint { color: #ffd08a; }"
+    "QLineEdit, QComboBox, QTreeView { background: #0f151c; color: #eef2f6;"
     " border: 1px solid #5b6b7d; selection-background-color: #3a6ea5; }"
     "QHeaderView::section { background: #2b3846; color: #eef2f6; border: none; padding: 3px; }"
     "QPushButton { background: #2e5c8a; color: #ffffff; border: 1px solid #8fb3d9;"
     " padding: 5px 14px; }"
-    "QPushButton:focus, QLineEdit:focus, QComboBox:focus, QTreeWidget:focus"
+    "QPushButton:focus, QLineEdit:focus, QComboBox:focus, QTreeView:focus"
     " { border: 2px solid #ffd08a; }"
     "QPushButton:disabled { background: #2b3846; color: #a8b4c0; }");
 
@@ -58,6 +65,12 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
     label->setObjectName(name);
     label->setAccessibleName(text);
     return label;
+}
+
+QString shortened(const QString &text)
+{
+    return text.size() <= kShownAddressLength ? text
+                                              : text.left(kShownAddressLength - 1) + QChar(0x2026);
 }
 
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text)
@@ -78,10 +91,23 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     setObjectName(QStringLiteral("LobbyWindow"));
     setWindowTitle(QStringLiteral("Lexiclash - Play with others"));
     setAccessibleName(QStringLiteral("Lexiclash lobby"));
+    installLobbyAccess();
+    games_ = new GameListModel(
+        [this]() -> const auto & { return browser_.games(); }, this);
     build();
     applyLook();
     loadSettings();
-    browser_.onChanged = [this] { refreshGames(); };
+    browser_.onChanged = [this] { games_->changed(); };
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(games_, signal, this, [this] { refreshGames(); });
+    hintTimer_ = new QTimer(this);
+    hintTimer_->setInterval(1000);
+    connect(hintTimer_, &QTimer::timeout, this, [this] { guarded([this] { hintTimerTimer(); }); });
+    askToLeave = [this](const QString &question) {
+        return QMessageBox::question(this, windowTitle(), question,
+                                     QMessageBox::Ok | QMessageBox::Cancel,
+                                     QMessageBox::Ok) == QMessageBox::Ok;
+    };
     refreshGames();
 }
 
@@ -127,22 +153,18 @@ void LobbyWindow::build()
         makeLabel(page, QStringLiteral("label_games"), QStringLiteral("&Games on your network:"));
     gamesLabel->setAccessibleName(QStringLiteral("Games on your network"));
     grid->addWidget(gamesLabel, 3, 0, 1, 3);
-    list_games = new QTreeWidget(page);
+    list_games = new GameListView(games_, page);
     list_games->setObjectName(QStringLiteral("list_games"));
     list_games->setAccessibleName(QStringLiteral("Games on your network"));
-    list_games->setRootIsDecorated(false);
-    list_games->setAllColumnsShowFocus(true);
-    list_games->setHeaderLabels({QStringLiteral("Host"), QStringLiteral("Address"),
-                                 QStringLiteral("Players"), QStringLiteral("Spies"),
-                                 QStringLiteral("Game"), QStringLiteral("Version")});
-    list_games->header()->setStretchLastSection(false);
-    list_games->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    list_games->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    list_games->setMinimumSize(560, 150);
+    list_games->setMinimumHeight(150);
     gamesLabel->setBuddy(list_games);
     grid->addWidget(list_games, 4, 0, 1, 3);
+    label_hint = makeLabel(page, QStringLiteral("label_hint"), QString());
+    label_hint->setWordWrap(true);
+    label_hint->hide();
+    grid->addWidget(label_hint, 5, 0, 1, 3);
     button_join = makeButton(page, QStringLiteral("button_join"), QStringLiteral("&Join"));
-    grid->addWidget(button_join, 5, 1, Qt::AlignLeft);
+    grid->addWidget(button_join, 6, 1, Qt::AlignLeft);
 
     auto *addressLabel =
         makeLabel(page, QStringLiteral("label_address"), QStringLiteral("Join by &address:"));
@@ -152,36 +174,33 @@ void LobbyWindow::build()
     combo_address->setAccessibleName(QStringLiteral("Address of the game"));
     combo_address->setEditable(true);
     combo_address->setInsertPolicy(QComboBox::NoInsert);
+    // The field keeps its width, however long the address in it.
+    combo_address->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo_address->setMinimumContentsLength(24);
     combo_address->lineEdit()->setPlaceholderText(
         QStringLiteral("name or 1.2.3.4, :port if not 7772"));
     combo_address->lineEdit()->setAccessibleName(QStringLiteral("Address of the game"));
     addressLabel->setBuddy(combo_address);
     button_joinaddress = makeButton(page, QStringLiteral("button_joinaddress"),
                                     QStringLiteral("Join &that address"));
-    grid->addWidget(addressLabel, 6, 0);
-    grid->addWidget(combo_address, 6, 1);
-    grid->addWidget(button_joinaddress, 6, 2, Qt::AlignLeft);
+    grid->addWidget(addressLabel, 7, 0);
+    grid->addWidget(combo_address, 7, 1);
+    grid->addWidget(button_joinaddress, 7, 2, Qt::AlignLeft);
 
     label_status = makeLabel(page, QStringLiteral("label_status"), QString());
     label_status->setAccessibleName(QStringLiteral("Status"));
     label_status->setWordWrap(true);
-    grid->addWidget(label_status, 7, 0, 1, 3);
+    grid->addWidget(label_status, 8, 0, 1, 3);
 
     label_addresses = makeLabel(page, QStringLiteral("label_addresses"), QString());
     label_addresses->setWordWrap(true);
     label_addresses->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(label_addresses, 8, 0, 1, 3);
+    grid->addWidget(label_addresses, 9, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     pages_->addWidget(page);
 
-    auto *gamePage = new QWidget(pages_);
-    gamePage->setObjectName(QStringLiteral("page_ingame"));
-    auto *gameLayout = new QVBoxLayout(gamePage);
-    label_ingame = makeLabel(gamePage, QStringLiteral("label_ingame"), QString());
-    label_ingame->setAlignment(Qt::AlignCenter);
-    label_ingame->setWordWrap(true);
-    gameLayout->addWidget(label_ingame);
-    pages_->addWidget(gamePage);
+    page_ingame = new LobbyGamePage(pages_);
+    pages_->addWidget(page_ingame);
 
     setTabOrder(edit_name, button_host);
     setTabOrder(button_host, list_games);
@@ -191,7 +210,7 @@ void LobbyWindow::build()
 
     connect(button_host, &QPushButton::clicked, this, [this] { guarded([this] { hostClick(); }); });
     connect(button_join, &QPushButton::clicked, this, [this] { guarded([this] { joinClick(); }); });
-    connect(list_games, &QTreeWidget::itemActivated, this,
+    connect(list_games, &QAbstractItemView::activated, this,
             [this] { guarded([this] { joinClick(); }); });
     connect(button_joinaddress, &QPushButton::clicked, this,
             [this] { guarded([this] { joinAddressClick(); }); });
@@ -247,6 +266,11 @@ bool LobbyWindow::inGame() const
     return session_ != nullptr;
 }
 
+qint64 LobbyWindow::gamePid() const
+{
+    return session_ ? session_->gamePid() : 0;
+}
+
 void LobbyWindow::loadSettings()
 {
     const QSettings settings(settingsPath(), QSettings::IniFormat);
@@ -295,38 +319,32 @@ void LobbyWindow::showError(const QString &text)
 
 void LobbyWindow::refreshGames()
 {
-    const QString selected = list_games->currentItem()
-                                 ? list_games->currentItem()->data(0, Qt::UserRole).toString()
-                                 : QString();
-    list_games->clear();
-    for (const DiscoveryBrowser::Game &game : browser_.games()) {
-        const discovery::GameInfo &info = game.info;
-        const QString address =
-            info.gamePort == kDefaultGamePort
-                ? game.address.toString()
-                : QStringLiteral("%1:%2").arg(game.address.toString()).arg(info.gamePort);
-        const QString state =
-            info.running ? QStringLiteral("round %1 of %2").arg(info.round).arg(info.rounds)
-                         : QStringLiteral("waiting");
-        const bool sameVersion = info.version == QLatin1String(kVersionText);
-        auto *item = new QTreeWidgetItem(
-            list_games, {info.hostName, address, QStringLiteral("%1 of 6").arg(info.players),
-                         QString::number(info.spies), state,
-                         sameVersion ? QStringLiteral("%1 (yours)").arg(info.version)
-                                     : QStringLiteral("%1 (yours is %2)")
-                                           .arg(info.version, QLatin1String(kVersionText))});
-        const QString key = QStringLiteral("%1/%2").arg(info.gameId).arg(info.gamePort);
-        item->setData(0, Qt::UserRole, key);
-        item->setData(1, Qt::UserRole, game.address.toString());
-        item->setData(2, Qt::UserRole, info.gamePort);
-        item->setData(3, Qt::UserRole, sameVersion);
-        item->setData(4, Qt::UserRole, info.version);
-        if (key == selected)
-            list_games->setCurrentItem(item);
+    list_games->chooseFirstIfNone();
+    button_join->setEnabled(games_->rowCount() > 0);
+    hintTimerTimer();
+}
+
+void LobbyWindow::hintTimerTimer()
+{
+    const bool looking = browser_.running() && !inGame();
+    if (!looking || games_->rowCount() > 0) {
+        quietSinceMs_ = looking ? -1 : quietSinceMs_;
+        label_hint->hide();
+        return;
     }
-    if (!list_games->currentItem() && list_games->topLevelItemCount() > 0)
-        list_games->setCurrentItem(list_games->topLevelItem(0));
-    button_join->setEnabled(list_games->topLevelItemCount() > 0);
+    const qint64 now = browser_.now();
+    if (quietSinceMs_ < 0)
+        quietSinceMs_ = now;
+    if (now - quietSinceMs_ < kQuietHintMs || label_hint->isVisible())
+        return;
+    label_hint->setText(
+        QStringLiteral("No game has been seen on your network for %1 seconds. If someone is "
+                       "hosting one, a firewall on this computer may be blocking the answers: "
+                       "let UDP port %2 in (for example: sudo ufw allow %2/udp).")
+            .arg(kQuietHintMs / 1000)
+            .arg(discoveryPort()));
+    label_hint->setAccessibleName(label_hint->text());
+    label_hint->show();
 }
 
 void LobbyWindow::hostClick()
@@ -355,26 +373,33 @@ void LobbyWindow::hostClick()
 
 void LobbyWindow::joinClick()
 {
-    QTreeWidgetItem *item = list_games->currentItem();
-    if (!item) {
+    if (probe_)
+        return;
+    const int row = list_games->currentGameRow();
+    const discovery::ListedGame *game = games_->game(row);
+    if (!game) {
         showError(QStringLiteral("Choose a game in the list first."));
         return;
     }
     if (!checkName())
         return;
-    if (!item->data(3, Qt::UserRole).toBool()) {
-        showError(QStringLiteral("That game runs version %1 and yours is %2. Both sides need "
-                                 "the same version.")
-                      .arg(item->data(4, Qt::UserRole).toString(), QLatin1String(kVersionText)));
+    if (!games_->sameVersion(row)) {
+        showError(game->info.otherFormat
+                      ? QStringLiteral("That is a game of another version; yours is %1. Both "
+                                       "sides need the same version.")
+                            .arg(QLatin1String(kVersionText))
+                      : QStringLiteral("That game runs version %1 and yours is %2. Both sides "
+                                       "need the same version.")
+                            .arg(game->info.version, QLatin1String(kVersionText)));
         return;
     }
-    LobbyOptions options;
-    options.action = LobbyOptions::Action::Play;
-    options.playerName = edit_name->text().trimmed();
-    options.hostAddress = item->data(1, Qt::UserRole).toString();
-    options.gamePort = QString::number(item->data(2, Qt::UserRole).toUInt());
-    options.hosting = false;
-    startGame(options, item->text(0));
+    // The game is joined where it was heard from, once it still answers there:
+    // a listed game may have ended since its last announcement.
+    const QString hostPlayer = GameListModel::shownName(game->info.hostName);
+    probeAndJoin(hostPlayer, QString(), game->address.toString(), game->info.gamePort,
+                 QStringLiteral("%1's game no longer answers. It may have just ended; the list "
+                                "shows the games that are still there.")
+                     .arg(shortened(hostPlayer)));
 }
 
 void LobbyWindow::joinAddressClick()
@@ -407,8 +432,8 @@ void LobbyWindow::joinAddressClick()
         return;
     }
     showError(QString());
-    label_status->setText(QStringLiteral("Looking for %1...").arg(host));
-    button_joinaddress->setEnabled(false);
+    label_status->setText(QStringLiteral("Looking for %1...").arg(shortened(host)));
+    setJoinButtonsEnabled(false);
     QHostInfo::lookupHost(host, this, [this, host, text, port](const QHostInfo &found) {
         guarded([&] {
             QHostAddress address;
@@ -419,37 +444,51 @@ void LobbyWindow::joinAddressClick()
                 }
             }
             if (address.isNull()) {
-                button_joinaddress->setEnabled(true);
+                setJoinButtonsEnabled(true);
                 showError(QStringLiteral("No computer called \"%1\" was found. Check the "
                                          "spelling, or use its numbers.")
-                              .arg(host));
+                              .arg(shortened(host)));
                 return;
             }
-            rememberAddress(text);
-            probeAndJoin(host, address.toString(), port);
+            probeAndJoin(host, text, address.toString(), port,
+                         QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, "
+                                        "and is the port open to you?")
+                             .arg(shortened(host))
+                             .arg(port));
         });
     });
 }
 
-void LobbyWindow::probeAndJoin(const QString &host, const QString &address, quint16 port)
+void LobbyWindow::setJoinButtonsEnabled(bool enabled)
 {
+    button_joinaddress->setEnabled(enabled);
+    button_join->setEnabled(enabled && games_->rowCount() > 0);
+}
+
+void LobbyWindow::probeAndJoin(const QString &typedHost, const QString &typed,
+                               const QString &address, quint16 port, const QString &silence)
+{
+    const QString host = shortened(typedHost);
     // A connection that is taken shows someone answers; it is closed at once
     // and the game makes its own.
+    setJoinButtonsEnabled(false);
     probe_ = std::make_unique<TSock>();
     probe_->setHostName(address);
     probe_->setPortName(QString::number(port));
     const auto done = [this](const QString &problem, const std::function<void()> &next) {
         QTimer::singleShot(0, this, [this] { probe_.reset(); });
-        button_joinaddress->setEnabled(true);
+        setJoinButtonsEnabled(true);
         if (!problem.isEmpty())
             showError(problem);
         else
             next();
     };
-    probe_->OnConnect = [this, done, host, address, port](TSock *sock) {
+    probe_->OnConnect = [this, done, typed, host, address, port](TSock *sock) {
         sock->OnInfo = nullptr;
         sock->OnConnect = nullptr;
         sock->Close();
+        // Only an address that answered is worth offering again.
+        rememberAddress(typed);
         done(QString(), [this, host, address, port] {
             LobbyOptions options;
             options.action = LobbyOptions::Action::Play;
@@ -460,26 +499,24 @@ void LobbyWindow::probeAndJoin(const QString &host, const QString &address, quin
             startGame(options, host);
         });
     };
-    probe_->OnInfo = [done, host, port](TSock *sock, TSocketInfo info, const QString &) {
+    probe_->OnInfo = [done, silence](TSock *sock, TSocketInfo info, const QString &) {
         if (info != TSocketInfo::siError)
             return;
         sock->OnInfo = nullptr;
         sock->OnConnect = nullptr;
-        done(QStringLiteral("Nobody answers at %1 port %2. Is a game hosted there, and is the "
-                            "port open to you?")
-                 .arg(host)
-                 .arg(port),
-             {});
+        done(silence, {});
     };
     try {
         probe_->Open();
-    } catch (const Error &e) {
-        done(QStringLiteral("Nobody answers at %1 port %2.").arg(host).arg(port), {});
+    } catch (const Error &) {
+        done(silence, {});
     }
 }
 
 void LobbyWindow::rememberAddress(const QString &address)
 {
+    if (address.isEmpty())
+        return;
     QStringList addresses{address};
     for (int i = 0; i < combo_address->count(); ++i) {
         if (combo_address->itemText(i) != address)
@@ -500,46 +537,93 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
     session_->onProblem = [this](const QString &problem) {
         showError(QStringLiteral("The game could not be started: %1.").arg(problem));
     };
-    session_->onFinished = [this](int) {
+    session_->onFinished = [this](int exitCode) {
         // The session is still on the stack of its own report.
-        QTimer::singleShot(0, this, [this] { guarded([this] { gameEnded(); }); });
+        QTimer::singleShot(0, this, [this, exitCode] { guarded([&] { gameEnded(exitCode); }); });
     };
     showError(QString());
-    label_ingame->setText(QStringLiteral("In a game hosted by %1.\n\nThis window comes back "
-                                         "when the game ends.")
-                              .arg(hostPlayer));
-    label_ingame->setAccessibleName(label_ingame->text());
-    pages_->setCurrentIndex(1);
+    if (options.hosting)
+        page_ingame->showHosting(ownAddresses(), gamePortName());
+    else
+        page_ingame->showJoined(hostPlayer);
+    showGameLook(true);
     browser_.stop();
     session_->start();
 }
 
-void LobbyWindow::gameEnded()
+void LobbyWindow::showGameLook(bool inGame)
+{
+    // The hidden page must not hold the window at its size.
+    QWidget *list = pages_->widget(0);
+    list->setSizePolicy(inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred,
+                        inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred);
+    page_ingame->setSizePolicy(inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+                               inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    if (inGame) {
+        listGeometry_ = saveGeometry();
+        pages_->setCurrentWidget(page_ingame);
+        layout()->activate();
+        resize(minimumSizeHint());
+        return;
+    }
+    pages_->setCurrentIndex(0);
+    layout()->activate();
+    if (!listGeometry_.isEmpty())
+        restoreGeometry(listGeometry_);
+}
+
+void LobbyWindow::gameEnded(int exitCode)
 {
     session_.reset();
-    pages_->setCurrentIndex(0);
+    showGameLook(false);
+    showError(QString());
+    label_status->setText(LobbySession::endReport(exitCode));
+    label_status->setAccessibleName(label_status->text().isEmpty() ? QStringLiteral("Status")
+                                                                   : label_status->text());
     if (isVisible())
-        browser_.start();
+        startLooking();
     refreshGames();
+}
+
+void LobbyWindow::leave()
+{
+    leaving_ = true;
+    close();
 }
 
 void LobbyWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!inGame() && !browser_.start())
+    if (!inGame())
+        startLooking();
+}
+
+void LobbyWindow::startLooking()
+{
+    if (!browser_.start()) {
         showError(QStringLiteral("Games on your network cannot be looked for now."));
+        return;
+    }
+    quietSinceMs_ = browser_.now();
+    hintTimer_->start();
 }
 
 void LobbyWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     browser_.stop();
+    hintTimer_->stop();
 }
 
 void LobbyWindow::closeEvent(QCloseEvent *event)
 {
+    if (session_ && session_->gameRunning() && !leaving_ && askToLeave &&
+        !askToLeave(QStringLiteral("A game is running. It goes on without the lobby."))) {
+        event->ignore();
+        return;
+    }
     saveSettings();
     if (session_)
-        session_->stop();
+        session_->leave();
     QWidget::closeEvent(event);
 }

@@ -6,21 +6,27 @@
 #include <QTextStream>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
+class GameListModel;
+class GameListView;
+class LobbyGamePage;
 class LobbySession;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
-class QTreeWidget;
+class QTimer;
 class TSock;
 
 // The lobby window: the player's name, hosting a game, the games found on the
 // local network, joining one of them or a game at an address, and this
-// machine's own addresses. While a game started from it runs, it says so and
-// stays the presence the game connects to; it comes back to the list after.
+// machine's own addresses. While a game started from it runs, it shrinks to a
+// small page that says so (with the addresses friends need while hosting)
+// and stays the presence the game connects to; it comes back to the list
+// after. The game never depends on it: closing the lobby leaves it running.
 class LobbyWindow : public QWidget {
 public:
     explicit LobbyWindow(QWidget *parent = nullptr);
@@ -30,6 +36,14 @@ public:
     DiscoveryBrowser &browser() { return browser_; }
     // True while a game started from this window runs.
     bool inGame() const;
+    // The running game's process id, 0 when none runs.
+    qint64 gamePid() const;
+
+    // The question asked before the window closes while a game runs; true
+    // lets it close. A real question box unless replaced (tests do).
+    std::function<bool(const QString &question)> askToLeave;
+    // Closes the window without asking; a running game plays on (SIGTERM).
+    void leave();
 
     // The actions behind the buttons (public so tests can step them).
     void hostClick();
@@ -37,11 +51,18 @@ public:
     void joinAddressClick();
     // Shows the games the browser knows.
     void refreshGames();
+    // Shows or hides the hint that a firewall may hide the games (the hint
+    // timer's handler).
+    void hintTimerTimer();
+    // The games listed.
+    GameListModel &games() { return *games_; }
 
     // A name the game can carry: empty text, or why not.
     static QString nameProblem(const QString &name);
     // This machine's IPv4 addresses other than loopback.
     static QStringList ownAddresses();
+    // How long the list must stay empty before the firewall hint shows.
+    static constexpr qint64 kQuietHintMs = 10000;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -57,11 +78,19 @@ private:
     void showNameProblem(const QString &problem);
     void showError(const QString &text);
     void rememberAddress(const QString &address);
-    void probeAndJoin(const QString &host, const QString &address, quint16 port);
+    void probeAndJoin(const QString &typedHost, const QString &typed, const QString &address,
+                      quint16 port, const QString &silence);
+    void setJoinButtonsEnabled(bool enabled);
+    void startLooking();
     void startGame(LobbyOptions options, const QString &hostPlayer);
-    void gameEnded();
+    void showGameLook(bool inGame);
+    void gameEnded(int exitCode);
 
     DiscoveryBrowser browser_;
+    GameListModel *games_ = nullptr;
+    QTimer *hintTimer_ = nullptr;
+    // Since when the list has been empty while looking; -1 while not.
+    qint64 quietSinceMs_ = -1;
     QTextStream out_;
     QTextStream err_;
     std::unique_ptr<LobbySession> session_;
@@ -70,11 +99,14 @@ private:
     QLineEdit *edit_name = nullptr;
     QLabel *label_nameproblem = nullptr;
     QPushButton *button_host = nullptr;
-    QTreeWidget *list_games = nullptr;
+    GameListView *list_games = nullptr;
+    QLabel *label_hint = nullptr;
     QPushButton *button_join = nullptr;
     QComboBox *combo_address = nullptr;
     QPushButton *button_joinaddress = nullptr;
     QLabel *label_status = nullptr;
     QLabel *label_addresses = nullptr;
-    QLabel *label_ingame = nullptr;
+    LobbyGamePage *page_ingame = nullptr;
+    QByteArray listGeometry_;
+    bool leaving_ = false;
 };

@@ -1,3 +1,4 @@
+#include "common/displaycheck.h"
 #include "common/guard.h"
 #include "common/infooption.h"
 #include "common/signalwatcher.h"
@@ -10,11 +11,15 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <optional>
+
 namespace {
 // Without arguments: the lobby window, for players who never open a terminal.
 int runWindow(int argc, char *argv[])
 {
+    std::optional<DisplayCheck> displayCheck(std::in_place, "lexiclash-lobby");
     QApplication app(argc, argv);
+    displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
     QGuiApplication::setDesktopFileName(QStringLiteral("example.lexiclash.Lobby"));
     setErrorHandler([](const QString &message) {
@@ -22,8 +27,9 @@ int runWindow(int argc, char *argv[])
     });
     LobbyWindow window;
     SignalWatcher signalWatcher;
+    // Asked to end, the lobby goes without a question; its game plays on.
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &window,
-                     &QWidget::close);
+                     &LobbyWindow::leave);
     window.show();
     return app.exec();
 }
@@ -54,10 +60,10 @@ int main(int argc, char *argv[])
         [&err](const QString &message) { err << "lexiclash-lobby: " << message << Qt::endl; });
     LobbySession session(options, out, err);
     session.onFinished = [](int exitCode) { QCoreApplication::exit(exitCode); };
-    // Stopping the lobby closes its game properly instead of leaving it behind.
+    // Stopping the lobby never stops its game: the players play on.
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &session,
-                     [&session] { session.stop(); });
+                     [&session] { session.leave(); });
     // Started from the running loop, so that an early end can leave it.
     QTimer::singleShot(0, &session, [&session] { session.start(); });
     return app.exec();

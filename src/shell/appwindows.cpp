@@ -10,6 +10,7 @@
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
+#include "discovery/discoveryannouncer.h"
 #include "discovery/discoveryresponder.h"
 #include "server/tserver.h"
 #include "shell/windowwiring.h"
@@ -64,7 +65,7 @@ void AppWindows::startAnswering()
     const Tchat *chat = chat_.get();
     const quint32 gameId = QRandomGenerator::system()->generate();
     const quint16 gamePort = server->Sock1()->localPort();
-    responder_ = std::make_unique<DiscoveryResponder>([=] {
+    const auto describe = [=] {
         discovery::GameInfo info;
         info.gameId = gameId;
         info.gamePort = gamePort;
@@ -81,9 +82,13 @@ void AppWindows::startAnswering()
         info.rounds = game.rounds;
         info.version = QString::fromLatin1(kVersionText);
         return info;
-    });
-    // The game goes on without being found; players can still join by address.
+    };
+    responder_ = std::make_unique<DiscoveryResponder>(describe);
+    // Without the port (a copy of an earlier version holds it alone) the
+    // announcements still make the game found.
     if (!responder_->start(discoveryPort()))
         qWarning("lexiclash: cannot answer discovery queries on UDP port %u: %s",
                  unsigned(discoveryPort()), qPrintable(responder_->errorString()));
+    announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
+    announcer_->start();
 }

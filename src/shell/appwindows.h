@@ -13,6 +13,7 @@ class Tphrases;
 class TServer;
 class Tspylist;
 class Ttallylist;
+class DiscoveryAnnouncer;
 class DiscoveryResponder;
 
 // Every window of the program, created once in the fixed order (the main
@@ -49,8 +50,10 @@ private:
     std::unique_ptr<TServer> server_;
     std::unique_ptr<Tspylist> spylist_;
     std::unique_ptr<Ttallylist> tally_;
-    // Answers the lobbies looking for games while this copy hosts one.
+    // Answer the lobbies looking for games and announce the game to them
+    // while this copy hosts one.
     std::unique_ptr<DiscoveryResponder> responder_;
+    std::unique_ptr<DiscoveryAnnouncer> announcer_;
 
     void startAnswering();
 };

@@ -1,4 +1,5 @@
 #include "client/tchat.h"
+#include "common/displaycheck.h"
 #include "common/infooption.h"
 #include "common/paths.h"
 #include "common/signalwatcher.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QDebug>
 
+#include <optional>
+
 // Lexiclash: with no parameters a solo game against the computer player;
 // with NAME HOST true a hosted game, with NAME HOST anything-else a game
 // joined at HOST. LEXICLASH_PORT and LEXICLASH_LOBBY_PORT change the game and
@@ -22,7 +25,9 @@ int main(int argc, char *argv[])
     // Answered before the application exists, so they work without a display.
     if (printInfoOption(argc, argv, "lexiclash", lexiclashUsage()))
         return 0;
+    std::optional<DisplayCheck> displayCheck(std::in_place, "lexiclash");
     QApplication app(argc, argv);
+    displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("Lexiclash"));
     // Ties the windows to the menu entry and its icon.
     QApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <filesystem>
@@ -27,16 +28,23 @@ constexpr char kHeader[] = "WRZL";
 constexpr qint64 kStoredSizeOffset = 4;
 constexpr qint64 kStoredSizeBytes = 4;
 
-// The tally's text lies in "temp.txt" in the working folder while it is
-// coded; a working folder that cannot be written gets a private name in the
-// runtime folder instead, so that it is never taken for a damaged tally.
-QString textFile()
-{
-    QFile probe(kTextFile);
-    if (probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return kTextFile;
-    return scratchPath(kTextFile);
-}
+// The tally's text lies in "temp.txt" while it is coded, in a new private
+// folder of the runtime folder: never in the working folder, where the user
+// may keep a file of that name, and never in a folder that existed before.
+class TextFolder {
+public:
+    TextFolder()
+        : folder_(scratchFolder() + QStringLiteral("/lexiclash-tally-XXXXXX"))
+    {
+        if (!folder_.isValid())
+            throw Error(QStringLiteral("Cannot create a folder in %1: %2")
+                            .arg(scratchFolder(), folder_.errorString()));
+    }
+    QString textFile() const { return folder_.filePath(kTextFile); }
+
+private:
+    QTemporaryDir folder_;
+};
 
 void writeText(const QString &name, const QByteArray &text)
 {
@@ -113,13 +121,12 @@ TallyTable TallyFile::load()
 {
     if (!QFileInfo::exists(m_path))
         return {};
-    const QString text = textFile();
+    const TextFolder folder;
     try {
-        TallyTable table = read(text);
+        TallyTable table = read(folder.textFile());
         table.clearSession();
         return table;
     } catch (...) {
-        QFile::remove(text);
         keepDamaged();
         throw;
     }
@@ -139,7 +146,7 @@ TallyTable TallyFile::read(const QString &textName)
 }
 
 // Looked at before decompressing, so that a damaged size field cannot make us
-// write gigabytes into the working directory. Other headers are the container's
+// write gigabytes into the runtime folder. Other headers are the container's
 // to reject.
 void TallyFile::checkStoredSize() const
 {
@@ -167,7 +174,8 @@ void TallyFile::save(const TallyTable &table)
             QStringLiteral("%1 is damaged and could not be moved aside; it is left as it is")
                 .arg(m_path));
     const QString pending = m_path + QStringLiteral(".tmp");
-    const QString textName = textFile();
+    const TextFolder folder;
+    const QString textName = folder.textFile();
     try {
         const QByteArray text = table.toText();
         writeText(textName, text);

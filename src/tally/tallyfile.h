@@ -5,7 +5,7 @@
 #include <QString>
 
 // The tally file: a compressed container (LZRW1/KH) holding the tally table's
-// text, converted through "temp.txt" in the working directory.
+// text, converted through "temp.txt" in a private folder of the runtime folder.
 class TallyFile {
 public:
     // Largest tally text accepted from a file; a real tally stays far below.

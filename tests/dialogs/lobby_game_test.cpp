@@ -1,11 +1,14 @@
 #include "loopbackport.h"
 #include "net/tsock.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,7 +28,39 @@ struct Lobby {
         output += process.readAllStandardOutput();
         return output;
     }
+    // The game's process id as the lobby printed it, 0 before.
+    qint64 gamePid()
+    {
+        static const QByteArray kRuns = "lexiclash-lobby: the game runs as process ";
+        const QByteArray &text = readOutput();
+        const qsizetype at = text.indexOf(kRuns);
+        if (at < 0)
+            return 0;
+        const qsizetype from = at + kRuns.size();
+        return text.mid(from, text.indexOf('\n', from) - from).toLongLong();
+    }
 };
+
+// True while a process of that id exists (the game is not this test's child,
+// so it never lingers as a zombie here).
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+}
+
+// True when something accepts a TCP connection on 127.0.0.1 at port.
+bool portAnswers(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answered =
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answered;
+}
 } // namespace
 
 // The lobby program starts a real hosting copy and a real joining copy of the
@@ -34,7 +69,7 @@ struct Lobby {
 class LobbyGameTest : public QObject {
     Q_OBJECT
 private slots:
-    void hostAndJoinLogInThroughTheLobby();
+    void hostAndJoinLogInThroughTheLobbyAndOutliveIt();
     void cleanup();
 
 private:
@@ -62,7 +97,7 @@ void LobbyGameTest::startLobby(Lobby &lobby, const QString &instance, const QStr
     QVERIFY(lobby.process.waitForStarted(30000));
 }
 
-void LobbyGameTest::hostAndJoinLogInThroughTheLobby()
+void LobbyGameTest::hostAndJoinLogInThroughTheLobbyAndOutliveIt()
 {
     gamePort_ = unusedLoopbackPort();
     host_ = std::make_unique<Lobby>();
@@ -102,32 +137,61 @@ void LobbyGameTest::hostAndJoinLogInThroughTheLobby()
     QVERIFY(seated.values().contains("Watcher"));
     watcher.Close();
 
-    // Stopping the host's lobby closes the host's game; that takes the server
-    // down, so the joined game says the host ended it and closes as well, and
-    // each lobby ends with its game's exit code (3: the host ended the game).
+    // SIGTERM to the host's lobby ends the lobby alone: the game plays on,
+    // with its port, word list and single-instance guard.
+    const qint64 hostGame = host_->gamePid();
+    QVERIFY(processRuns(hostGame));
     host_->process.terminate();
     QVERIFY(host_->process.waitForFinished(60000));
-    QVERIFY(join_->process.waitForFinished(60000));
-    for (Lobby *lobby : {host_.get(), join_.get()}) {
-        const int code = lobby == join_.get() ? 3 : 0;
-        const QByteArray output = lobby->readOutput();
-        QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"),
-                 output.constData());
-        QVERIFY2(output.contains("lexiclash-lobby: the game exited with code " +
-                                 QByteArray::number(code) + "\n"),
-                 output.constData());
-        QCOMPARE(lobby->process.exitCode(), code);
+    QCOMPARE(host_->process.exitCode(), 0);
+    QVERIFY2(host_->readOutput().contains("lexiclash-lobby: the game goes on without the lobby\n"),
+             host_->output.constData());
+    // The game's word list lives in its runtime folder, under a name of its own.
+    const QStringList lists =
+        QDir(host_->folder.path()).entryList({QStringLiteral("lexiclash-English-*")}, QDir::Files);
+    QCOMPARE(lists.size(), 1);
+    const QString wordList = host_->folder.filePath(lists.first());
+    const QString guard = host_->folder.filePath("kramlliuq-host");
+    for (int check = 0; check < 10; ++check) {
+        QVERIFY(processRuns(hostGame));
+        QVERIFY(portAnswers(gamePort_));
+        QTest::qWait(100);
     }
+    QVERIFY(QFile::exists(wordList));
+    QVERIFY(QFile::exists(guard));
+    QCOMPARE(join_->process.state(), QProcess::Running);
+
+    // The host's game closes as its close box would: it cleans up after
+    // itself, and the joined game, whose server is gone, ends with its lobby.
+    ::kill(pid_t(hostGame), SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(!processRuns(hostGame), 60000);
+    QVERIFY(!QFile::exists(wordList));
+    QVERIFY(!QFile::exists(guard));
+    QVERIFY(!portAnswers(gamePort_));
+    QTRY_COMPARE_WITH_TIMEOUT(join_->process.state(), QProcess::NotRunning, 60000);
+    const QByteArray output = join_->readOutput();
+    QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"),
+             output.constData());
+    // The lobby ends with its game's exit code, which tells how it ended.
+    const QByteArray exited = "lexiclash-lobby: the game exited with code " +
+                              QByteArray::number(join_->process.exitCode()) + "\n";
+    QVERIFY2(output.contains(exited), output.constData());
+    // The joined game was told the host ended it (exit code 3).
+    QCOMPARE(join_->process.exitCode(), 3);
 }
 
 void LobbyGameTest::cleanup()
 {
-    // Whatever failed, no game copy is left running.
+    // Whatever failed, no game copy is left running: a lobby ends with its game.
     for (Lobby *lobby : {host_.get(), join_.get()}) {
-        if (!lobby || lobby->process.state() == QProcess::NotRunning)
+        if (!lobby)
             continue;
-        lobby->process.terminate();
-        if (!lobby->process.waitForFinished(30000))
+        const qint64 game = lobby->gamePid();
+        if (processRuns(game))
+            ::kill(pid_t(game), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(!processRuns(game), 30000);
+        if (lobby->process.state() != QProcess::NotRunning &&
+            !lobby->process.waitForFinished(30000))
             lobby->process.kill();
     }
     host_.reset();

@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdio>
 
@@ -26,12 +26,12 @@ int main(int argc, char *argv[])
     window.findChild<QLineEdit *>(QStringLiteral("edit_name"))->setText(QStringLiteral("Bob"));
     window.resize(720, 480);
     window.show();
-    auto *list = window.findChild<QTreeWidget *>(QStringLiteral("list_games"));
+    auto *list = window.findChild<QTreeView *>(QStringLiteral("list_games"));
     QElapsedTimer waited;
     waited.start();
-    while (list->topLevelItemCount() == 0 && waited.elapsed() < 30000)
+    while (list->model()->rowCount() == 0 && waited.elapsed() < 30000)
         QApplication::processEvents(QEventLoop::AllEvents, 100);
-    if (list->topLevelItemCount() == 0) {
+    if (list->model()->rowCount() == 0) {
         std::fprintf(stderr, "lobby_shot: no game was found\n");
         return 1;
     }

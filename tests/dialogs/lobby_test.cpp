@@ -19,11 +19,16 @@ private slots:
     void startsGameAndWatchesPresence_data();
     void startsGameAndWatchesPresence();
     void missingGame();
+    void eachUsersGameReportsToItsOwnLobby();
 
 private:
     // Copies the lobby into the folder and, when wanted, the stand-in game beside it.
     void installLobby(bool withGame);
+    void installLobbyIn(const QString &path, bool withGame);
     std::unique_ptr<QProcess> startLobby(const QStringList &arguments);
+    // lobbyPort: LEXICLASH_LOBBY_PORT for the lobby, or empty to leave it unset.
+    std::unique_ptr<QProcess> startLobbyIn(const QString &folder, const QString &runtime,
+                                           const QStringList &arguments, const QString &lobbyPort);
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<QTemporaryDir> runtime_;
@@ -38,11 +43,16 @@ void LobbyTest::init()
 
 void LobbyTest::installLobby(bool withGame)
 {
-    QVERIFY(QFile::copy(QStringLiteral(LOBBY_PROGRAM), dir_->filePath("lexiclash-lobby")));
+    installLobbyIn(dir_->path(), withGame);
+}
+
+void LobbyTest::installLobbyIn(const QString &path, bool withGame)
+{
+    QVERIFY(QFile::copy(QStringLiteral(LOBBY_PROGRAM), path + "/lexiclash-lobby"));
     if (!withGame)
         return;
-    const QByteArray folder = dir_->path().toUtf8();
-    writeExecutable(dir_->filePath("lexiclash"),
+    const QByteArray folder = path.toUtf8();
+    writeExecutable(path + "/lexiclash",
                     "#!/bin/bash\n"
                     "printf '%s\\n' \"$@\" > '" +
                         folder +
@@ -52,19 +62,29 @@ void LobbyTest::installLobby(bool withGame)
                         folder +
                         "/release' ]; do sleep 0.02; done\n"
                         "exec 3>&-\n"
-                        "exit 0\n");
+                        "exit \"$(cat '" +
+                        folder + "/code' 2>/dev/null || echo 0)\"\n");
 }
 
 std::unique_ptr<QProcess> LobbyTest::startLobby(const QStringList &arguments)
 {
+    return startLobbyIn(dir_->path(), runtime_->path(), arguments, "0");
+}
+
+std::unique_ptr<QProcess> LobbyTest::startLobbyIn(const QString &folder, const QString &runtime,
+                                                  const QStringList &arguments,
+                                                  const QString &lobbyPort)
+{
     auto lobby = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LEXICLASH_LOBBY_PORT", "0");
+    environment.remove("LEXICLASH_LOBBY_PORT");
+    if (!lobbyPort.isEmpty())
+        environment.insert("LEXICLASH_LOBBY_PORT", lobbyPort);
     environment.insert("USER", "Carol");
-    environment.insert("XDG_RUNTIME_DIR", runtime_->path());
+    environment.insert("XDG_RUNTIME_DIR", runtime);
     lobby->setProcessEnvironment(environment);
-    lobby->setWorkingDirectory(dir_->path());
-    lobby->start(dir_->filePath("lexiclash-lobby"), arguments);
+    lobby->setWorkingDirectory(folder);
+    lobby->start(folder + "/lexiclash-lobby", arguments);
     return lobby;
 }
 
@@ -98,16 +118,35 @@ void LobbyTest::startsGameAndWatchesPresence_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("gameArguments");
-    QTest::newRow("host") << QStringList{"host", "Ann"} << QByteArray("Ann\n127.0.0.1\ntrue\n");
+    // How the game ends (its exit code) and what the lobby makes of it.
+    QTest::addColumn<int>("gameExit");
+    QTest::addColumn<QByteArray>("report");
+    QTest::newRow("host") << QStringList{"host", "Ann"} << QByteArray("Ann\n127.0.0.1\ntrue\n") << 0
+                          << QByteArray();
     QTest::newRow("join") << QStringList{"join", "Bob", "10.1.2.3"}
-                          << QByteArray("Bob\n10.1.2.3\nfalse\n");
+                          << QByteArray("Bob\n10.1.2.3\nfalse\n") << 0 << QByteArray();
+    QTest::newRow("join, the host ended the game")
+        << QStringList{"join", "Bob", "10.1.2.3"} << QByteArray("Bob\n10.1.2.3\nfalse\n") << 3
+        << QByteArray("lexiclash-lobby: the host ended the game\n");
+    QTest::newRow("join, the host left")
+        << QStringList{"join", "Bob", "10.1.2.3"} << QByteArray("Bob\n10.1.2.3\nfalse\n") << 4
+        << QByteArray("lexiclash-lobby: the host left\n");
+    QTest::newRow("join, the game failed")
+        << QStringList{"join", "Bob", "10.1.2.3"} << QByteArray("Bob\n10.1.2.3\nfalse\n") << 1
+        << QByteArray();
 }
 
 void LobbyTest::startsGameAndWatchesPresence()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, gameArguments);
+    QFETCH(int, gameExit);
+    QFETCH(QByteArray, report);
     installLobby(true);
+    QFile code(dir_->filePath("code"));
+    QVERIFY(code.open(QIODevice::WriteOnly));
+    code.write(QByteArray::number(gameExit));
+    code.close();
     auto lobby = startLobby(arguments);
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += lobby->readAllStandardOutput())
@@ -124,10 +163,13 @@ void LobbyTest::startsGameAndWatchesPresence()
     QVERIFY(lobby->waitForFinished(30000));
     output += lobby->readAllStandardOutput();
     QCOMPARE(lobby->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(lobby->exitCode(), 0);
+    // The lobby ends with its game's exit code.
+    QCOMPARE(lobby->exitCode(), gameExit);
     QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"
-                             "lexiclash-lobby: the game exited with code 0\n"),
+                             "lexiclash-lobby: the game exited with code " +
+                             QByteArray::number(gameExit) + "\n" + report),
              output.constData());
+    QVERIFY(report.isEmpty() == !output.contains("the host"));
 }
 
 void LobbyTest::missingGame()
@@ -138,6 +180,48 @@ void LobbyTest::missingGame()
     QCOMPARE(lobby->exitCode(), 1);
     QVERIFY(lobby->readAllStandardError().contains("lexiclash-lobby: the game was not found at " +
                                                    dir_->filePath("lexiclash").toUtf8()));
+}
+
+// Two users' lobbies on one machine, each with its usual settings: each
+// game reports to the lobby that started it, never to the other.
+void LobbyTest::eachUsersGameReportsToItsOwnLobby()
+{
+    QTemporaryDir otherFolder;
+    QTemporaryDir otherRuntime;
+    QVERIFY(otherFolder.isValid() && otherRuntime.isValid());
+    installLobby(true);
+    installLobbyIn(otherFolder.path(), true);
+    auto first = startLobbyIn(dir_->path(), runtime_->path(), {"host", "Ann"}, {});
+    QByteArray firstOutput;
+    QTRY_VERIFY_WITH_TIMEOUT((firstOutput += first->readAllStandardOutput())
+                                 .contains("lexiclash-lobby: the game connected\n"),
+                             30000);
+    auto second = startLobbyIn(otherFolder.path(), otherRuntime.path(), {"host", "Bea"}, {});
+    QByteArray secondOutput;
+    QTRY_VERIFY_WITH_TIMEOUT((secondOutput += second->readAllStandardOutput())
+                                 .contains("lexiclash-lobby: the game connected\n"),
+                             30000);
+    // Both games run; the first lobby still watches only its own.
+    QTest::qWait(500);
+    firstOutput += first->readAllStandardOutput();
+    QCOMPARE(firstOutput.count("the game connected"), 1);
+    QCOMPARE(secondOutput.count("the game connected"), 1);
+    const auto portOf = [](const QByteArray &output) {
+        const qsizetype at = output.indexOf("listening on 127.0.0.1 port ");
+        return at < 0 ? QByteArray() : output.mid(at + 28).split('\n').first();
+    };
+    QVERIFY(!portOf(firstOutput).isEmpty());
+    QVERIFY(portOf(firstOutput) != portOf(secondOutput));
+    QVERIFY(portOf(firstOutput) != "9001");
+
+    for (const QString &folder : {dir_->path(), otherFolder.path()}) {
+        QFile release(folder + "/release");
+        QVERIFY(release.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(first->waitForFinished(30000));
+    QVERIFY(second->waitForFinished(30000));
+    QCOMPARE(first->exitCode(), 0);
+    QCOMPARE(second->exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(LobbyTest)

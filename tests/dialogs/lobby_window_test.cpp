@@ -1,18 +1,70 @@
 #include "discovery/discoveryresponder.h"
 #include "hostedgame.h"
+#include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
 #include "loopbackport.h"
 #include "net/tsock.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <memory>
+
+namespace {
+// True when something accepts a TCP connection on 127.0.0.1 at port.
+bool portAnswers(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answered =
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answered;
+}
+
+// The processes this test has started and not yet reaped.
+QList<qint64> childProcesses()
+{
+    QList<qint64> children;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks.filePath(task + QStringLiteral("/children")));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &pid : file.readAll().split(' ')) {
+            if (!pid.trimmed().isEmpty())
+                children << pid.trimmed().toLongLong();
+        }
+    }
+    return children;
+}
+
+// True while the process runs (a game started by the window is this test's
+// child, so an ended one is reaped here).
+bool gameRuns(qint64 pid)
+{
+    int status = 0;
+    return pid > 0 && ::waitpid(pid_t(pid), &status, WNOHANG) == 0;
+}
+} // namespace
 
 // The lobby window on the offscreen platform, against real hosting copies of
 // the game on private ports.
@@ -24,12 +76,16 @@ private slots:
     void cleanup();
     void listsGamesAndJoinsTheChosenOne();
     void joinByAddressWhereNobodyListens();
+    void addressRememberedOnceItAnswered();
     void refusesAGameOfAnotherVersion();
     void addressesThatCannotBeUsed_data();
     void addressesThatCannotBeUsed();
     void namesTheGameCannotCarry_data();
     void namesTheGameCannotCarry();
     void hostingWhenTheGamePortIsTaken();
+    void closingLeavesTheGamePlaying_data();
+    void closingLeavesTheGamePlaying();
+    void joinFromTheListWhenTheGameIsGone();
     void everyControlIsNamedAndInTabOrder();
 
 private:
@@ -38,9 +94,17 @@ private:
         return window_->findChild<T *>(QString::fromLatin1(name));
     }
     QString status() { return control<QLabel>("label_status")->text(); }
+    QTreeView *list() { return control<QTreeView>("list_games"); }
+    int rows() { return list()->model()->rowCount(); }
+    QString cell(int row, int column)
+    {
+        return list()->model()->index(row, column).data().toString();
+    }
 
     std::unique_ptr<LobbyWindow> window_;
     std::vector<std::unique_ptr<HostedGame>> hosts_;
+    std::unique_ptr<QTemporaryDir> runtime_;
+    qint64 game_ = 0;
 };
 
 void LobbyWindowTest::initTestCase()
@@ -50,6 +114,10 @@ void LobbyWindowTest::initTestCase()
     qputenv("LEXICLASH_LOBBY_PORT", "0");
     qputenv("LEXICLASH_INSTANCE", "lobbywindow");
     qputenv("LEXICLASH_DISCOVERY_PORT", QByteArray::number(unusedLoopbackUdpPort()));
+    // The games' guard sockets and word lists stay in a folder of the test.
+    runtime_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(runtime_->isValid());
+    qputenv("XDG_RUNTIME_DIR", runtime_->path().toUtf8());
 }
 
 void LobbyWindowTest::init()
@@ -63,6 +131,12 @@ void LobbyWindowTest::cleanup()
 {
     window_.reset();
     hosts_.clear();
+    // A game the window started outlives it; a failed test ends it here.
+    if (gameRuns(game_)) {
+        ::kill(pid_t(game_), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(!gameRuns(game_), 30000);
+    }
+    game_ = 0;
 }
 
 void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
@@ -84,31 +158,28 @@ void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
     window_->browser().setTargets(targets);
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
-    auto *list = control<QTreeWidget>("list_games");
     // Each host's own player may still be logging in when its game is found.
-    const auto bothSeated = [list] {
-        return list->topLevelItemCount() == 2 &&
-               list->topLevelItem(0)->text(2) == QLatin1String("1 of 6") &&
-               list->topLevelItem(1)->text(2) == QLatin1String("1 of 6");
+    const auto bothSeated = [this] {
+        return rows() == 2 && cell(0, 2) == QLatin1String("1 of 6") &&
+               cell(1, 2) == QLatin1String("1 of 6");
     };
     QTRY_VERIFY_WITH_TIMEOUT(bothSeated(), 30000);
-    QTreeWidgetItem *cid = nullptr;
+    int cid = -1;
     for (int row = 0; row < 2; ++row) {
-        QTreeWidgetItem *item = list->topLevelItem(row);
-        QCOMPARE(item->text(2), QStringLiteral("1 of 6"));
-        QCOMPARE(item->text(3), QStringLiteral("0"));
-        QCOMPARE(item->text(4), QStringLiteral("waiting"));
-        QCOMPARE(item->text(5), QStringLiteral("1.0.3 (yours)"));
-        if (item->text(0) == "Cid")
-            cid = item;
+        QCOMPARE(cell(row, 2), QStringLiteral("1 of 6"));
+        QCOMPARE(cell(row, 3), QStringLiteral("0"));
+        QCOMPARE(cell(row, 4), QStringLiteral("waiting"));
+        QCOMPARE(cell(row, 5), QStringLiteral("1.0.3 (yours)"));
+        if (cell(row, 0) == "Cid")
+            cid = row;
     }
-    QVERIFY(cid);
-    QCOMPARE(cid->text(1), QStringLiteral("127.0.0.1:%1").arg(gamePorts[1]));
+    QVERIFY(cid >= 0);
+    QCOMPARE(cell(cid, 1), QStringLiteral("127.0.0.1:%1").arg(gamePorts[1]));
 
     // Chosen from the keyboard: the row, then Enter.
-    list->setFocus();
-    list->setCurrentItem(cid);
-    QTest::keyClick(list, Qt::Key_Return);
+    list()->setFocus();
+    list()->setCurrentIndex(list()->model()->index(cid, 0));
+    QTest::keyClick(list(), Qt::Key_Return);
     QTRY_VERIFY(window_->inGame());
     QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 1);
     QVERIFY(control<QLabel>("label_ingame")->text().startsWith("In a game hosted by Cid."));
@@ -125,8 +196,8 @@ void LobbyWindowTest::listsGamesAndJoinsTheChosenOne()
     hosts_[1]->stop();
     QTRY_VERIFY_WITH_TIMEOUT(!window_->inGame(), 60000);
     QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
-    QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Ann"));
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), 1, 30000);
+    QCOMPARE(cell(0, 0), QStringLiteral("Ann"));
 }
 
 void LobbyWindowTest::joinByAddressWhereNobodyListens()
@@ -144,7 +215,25 @@ void LobbyWindowTest::joinByAddressWhereNobodyListens()
     // Still usable: the same address is tried again and answered the same way.
     control<QPushButton>("button_joinaddress")->click();
     QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("Nobody answers"), 30000);
-    QCOMPARE(address->itemText(0), QStringLiteral("127.0.0.1:%1").arg(port));
+    // An address that never answered is not offered again.
+    QCOMPARE(address->findText(QStringLiteral("127.0.0.1:%1").arg(port)), -1);
+}
+
+void LobbyWindowTest::addressRememberedOnceItAnswered()
+{
+    auto host = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
+    const quint16 gamePort = unusedLoopbackPort();
+    QVERIFY(host->start({"host", "Ann"}, gamePort, unusedLoopbackUdpPort(), "hostremember"));
+    hosts_.push_back(std::move(host));
+    QTRY_VERIFY_WITH_TIMEOUT(hosts_.back()->gameConnected(), 60000);
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    auto *address = control<QComboBox>("combo_address");
+    const QString typed = QStringLiteral("127.0.0.1:%1").arg(gamePort);
+    address->setEditText(typed);
+    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->inGame(), 30000);
+    QCOMPARE(address->itemText(0), typed);
 }
 
 void LobbyWindowTest::refusesAGameOfAnotherVersion()
@@ -156,14 +245,12 @@ void LobbyWindowTest::refusesAGameOfAnotherVersion()
     window_->browser().setTargets({{QHostAddress(QHostAddress::LocalHost), older.port()}});
     control<QLineEdit>("edit_name")->setText("Bob");
     window_->show();
-    auto *list = control<QTreeWidget>("list_games");
-    QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 30000);
-    const QTreeWidgetItem *dee = list->topLevelItem(0);
-    QCOMPARE(dee->text(0), QStringLiteral("Dee"));
-    QCOMPARE(dee->text(2), QStringLiteral("2 of 6"));
-    QCOMPARE(dee->text(3), QStringLiteral("1"));
-    QCOMPARE(dee->text(4), QStringLiteral("round 3 of 5"));
-    QCOMPARE(dee->text(5), QStringLiteral("0.9.1 (yours is 1.0.3)"));
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), 1, 30000);
+    QCOMPARE(cell(0, 0), QStringLiteral("Dee"));
+    QCOMPARE(cell(0, 2), QStringLiteral("2 of 6"));
+    QCOMPARE(cell(0, 3), QStringLiteral("1"));
+    QCOMPARE(cell(0, 4), QStringLiteral("round 3 of 5"));
+    QCOMPARE(cell(0, 5), QStringLiteral("0.9.1 (yours is 1.0.3)"));
     control<QPushButton>("button_join")->click();
     QCOMPARE(status(), QStringLiteral("That game runs version 0.9.1 and yours is 1.0.3. Both "
                                       "sides need the same version."));
@@ -244,6 +331,106 @@ void LobbyWindowTest::hostingWhenTheGamePortIsTaken()
                                      .arg(holder.localPort())),
              qPrintable(status()));
     QVERIFY(!window_->inGame());
+}
+
+void LobbyWindowTest::closingLeavesTheGamePlaying_data()
+{
+    QTest::addColumn<bool>("bySignal");
+    QTest::newRow("close box, asked first") << false;
+    QTest::newRow("SIGTERM, not asked") << true;
+}
+
+void LobbyWindowTest::closingLeavesTheGamePlaying()
+{
+    QFETCH(bool, bySignal);
+    const quint16 port = quint16(qgetenv("LEXICLASH_PORT").toUInt());
+    QStringList asked;
+    bool letGo = false;
+    window_->askToLeave = [&](const QString &question) {
+        asked << question;
+        return letGo;
+    };
+    control<QLineEdit>("edit_name")->setText("Ann");
+    window_->show();
+    const QSize listSize = window_->size();
+    control<QPushButton>("button_host")->click();
+    QVERIFY(window_->inGame());
+    QTRY_VERIFY_WITH_TIMEOUT(window_->gamePid() > 0 && portAnswers(port), 60000);
+    game_ = window_->gamePid();
+
+    // While the game runs the window is small and shows what friends type.
+    QCOMPARE(control<QStackedWidget>("pages")->currentWidget()->objectName(),
+             QStringLiteral("page_ingame"));
+    QVERIFY(window_->width() < listSize.width() && window_->height() < listSize.height());
+    const QString invite = control<QLabel>("label_invite")->text();
+    for (const QString &address : LobbyWindow::ownAddresses())
+        QVERIFY2(invite.contains(address + ':' + QString::number(port)), qPrintable(invite));
+
+    if (bySignal) {
+        window_->leave();
+        QVERIFY(asked.isEmpty());
+    } else {
+        // The player may keep the lobby; then nothing changes.
+        window_->close();
+        QCOMPARE(asked, QStringList{"A game is running. It goes on without the lobby."});
+        QVERIFY(window_->isVisible());
+        QVERIFY(window_->inGame());
+        letGo = true;
+        window_->close();
+        QCOMPARE(asked.size(), 2);
+    }
+    QVERIFY(!window_->isVisible());
+    window_.reset();
+
+    // The lobby is gone; the game is not: it answers on its port, keeps its
+    // word list and its single-instance guard, which still turns a second
+    // copy away.
+    for (int check = 0; check < 10; ++check) {
+        QVERIFY(gameRuns(game_));
+        QVERIFY(portAnswers(port));
+        QTest::qWait(100);
+    }
+    const QString guard = runtime_->filePath("kramlliuq-lobbywindow");
+    const QString wordList = QDir::current().filePath("English");
+    QVERIFY(QFile::exists(guard));
+    QVERIFY(QFile::exists(wordList));
+    QProcess second;
+    second.start(LobbySession::gamePath(), {});
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY(gameRuns(game_));
+
+    // Closed as its close box would, the game cleans up after itself.
+    ::kill(pid_t(game_), SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(!gameRuns(game_), 60000);
+    QVERIFY(!QFile::exists(guard));
+    QVERIFY(!QFile::exists(wordList));
+    QVERIFY(!portAnswers(port));
+}
+
+void LobbyWindowTest::joinFromTheListWhenTheGameIsGone()
+{
+    // Discovery still answers for a game whose port nobody listens on: the
+    // host has just quit.
+    const quint16 gone = unusedLoopbackPort();
+    DiscoveryResponder stale(
+        [gone] { return discovery::GameInfo{9, gone, "Eve", 1, 0, false, 0, 0, "1.0.3"}; });
+    QVERIFY(stale.start(0));
+    window_->browser().setTargets({{QHostAddress(QHostAddress::LocalHost), stale.port()}});
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->show();
+    QTRY_COMPARE_WITH_TIMEOUT(rows(), 1, 30000);
+    const QList<qint64> before = childProcesses();
+    control<QPushButton>("button_join")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(status(),
+                              QStringLiteral("Eve's game no longer answers. It may have just "
+                                             "ended; the list shows the games that are still "
+                                             "there."),
+                              30000);
+    QVERIFY(!window_->inGame());
+    QCOMPARE(control<QStackedWidget>("pages")->currentIndex(), 0);
+    QCOMPARE(childProcesses(), before);
+    QTRY_VERIFY(control<QPushButton>("button_join")->isEnabled());
 }
 
 void LobbyWindowTest::everyControlIsNamedAndInTabOrder()

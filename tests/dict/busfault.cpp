@@ -17,7 +17,7 @@ int main()
                                                        "CAT           ") != 15)
         return 2;
     list.close();
-    const TDictn dictionary(QStringLiteral(":/none"), list.fileName());
+    const TDictn dictionary(list.fileName());
     if (!dictionary.IsWord(QStringLiteral("CAT")))
         return 2;
 

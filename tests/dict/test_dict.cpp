@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <sys/file.h>
 
 namespace {
 
@@ -49,8 +51,7 @@ private slots:
     {
         setMessageBoxHandler(nullptr);
         QFile::remove(kListFile);
-        QFile::remove(TDictn::kDefaultFileName);
-        QDir().rmdir(TDictn::kDefaultFileName);
+        QDir().rmdir(kListFile);
     }
 
     void lookup_data()
@@ -135,7 +136,7 @@ private slots:
         QFETCH(qint64, expected);
         writeList(kListFile, list);
 
-        const TDictn dictionary(kNoResource, kListFile);
+        const TDictn dictionary(kListFile);
         QVERIFY(dictionary.isOpen());
         QCOMPARE(dictionary.recordCount(), list.size());
         QCOMPARE(dictionary.FindWord(query), expected);
@@ -152,7 +153,7 @@ private slots:
                    "EMU");
         file.close();
 
-        const TDictn dictionary(kNoResource, kListFile);
+        const TDictn dictionary(kListFile);
         QCOMPARE(dictionary.recordCount(), 2);
         QCOMPARE(dictionary.FindWord("DOG"), 1);
         QCOMPARE(dictionary.FindWord("EMU"), -1);
@@ -165,7 +166,7 @@ private slots:
         for (int i = 0; i < 5000; ++i)
             fields << "W" + QByteArray::number(100000 + i);
         writeList(kListFile, fields);
-        const TDictn dictionary(kNoResource, kListFile);
+        const TDictn dictionary(kListFile);
         QCOMPARE(dictionary.FindWord("W104990"), 4990);
 
         // Another program shortens the file: a search that reaches a record
@@ -199,111 +200,166 @@ private slots:
                  qPrintable(QString::number(helper.exitCode())));
     }
 
-    void missingFileAndResource()
+    void missingListFile()
     {
         {
-            const TDictn dictionary(kNoResource, TDictn::kDefaultFileName);
+            const TDictn dictionary(kListFile);
             QCOMPARE(messages, QStringList{kNotFound});
             QVERIFY(!dictionary.isOpen());
             for (const char *word : {"AAH", "CAT", "zymurgy", ""})
                 QVERIFY(!dictionary.IsWord(word));
             QCOMPARE(dictionary.FindWord("CAT"), -1);
-            QVERIFY(!QFile::exists(TDictn::kDefaultFileName));
         }
         QCOMPARE(messages.size(), 1);
     }
 
-    void listFileThatIsNotAFile()
+    void missingResourceWritesNothing()
     {
-        QVERIFY(QDir().mkdir(TDictn::kDefaultFileName));
+        QTemporaryDir folder;
         {
-            const TDictn dictionary;
+            const TDictn dictionary(kNoResource, folder.path());
             QCOMPARE(messages, QStringList{kNotFound});
             QVERIFY(!dictionary.IsWord("CAT"));
         }
-        QVERIFY(QFileInfo(TDictn::kDefaultFileName).isDir());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
-    void unwritableFolderFallsBackToTheRuntimeFolder()
+    void listFileThatIsNotAFile()
     {
-        const QString target = QStringLiteral("no-such-folder/English");
-        QString standIn;
+        QVERIFY(QDir().mkdir(kListFile));
         {
-            const TDictn dictionary(TDictn::kDefaultResource, target);
-            QVERIFY(messages.isEmpty());
-            QVERIFY(dictionary.isOpen());
-            QVERIFY(dictionary.IsWord("CAT"));
-            standIn = dictionary.fileName();
-            QCOMPARE(standIn, scratchPath(QStringLiteral("English")));
-            QVERIFY(QFile::exists(standIn));
+            const TDictn dictionary(kListFile);
+            QCOMPARE(messages, QStringList{kNotFound});
+            QVERIFY(!dictionary.IsWord("CAT"));
         }
-        QVERIFY(!QFile::exists(standIn));
-        QVERIFY(!QFile::exists(target));
+        QVERIFY(QFileInfo(kListFile).isDir());
     }
 
     void nowhereToWriteRaisesAndLeavesNoFile()
     {
         // /proc takes no new files, not even from root.
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        const QByteArray temporary = qgetenv("TMPDIR");
-        qputenv("XDG_RUNTIME_DIR", "/proc");
-        qputenv("TMPDIR", "/proc");
-        const QString target = QStringLiteral("no-such-folder/English");
         QString message;
         try {
-            TDictn dictionary(TDictn::kDefaultResource, target);
+            TDictn dictionary(TDictn::kDefaultResource, QStringLiteral("/proc"));
         } catch (const Error &error) {
             message = error.message();
         }
-        qputenv("XDG_RUNTIME_DIR", runtime);
-        qputenv("TMPDIR", temporary);
         QVERIFY2(message.startsWith(QStringLiteral("The word list could not be written. Cannot "
-                                                   "create file no-such-folder/English.")),
+                                                   "create file /proc/lexiclash-English-")),
                  qPrintable(message));
-        QVERIFY(message.contains(QStringLiteral("/proc/English-")));
-        QVERIFY(!QFile::exists(target));
         QVERIFY(messages.isEmpty());
     }
 
-    void writesEnglishAndRemovesItAtTheEnd()
+    void writesItsOwnFileInTheRuntimeFolderAndRemovesIt()
     {
-        QVERIFY(!QFile::exists(TDictn::kDefaultFileName));
+        const QString runtime = scratchFolder();
+        QCOMPARE(runtime, qEnvironmentVariable("XDG_RUNTIME_DIR"));
+        const QStringList working = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QString path;
         {
             const TDictn dictionary;
             QVERIFY(messages.isEmpty());
             QVERIFY(dictionary.isOpen());
+            path = dictionary.fileName();
+            QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(runtime).absoluteFilePath());
+            QVERIFY2(QFileInfo(path).fileName().contains(
+                         QRegularExpression(QStringLiteral("^lexiclash-English-[A-Za-z0-9]{6}$"))),
+                     qPrintable(path));
+            // Nobody else may read or change it.
+            const QFile::Permissions others =
+                QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+            QVERIFY(!(QFileInfo(path).permissions() & others));
             QFile resource(TDictn::kDefaultResource);
             QVERIFY(resource.open(QIODevice::ReadOnly));
-            QCOMPARE(readBytes(TDictn::kDefaultFileName), resource.readAll());
-            QCOMPARE(dictionary.recordCount(), QFileInfo(TDictn::kDefaultFileName).size() / 15);
+            QCOMPARE(readBytes(path), resource.readAll());
+            QCOMPARE(dictionary.recordCount(), QFileInfo(path).size() / 15);
             QVERIFY(dictionary.IsWord("CAT"));
         }
-        QVERIFY(!QFile::exists(TDictn::kDefaultFileName));
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), working);
     }
 
-    void keepsAnEnglishThatExistedBefore()
+    void leavesTheUsersEnglishAlone_data()
     {
-        writeList(TDictn::kDefaultFileName, {"QWERTY", "XYZZY"});
-        const QByteArray before = readBytes(TDictn::kDefaultFileName);
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a file English") << false;
+        QTest::newRow("a folder English") << true;
+    }
+
+    // An "English" of the user's in the working folder is neither read nor changed.
+    void leavesTheUsersEnglishAlone()
+    {
+        QFETCH(bool, folder);
+        const QString english = QStringLiteral("English");
+        if (folder) {
+            QVERIFY(QDir().mkdir(english));
+            writeList(english + QStringLiteral("/inside"), {"QWERTY"});
+        } else {
+            writeList(english, {"QWERTY", "XYZZY"});
+        }
+        const QByteArray before = readBytes(folder ? english + QStringLiteral("/inside") : english);
         {
             const TDictn dictionary;
             QVERIFY(messages.isEmpty());
-            QCOMPARE(dictionary.recordCount(), 2);
-            QCOMPARE(dictionary.FindWord("xyzzy"), 1);
-            QVERIFY(!dictionary.IsWord("CAT"));
+            QVERIFY(dictionary.IsWord("CAT"));
+            QVERIFY(!dictionary.IsWord("XYZZY"));
         }
-        QCOMPARE(readBytes(TDictn::kDefaultFileName), before);
+        QCOMPARE(readBytes(folder ? english + QStringLiteral("/inside") : english), before);
+        QCOMPARE(QFileInfo(english).isDir(), folder);
+        if (folder)
+            QVERIFY(QDir(english).removeRecursively());
+        else
+            QVERIFY(QFile::remove(english));
     }
 
     void secondDictionaryKeepsTheFirstOnesFile()
     {
         const auto first = std::make_unique<TDictn>();
+        QString second;
         {
-            const TDictn second;
-            QVERIFY(second.IsWord("CAT"));
+            const TDictn other;
+            second = other.fileName();
+            QVERIFY(second != first->fileName());
+            QVERIFY(other.IsWord("CAT"));
         }
-        QVERIFY(QFile::exists(TDictn::kDefaultFileName));
+        QVERIFY(!QFile::exists(second));
+        QVERIFY(QFile::exists(first->fileName()));
         QVERIFY(first->IsWord("DOG"));
+    }
+
+    // Left behind by a copy that died: removed when a list is next written,
+    // while whatever does not fit the pattern exactly, or is held, stays.
+    void staleFilesAreRemovedAndNothingElse()
+    {
+        QTemporaryDir runtime;
+        const QDir dir(runtime.path());
+        const auto make = [&](const QString &name) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("left behind");
+        };
+        make(QStringLiteral("lexiclash-English-Ab3xYz"));
+        make(QStringLiteral("lexiclash-English-held00"));
+        make(QStringLiteral("lexiclash-English-toolong"));
+        make(QStringLiteral("lexiclash-Englishabcdef"));
+        make(QStringLiteral("English"));
+        QVERIFY(dir.mkdir(QStringLiteral("lexiclash-English-folder")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("English")),
+                            dir.filePath(QStringLiteral("lexiclash-English-link00"))));
+        // A running copy holds its file's lock.
+        QFile held(dir.filePath(QStringLiteral("lexiclash-English-held00")));
+        QVERIFY(held.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+
+        const TDictn dictionary(TDictn::kDefaultResource, runtime.path());
+        QVERIFY(dictionary.IsWord("CAT"));
+        QStringList left = dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        left.removeOne(QFileInfo(dictionary.fileName()).fileName());
+        QCOMPARE(left, (QStringList{"English", "lexiclash-English-folder",
+                                    "lexiclash-English-held00", "lexiclash-English-link00",
+                                    "lexiclash-English-toolong", "lexiclash-Englishabcdef"}));
+        QCOMPARE(readBytes(dir.filePath(QStringLiteral("English"))), QByteArray("left behind"));
     }
 
     void shippedList_data()
@@ -421,7 +477,7 @@ private slots:
         QFETCH(QString, prefix);
         QFETCH(QByteArrayList, expected);
         writeList(kListFile, list);
-        const TDictn dictionary(kNoResource, kListFile);
+        const TDictn dictionary(kListFile);
         QByteArrayList walked;
         dictionary.forEachWithPrefix(prefix,
                                      [&](QByteArrayView word) { walked << word.toByteArray(); });
@@ -434,7 +490,7 @@ private slots:
         for (int i = 0; i < 5000; ++i)
             fields << "W" + QByteArray::number(100000 + i);
         writeList(kListFile, fields);
-        const TDictn dictionary(kNoResource, kListFile);
+        const TDictn dictionary(kListFile);
         const auto count = [&](const QString &prefix) {
             int visited = 0;
             dictionary.forEachWithPrefix(prefix, [&](QByteArrayView) { ++visited; });
@@ -464,7 +520,7 @@ private slots:
 
     void wordsWithPrefixWithoutAList()
     {
-        const TDictn dictionary(kNoResource, kListFile);
+        const TDictn dictionary(kListFile);
         QVERIFY(!dictionary.isOpen());
         int visited = 0;
         dictionary.forEachWithPrefix("A", [&](QByteArrayView) { ++visited; });

@@ -1,5 +1,6 @@
 #include "discovery/discoverybrowser.h"
 #include "discovery/discoveryresponder.h"
+#include "discovery/replybudget.h"
 #include "hostedgame.h"
 #include "loopbackport.h"
 #include "net/tsock.h"
@@ -18,6 +19,20 @@ const discovery::GameInfo *findGame(const DiscoveryBrowser &browser, const QStri
             return &game.info;
     }
     return nullptr;
+}
+
+const QHostAddress kAttacker(QStringLiteral("127.0.0.2"));
+
+// Every datagram waiting on socket, as it came.
+QList<QByteArray> readAll(QUdpSocket &socket)
+{
+    QList<QByteArray> datagrams;
+    while (socket.hasPendingDatagrams()) {
+        QByteArray data(socket.pendingDatagramSize(), '\0');
+        socket.readDatagram(data.data(), data.size());
+        datagrams.append(data);
+    }
+    return datagrams;
 }
 
 // Logs client in to a game server as one more player and tells whether the
@@ -60,10 +75,14 @@ private slots:
     void hostIsFoundFollowedAndForgotten();
     void badDatagramsChangeNothing_data();
     void badDatagramsChangeNothing();
-    void floodGetsFewRepliesAndTheGameGoesOn();
+    void floodFromOneAddressLeavesRepliesForOthers();
+    void replayFromAnotherAddressDoesNotMoveTheRow();
+    void announcementsAloneFindTheHost();
+    void twoHostsOnOneMachineAreBothListed();
 
 private:
     void startHost();
+    std::unique_ptr<HostedGame> startHostAs(const char *name, quint16 gamePort);
 
     quint16 gamePort_ = 0;
     quint16 discoveryPort_ = 0;
@@ -77,7 +96,8 @@ void DiscoveryGameTest::init()
     gamePort_ = unusedLoopbackPort();
     discoveryPort_ = unusedLoopbackUdpPort();
     browser_ = std::make_unique<DiscoveryBrowser>();
-    browser_->setTargets({{QHostAddress(QHostAddress::LocalHost), discoveryPort_}});
+    browser_->setTargets({{discovery::kLoopbackBroadcast, discoveryPort_}});
+    browser_->setAnnouncementPort(discoveryPort_);
 }
 
 void DiscoveryGameTest::cleanup()
@@ -89,9 +109,16 @@ void DiscoveryGameTest::cleanup()
 
 void DiscoveryGameTest::startHost()
 {
-    host_ = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
-    QVERIFY(host_->start({"host", "Ann"}, gamePort_, discoveryPort_, "discohost"));
+    host_ = startHostAs("Ann", gamePort_);
     QTRY_VERIFY_WITH_TIMEOUT(host_->gameConnected(), 60000);
+}
+
+std::unique_ptr<HostedGame> DiscoveryGameTest::startHostAs(const char *name, quint16 gamePort)
+{
+    auto host = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
+    if (!host->start({"host", name}, gamePort, discoveryPort_, QStringLiteral("disco") + name))
+        return nullptr;
+    return host;
 }
 
 void DiscoveryGameTest::hostIsFoundFollowedAndForgotten()
@@ -109,6 +136,7 @@ void DiscoveryGameTest::hostIsFoundFollowedAndForgotten()
     QCOMPARE(found.running, false);
     QCOMPARE(found.version, QStringLiteral("1.0.3"));
     QCOMPARE(browser_->games().front().address, QHostAddress(QHostAddress::LocalHost));
+    QCOMPARE(browser_->games().size(), std::size_t(1));
 
     join_ = std::make_unique<HostedGame>(QStringLiteral(LOBBY_PROGRAM));
     QVERIFY(join_->start({"join", "Bob", "127.0.0.1"}, gamePort_, discoveryPort_, "discojoin"));
@@ -158,6 +186,7 @@ void DiscoveryGameTest::badDatagramsChangeNothing()
     QVERIFY(responder.start(0));
     DiscoveryBrowser browser;
     browser.setTargets({});
+    browser.setAnnouncementPort(0);
     QVERIFY(browser.start());
     int changes = 0;
     browser.onChanged = [&changes] { ++changes; };
@@ -194,50 +223,125 @@ void DiscoveryGameTest::badDatagramsChangeNothing()
     QCOMPARE(responder.repliesSent(), 1);
 }
 
-void DiscoveryGameTest::floodGetsFewRepliesAndTheGameGoesOn()
+// One address asks a thousand times a second: it gets its few replies a
+// second, and a lobby at another address still gets its own.
+void DiscoveryGameTest::floodFromOneAddressLeavesRepliesForOthers()
 {
     startHost();
     QUdpSocket flooder;
-    QVERIFY(flooder.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    QVERIFY(flooder.bind(kAttacker, 0));
     // A large receive buffer, so that no reply is lost on our side.
     flooder.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 1 << 20);
+    QUdpSocket asker;
+    QVERIFY(asker.bind(QHostAddress(QHostAddress::LocalHost), 0));
     const QByteArray query = discovery::encodeQuery();
     QElapsedTimer clock;
     clock.start();
     int sent = 0;
-    for (; sent < 10000; ++sent) {
-        if (flooder.writeDatagram(query, QHostAddress(QHostAddress::LocalHost), discoveryPort_) !=
-            query.size())
-            QCoreApplication::processEvents();
-    }
-    const qint64 floodMs = clock.elapsed();
+    int asked = 0;
     int replies = 0;
-    const auto countReplies = [&] {
-        while (flooder.hasPendingDatagrams()) {
-            char buffer[256];
-            if (discovery::decodeReply(
-                    QByteArrayView(buffer, flooder.readDatagram(buffer, sizeof buffer))))
-                ++replies;
+    int answered = 0;
+    // Three seconds: a thousand queries a second from the flooder, one every
+    // 400 ms from the asker.
+    while (clock.elapsed() < 3000) {
+        for (; sent < clock.elapsed(); ++sent)
+            flooder.writeDatagram(query, discovery::kLoopbackBroadcast, discoveryPort_);
+        if (asked * 400 <= clock.elapsed()) {
+            asker.writeDatagram(query, discovery::kLoopbackBroadcast, discoveryPort_);
+            ++asked;
         }
-    };
-    // Whatever arrives within a second of the flood's end.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        replies += int(readAll(flooder).size());
+        answered += int(readAll(asker).size());
+    }
     QElapsedTimer after;
     after.start();
-    while (after.elapsed() < 1000 + floodMs) {
-        flooder.waitForReadyRead(100);
-        countReplies();
+    while (after.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        replies += int(readAll(flooder).size());
+        answered += int(readAll(asker).size());
     }
     const qint64 listenedMs = clock.elapsed();
-    qInfo("%d queries sent in %lld ms, %d replies within %lld ms", sent, floodMs, replies,
-          listenedMs);
+    qInfo("%d queries from the flooder got %d replies; %d from the asker got %d, in %lld ms", sent,
+          replies, asked, answered, listenedMs);
     QVERIFY(replies >= 1);
-    // The host answers at most its limit in any one second of the time listened.
-    QVERIFY(replies <= DiscoveryResponder::kMaxRepliesPerSecond * (listenedMs / 1000 + 1));
+    QVERIFY(replies <= discovery::ReplyBudget::kPerAsker * (listenedMs / 1000 + 1));
+    QCOMPARE(answered, asked);
     TSock carl;
     QVERIFY(logsIn(carl, gamePort_, "Carl"));
     QVERIFY(browser_->start());
     QTRY_VERIFY_WITH_TIMEOUT(findGame(*browser_, "Ann") && findGame(*browser_, "Ann")->players == 2,
                              30000);
+}
+
+// The host's real reply, sent again from another address (and changed): the
+// row heard from the host stays as it is, the copy is at most a row of its own.
+void DiscoveryGameTest::replayFromAnotherAddressDoesNotMoveTheRow()
+{
+    startHost();
+    QVERIFY(browser_->start());
+    QTRY_VERIFY_WITH_TIMEOUT(findGame(*browser_, "Ann") && findGame(*browser_, "Ann")->players == 1,
+                             30000);
+    QUdpSocket attacker;
+    QVERIFY(attacker.bind(kAttacker, 0));
+    attacker.writeDatagram(discovery::encodeQuery(), discovery::kLoopbackBroadcast, discoveryPort_);
+    QList<QByteArray> heard;
+    QTRY_VERIFY_WITH_TIMEOUT(!(heard += readAll(attacker)).isEmpty(), 30000);
+    const QByteArray real = heard.first();
+    discovery::GameInfo changed = *discovery::decodeReply(real);
+    changed.hostName = QStringLiteral("Mallory");
+    changed.players = 5;
+    for (const QByteArray &datagram :
+         {real, discovery::encodeReply(changed), discovery::encodeAnnouncement(changed)}) {
+        attacker.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost),
+                               browser_->localPort());
+        attacker.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost),
+                               browser_->announcementPort());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(browser_->games().size(), std::size_t(2), 30000);
+    QTest::qWait(300);
+    const DiscoveryBrowser::Game &first = browser_->games().front();
+    QCOMPARE(first.address, QHostAddress(QHostAddress::LocalHost));
+    QCOMPARE(first.info, *discovery::decodeReply(real));
+    const DiscoveryBrowser::Game &copy = browser_->games().back();
+    QCOMPARE(copy.address, kAttacker);
+    QCOMPARE(copy.info, changed);
+}
+
+// A lobby whose queries go nowhere still finds the host by its announcements.
+void DiscoveryGameTest::announcementsAloneFindTheHost()
+{
+    startHost();
+    browser_->setTargets({});
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(browser_->start());
+    QTRY_VERIFY_WITH_TIMEOUT(findGame(*browser_, "Ann"), 30000);
+    qInfo("host heard %lld ms after the lobby began listening", clock.elapsed());
+    QCOMPARE(browser_->games().front().info.gamePort, gamePort_);
+}
+
+// Two hosts on one machine share the discovery port: both answer and both
+// announce.
+void DiscoveryGameTest::twoHostsOnOneMachineAreBothListed()
+{
+    startHost();
+    const quint16 secondPort = unusedLoopbackPort();
+    join_ = startHostAs("Bea", secondPort);
+    QVERIFY(join_);
+    QTRY_VERIFY_WITH_TIMEOUT(join_->gameConnected(), 60000);
+    QVERIFY(!join_->output().contains("cannot answer discovery"));
+    QVERIFY(browser_->start());
+    QTRY_VERIFY_WITH_TIMEOUT(findGame(*browser_, "Ann") && findGame(*browser_, "Bea"), 30000);
+    QCOMPARE(findGame(*browser_, "Bea")->gamePort, secondPort);
+    QCOMPARE(findGame(*browser_, "Ann")->gamePort, gamePort_);
+
+    // By the answers alone too: a lobby that hears no announcements.
+    DiscoveryBrowser asking;
+    asking.setTargets({{discovery::kLoopbackBroadcast, discoveryPort_}});
+    asking.setAnnouncementPort(0);
+    QVERIFY(asking.start());
+    QTRY_VERIFY_WITH_TIMEOUT(findGame(asking, "Ann") && findGame(asking, "Bea"), 30000);
 }
 
 QTEST_GUILESS_MAIN(DiscoveryGameTest)

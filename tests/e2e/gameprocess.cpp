@@ -32,6 +32,7 @@ GameProcess::GameProcess(const QString &root, const QString &name, quint16 gameP
     : name_(name)
     , home_(root + QLatin1Char('/') + name + QStringLiteral("/home"))
     , work_(root + QLatin1Char('/') + name + QStringLiteral("/work"))
+    , runtime_(root + QLatin1Char('/') + name + QStringLiteral("/run"))
     , logPath_(root + QLatin1Char('/') + name + QStringLiteral("/log.txt"))
     , env_(QProcessEnvironment::systemEnvironment())
 {
@@ -41,9 +42,8 @@ GameProcess::GameProcess(const QString &root, const QString &name, quint16 gameP
     socketPath_ = socketFolder_ + QStringLiteral("/a");
     QDir().mkpath(home_);
     QDir().mkpath(work_);
-    const QString runtime = root + QLatin1Char('/') + name + QStringLiteral("/run");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime,
+    QDir().mkpath(runtime_);
+    QFile::setPermissions(runtime_,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env_.insert(QStringLiteral("LEXICLASH_HOME"), home_);
@@ -51,7 +51,7 @@ GameProcess::GameProcess(const QString &root, const QString &name, quint16 gameP
     // No lobby listens there: the presence connection fails quietly.
     env_.insert(QStringLiteral("LEXICLASH_LOBBY_PORT"), QString::number(unusedLoopbackPort()));
     env_.insert(QStringLiteral("LEXICLASH_INSTANCE"), name);
-    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_);
     env_.insert(QStringLiteral("LEXICLASH_AUTOMATION"), socketPath_);
 }
 
@@ -65,6 +65,16 @@ GameProcess::~GameProcess()
     }
     if (!socketFolder_.isEmpty())
         QDir(socketFolder_).removeRecursively();
+}
+
+QStringList GameProcess::wordLists() const
+{
+    const QDir folder(runtime_);
+    QStringList paths;
+    for (const QString &name :
+         folder.entryList({QStringLiteral("lexiclash-English-*")}, QDir::Files))
+        paths << folder.filePath(name);
+    return paths;
 }
 
 void GameProcess::setEnv(const QString &key, const QString &value)

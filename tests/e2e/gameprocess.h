@@ -56,6 +56,9 @@ public:
 
     QString home() const { return home_; }
     QString work() const { return work_; }
+    QString runtime() const { return runtime_; }
+    // The word-list files in the copy's runtime folder, full paths.
+    QStringList wordLists() const;
 
 private:
     bool connectAutomation();
@@ -63,6 +66,7 @@ private:
     QString name_;
     QString home_;
     QString work_;
+    QString runtime_;
     QString socketFolder_;
     QString socketPath_;
     QString logPath_;

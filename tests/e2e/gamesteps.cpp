@@ -11,10 +11,13 @@ void writeHostSettings(const QString &home, int rounds, int seconds)
                QByteArray::number(seconds) + "\nGametype=0\nBotspeed=10\nPlaysounds=false\n");
 }
 
-QByteArray wordWithPrefix(const QString &workFolder, const QByteArray &prefix,
+QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix,
                           const QList<QByteArray> &avoid)
 {
-    QFile file(workFolder + QStringLiteral("/English"));
+    const QStringList lists = copy.wordLists();
+    if (lists.size() != 1)
+        return {};
+    QFile file(lists.first());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray all = file.readAll();

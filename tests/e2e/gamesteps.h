@@ -14,9 +14,9 @@
 // One round, 30 seconds, any word length, the quick pause, no sounds; the
 // number of rounds and the seconds may be given.
 void writeHostSettings(const QString &home, int rounds = 1, int seconds = 30);
-// A word of the copy's list file "English" (15-byte records) that begins
-// with the prefix and is not in the list of words to avoid.
-QByteArray wordWithPrefix(const QString &workFolder, const QByteArray &prefix,
+// A word of the copy's word-list file (15-byte records) that begins with
+// the prefix and is not in the list of words to avoid.
+QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix,
                           const QList<QByteArray> &avoid = {});
 // Waits until the copy's row of the seat shows the name.
 bool seatShows(GameProcess &copy, int seat, const QString &name);

@@ -104,7 +104,7 @@ void RejoinTest::resetFromOutsideRejoinsTheSameSeat()
     QCOMPARE(host.command("trigger Quick1"), QByteArray("ok"));
     QVERIFY(startGame(host));
     QVERIFY(waitCount(robo, Cmd::startround, 1));
-    const QByteArray word = wordWithPrefix(host.work(), lastRound(robo).prefix);
+    const QByteArray word = wordWithPrefix(host, lastRound(robo).prefix);
     QVERIFY(!word.isEmpty());
     enterWord(jack, word.toLower());
     QVERIFY(robo.waitFor("CMD_gotword+2+" + word + "+"));
@@ -138,7 +138,7 @@ void RejoinTest::resetFromOutsideRejoinsTheSameSeat()
 
     // The round went on for the others: nothing ended it, and words still count.
     QCOMPARE(robo.withCommand(Cmd::endround).size(), 1);
-    const QByteArray other = wordWithPrefix(host.work(), lastRound(robo).prefix);
+    const QByteArray other = wordWithPrefix(host, lastRound(robo).prefix);
     robo.send(Msg::sendword(robo.seat(), other));
     QVERIFY(robo.waitFor("CMD_gotword+3+" + other + "+"));
     QVERIFY(GameProcess::waitFor([&] {
@@ -155,7 +155,7 @@ void RejoinTest::resetFromOutsideRejoinsTheSameSeat()
     QVERIFY(hostChat.contains("Jack lost the connection…"));
     QVERIFY(hostChat.contains("Jack is back."));
     // Jack plays on in his seat.
-    const QByteArray again = wordWithPrefix(host.work(), lastRound(robo).prefix, {other});
+    const QByteArray again = wordWithPrefix(host, lastRound(robo).prefix, {other});
     enterWord(jack, again.toLower());
     QVERIFY(robo.waitFor("CMD_gotword+2+" + again + "+"));
 }
@@ -170,6 +170,12 @@ void RejoinTest::vanishedHostIsNoticed()
     QVERIFY(
         jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
     QVERIFY(seatShows(jack, 2, QStringLiteral("Jack")));
+    // The host has handled all Jack said at login, the offer to hold his seat
+    // included, once his chat line comes back to him: he has his token.
+    QCOMPARE(jack.command("type mychat ready"), QByteArray("ok"));
+    QCOMPARE(jack.command("key mychat Return"), QByteArray("ok"));
+    QVERIFY(GameProcess::waitFor(
+        [&] { return jack.text(QStringLiteral("mainchat")).contains("Jack chats: ready"); }));
 
     // The host stops answering altogether: no data, no answer to the probes.
     host.signal(SIGSTOP);

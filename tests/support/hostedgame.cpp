@@ -2,6 +2,8 @@
 
 #include <QProcessEnvironment>
 
+#include <csignal>
+
 HostedGame::HostedGame(const QString &lobbyProgram)
     : program_(lobbyProgram)
 {
@@ -37,13 +39,31 @@ bool HostedGame::gameConnected()
     return output().contains("lexiclash-lobby: the game connected\n");
 }
 
+qint64 HostedGame::gamePid()
+{
+    static const QByteArray kRuns = "lexiclash-lobby: the game runs as process ";
+    const QByteArray &text = output();
+    const qsizetype at = text.indexOf(kRuns);
+    if (at < 0)
+        return 0;
+    const qsizetype from = at + kRuns.size();
+    return text.mid(from, text.indexOf('\n', from) - from).toLongLong();
+}
+
 void HostedGame::stop()
 {
     if (process_.state() == QProcess::NotRunning)
         return;
-    process_.terminate();
-    if (!process_.waitForFinished(60000))
+    const qint64 game = gamePid();
+    if (game > 0)
+        ::kill(pid_t(game), SIGTERM);
+    else
+        process_.terminate();
+    if (!process_.waitForFinished(60000)) {
+        if (game > 0)
+            ::kill(pid_t(game), SIGKILL);
         process_.kill();
+    }
     process_.waitForFinished(10000);
 }
 

@@ -20,7 +20,10 @@ public:
                const QString &instance);
     // True once the lobby has seen its game connect.
     bool gameConnected();
-    // Asks the lobby to stop (which closes its game) and waits for it.
+    // The game's process id as the lobby printed it, 0 before.
+    qint64 gamePid();
+    // Closes the game as its close box would and waits for the lobby, which
+    // ends with it (a lobby told to stop would leave the game running).
     void stop();
     // Everything the lobby printed so far.
     const QByteArray &output();

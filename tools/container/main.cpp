@@ -16,9 +16,12 @@ constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] = "Usage: lexiclash-container compress IN OUT\n"
                           "       lexiclash-container decompress IN OUT\n"
-                          "       lexiclash-container --help | --version\n"
+                          "       lexiclash-container -h | --help | --version\n"
                           "Writes the file IN as a compressed container (LZRW1/KH) to OUT, or the\n"
-                          "contents of the container IN to OUT. OUT is replaced only on success.\n";
+                          "contents of the container IN to OUT. OUT is replaced only on success,\n"
+                          "through a temporary file beside it; no other file is written.\n"
+                          "Exit status: 0 on success, 1 when the operation failed, 2 for a wrong\n"
+                          "command line.\n";
 
 } // namespace
 
@@ -28,10 +31,6 @@ int main(int argc, char *argv[])
         return 0;
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 2 && args[1] == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
     const bool compress = args.size() == 4 && args[1] == QLatin1String("compress");
     const bool decompress = args.size() == 4 && args[1] == QLatin1String("decompress");
     if (!compress && !decompress) {

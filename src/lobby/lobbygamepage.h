@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+
+// The lobby's small page while a game started from it runs: whose game it
+// is and, while this machine hosts, the addresses friends type to join.
+class LobbyGamePage : public QWidget {
+public:
+    explicit LobbyGamePage(QWidget *parent = nullptr);
+
+    // A game joined at another player's machine.
+    void showJoined(const QString &hostPlayer);
+    // A game hosted here on port; addresses: this machine's own.
+    void showHosting(const QStringList &addresses, const QString &port);
+
+    QLabel *label_ingame = nullptr;
+    QLabel *label_invite = nullptr;
+
+private:
+    static void setText(QLabel *label, const QString &text);
+};
