@@ -1,3 +1,5 @@
+include(GNUInstallDirs)
+
 # Core libraries (QtCore only) are collected into lexiclash_core, the window
 # libraries into lexiclash_ui. Each folder of src/ builds its own static
 # library so that a folder compiles and is tested on its own; a library names
@@ -48,5 +50,15 @@ function(lexiclash_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   if(ARG_LOCK_PORTS)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK game_ports)
+  endif()
+endfunction()
+
+# lexiclash_install_program(TARGET): installs a program beside the others, in
+# bin/, or in games/ for the Debian package (where Debian keeps its games).
+function(lexiclash_install_program target)
+  if(LEXICLASH_DEBIAN)
+    install(TARGETS ${target} RUNTIME DESTINATION games)
+  else()
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endfunction()

@@ -1,7 +1,8 @@
 // The discovery datagram reader on arbitrary datagrams: decodeReply must
 // refuse or read any bytes without crashing, and whatever it reads must be
 // written back by encodeReply to exactly the same bytes (the reader accepts
-// only the layout the writer produces). isQuery gets the same bytes.
+// only the layout the writer produces). The same holds for announcements;
+// isQuery and decodeGame get the same bytes.
 
 #include "discovery/discoverydatagram.h"
 
@@ -12,6 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView datagram(reinterpret_cast<const char *>(data), qsizetype(size));
     if (discovery::isQuery(datagram) && datagram != discovery::encodeQuery())
+        std::abort();
+    const auto announced = discovery::decodeAnnouncement(datagram);
+    if (announced && discovery::encodeAnnouncement(*announced) != datagram)
+        std::abort();
+    const auto heard = discovery::decodeGame(datagram);
+    if (heard && heard->otherFormat && heard->gamePort == 0)
         std::abort();
     const auto info = discovery::decodeReply(datagram);
     if (!info)

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Generates Lexiclash's two built-in word lists from SCOWL.
+"""Generates Lexiclash's built-in word lists from SCOWL, with the commonness
+of each word and the meanings from WordNet.
 
-Outputs (both committed; a build never runs this script):
+Outputs (all committed; a build never runs this script):
 
   resources/server/starterwords.txt
       The server's list of starter words (also the computer player's words):
@@ -24,6 +25,26 @@ Outputs (both committed; a build never runs this script):
       the same lists, so this only guards the rule that every starter word of 2
       letters or more is a dictionary word).
 
+  resources/dict/English.lvl
+      The commonness of every record of English.dat, one byte per record in
+      the same order: the SCOWL size of the smallest list holding the word
+      (10 for the most common words, then 20, 35, 40, 50, 55, 60, 70). No
+      header; its length is the number of records.
+
+  resources/dict/meanings.dat
+      Short definitions from WordNet 3.0 for the words of English.dat that
+      WordNet knows (itself or through its base form; see
+      tools/wordnet_meanings.py). The file is the text below compressed with
+      zlib, behind the length of the text as 4 bytes big-endian (the layout
+      Qt's qUncompress reads). The text is ASCII lines ending in "\n":
+        "G E"                  the numbers of definitions and of entries;
+        G lines                the definitions, each once, numbered from 0;
+        E lines, by byte order "WORD\tBASE\tREFS": the word in capitals; its
+                               base form in capitals, empty when the word is
+                               WordNet's own; REFS, blank-separated, each a
+                               part of speech (n, v, a, r) and the number of a
+                               definition, in the order to show.
+
   Abbreviations are left out of both lists. SCOWL's word lists carry a few
   dozen lower-cased abbreviations and letter plurals (dkl, kb, mb, cs, ln,
   ms, ts, ...). They are the entries without any of the letters a, e, i, o,
@@ -33,8 +54,11 @@ Outputs (both committed; a build never runs this script):
   (111,567 to 111,548, well inside the size it had) and "cs" off the starter
   list (6,014 to 6,013).
 
-Source: the Debian package "scowl" (2020.12.07), lists in /usr/share/dict/scowl/.
-Install it with "apt-get install -y scowl"; it is needed only to run this script.
+Source: the Debian package "scowl" (2020.12.07), lists in /usr/share/dict/scowl/,
+and the Debian package "wordnet-base" (WordNet 3.0), in /usr/share/wordnet/.
+Install them with "apt-get install -y scowl wordnet-base" (tools/setup.sh does);
+they are needed only to run this script. WordNet's licence is in
+the package's copyright file (dist/debian/copyright).
 
 Licence of the SCOWL source (from /usr/share/doc/scowl/copyright):
 
@@ -57,14 +81,18 @@ Licence of the SCOWL source (from /usr/share/doc/scowl/copyright):
   similar permissive terms; the full list of notices is in
   /usr/share/doc/scowl/copyright and applies to the generated lists.
 
-Usage: tools/gen_wordlists.py [--scowl DIR] [--out REPO_ROOT]
-Prints the make-up of both lists (counts by length).
+Usage: tools/gen_wordlists.py [--scowl DIR] [--wordnet DIR] [--out REPO_ROOT]
+Prints the make-up of the lists (counts by length and level).
 """
 
 import argparse
 import collections
 import pathlib
 import re
+import struct
+import zlib
+
+import wordnet_meanings
 
 STARTER_SIZES = (10, 20)
 DICT_MAX_SIZE = 70
@@ -87,9 +115,9 @@ def is_abbreviation(word):
     return not VOWEL.search(word) and word not in GENUINE_VOWELLESS
 
 
-def scowl_words(scowl_dir, sizes):
-    """All a-z entries of the english and american lists of the given sizes."""
-    words = set()
+def scowl_levels(scowl_dir, sizes):
+    """{word: smallest size holding it} for the a-z entries of the english and american lists."""
+    levels = {}
     for variant in VARIANTS:
         for size in sizes:
             path = scowl_dir / f"{variant}-words.{size}"
@@ -98,8 +126,32 @@ def scowl_words(scowl_dir, sizes):
             for line in path.read_bytes().splitlines():
                 text = line.strip().decode("ascii", errors="replace")
                 if LOWER_WORD.fullmatch(text) and not is_abbreviation(text):
-                    words.add(text)
-    return words
+                    levels[text] = min(size, levels.get(text, size))
+    return levels
+
+
+def scowl_words(scowl_dir, sizes):
+    """All a-z entries of the english and american lists of the given sizes."""
+    return set(scowl_levels(scowl_dir, sizes))
+
+
+def meanings_file(words, meanings):
+    """The compressed meanings of the words (capitals) WordNet knows, and their count."""
+    glosses = {}
+    entries = []
+    for word in sorted(words):
+        found = meanings.lookup(word.lower())
+        if found is None or not found[1]:
+            continue
+        base, senses = found
+        refs = []
+        for pos, gloss in senses:
+            refs.append(f"{pos}{glosses.setdefault(gloss, len(glosses))}")
+        entries.append(f"{word}\t{base.upper()}\t{' '.join(refs)}\n")
+    text = f"{len(glosses)} {len(entries)}\n" + "".join(g + "\n" for g in glosses)
+    text += "".join(entries)
+    raw = text.encode("ascii")
+    return struct.pack(">I", len(raw)) + zlib.compress(raw, 9), len(entries), len(glosses)
 
 
 def available_sizes(scowl_dir, top):
@@ -124,6 +176,7 @@ def length_table(lengths, cap):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scowl", default="/usr/share/dict/scowl", type=pathlib.Path)
+    parser.add_argument("--wordnet", default=wordnet_meanings.WORDNET, type=pathlib.Path)
     parser.add_argument("--out", default=pathlib.Path(__file__).resolve().parent.parent,
                         type=pathlib.Path)
     args = parser.parse_args()
@@ -133,10 +186,12 @@ def main():
             raise SystemExit(f"SCOWL lists not found in {args.scowl} (apt-get install -y scowl)")
 
     starters = sorted(w for w in scowl_words(args.scowl, STARTER_SIZES) if len(w) <= 7)
-    dict_words = {w for w in scowl_words(args.scowl, available_sizes(args.scowl, DICT_MAX_SIZE))
-                  if 2 <= len(w) <= FIELD}
+    levels = scowl_levels(args.scowl, available_sizes(args.scowl, DICT_MAX_SIZE))
+    dict_words = {w for w in levels if 2 <= len(w) <= FIELD}
     dict_words.update(w for w in starters if len(w) >= 2)
     records = sorted(record(w) for w in dict_words)
+    # Starter words come from the same lists, so every record has a level.
+    record_levels = bytes(levels[r[1:].decode().strip().lower()] for r in records)
 
     starter_path = args.out / "resources/server/starterwords.txt"
     starter_path.parent.mkdir(parents=True, exist_ok=True)
@@ -145,6 +200,12 @@ def main():
     dict_path = args.out / "resources/dict/English.dat"
     dict_path.parent.mkdir(parents=True, exist_ok=True)
     dict_path.write_bytes(b"".join(records))
+    level_path = args.out / "resources/dict/English.lvl"
+    level_path.write_bytes(record_levels)
+    meanings, entries, glosses = meanings_file(
+        [r[1:].decode().strip() for r in records], wordnet_meanings.Meanings(args.wordnet))
+    meanings_path = args.out / "resources/dict/meanings.dat"
+    meanings_path.write_bytes(meanings)
 
     # One record per word: no two words share a record.
     assert all(a < b for a, b in zip(records, records[1:]))
@@ -153,6 +214,10 @@ def main():
     print(f"{dict_path}: {len(records)} records ({len(records) * 15} bytes), "
           f"first {records[0][1:].decode().strip()}, last {records[-1][1:].decode().strip()}; "
           f"by length {length_table((len(w) for w in dict_words), FIELD)}")
+    print(f"{level_path}: {len(record_levels)} bytes; records by level "
+          f"{length_table(record_levels, 99)}")
+    print(f"{meanings_path}: {len(meanings)} bytes; {entries} words with meanings "
+          f"({len(records) - entries} without), {glosses} definitions")
 
 
 if __name__ == "__main__":

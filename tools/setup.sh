@@ -9,8 +9,9 @@ packages=(
   libcurl4-openssl-dev libjpeg62-turbo-dev
   libbenchmark-dev liblz4-dev zlib1g-dev
   fonts-dejavu-core
-  scowl
+  scowl wordnet-base
   desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
+  lintian devscripts binutils
   iproute2 procps
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then

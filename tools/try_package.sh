@@ -7,7 +7,10 @@
 # ~/.config/lexiclash/. Needs root (chroot) and the network's Debian mirror.
 # Usage: tools/try_package.sh DEB [PICTURE]   (default PICTURE: a temporary file)
 # BOOKWORM_ROOT names an already bootstrapped root to copy instead of a new one;
-# DISPLAY_NUMBER the X display to use (default 99).
+# DISPLAY_NUMBER the X display to use (default 99). The game's own variables
+# (LEXICLASH_PORT, LEXICLASH_LOBBY_PORT, LEXICLASH_DISCOVERY_PORT and every
+# other LEXICLASH_*) are passed through to it, so that it can run on private
+# ports beside another game.
 set -euo pipefail
 deb=$(realpath "$1")
 picture=${2:-}
@@ -47,7 +50,14 @@ fi
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
-in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }
+# Debian's PATH for users, /usr/games included.
+user_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
+in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin:/usr/games HOME=/root "$@"; }
+# The game's variables of the caller, as NAME=VALUE words for env.
+game_env=()
+while IFS= read -r name; do
+  game_env+=("$name=${!name}")
+done < <(compgen -e | grep '^LEXICLASH_' || true)
 
 echo "-- apt install ./$(basename "$deb") on a fresh bookworm root"
 cp "$deb" "$root/tmp/"
@@ -66,6 +76,7 @@ for entry in example.lexiclash.Lexiclash example.lexiclash.Lobby; do
   in_root sh -c "command -v ${exec_line%% *}" >/dev/null
   ls "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg"
 done
+in_root lexiclash -h | head -1
 
 echo "-- the menu entry's command, as an ordinary user under X"
 in_root useradd --create-home player
@@ -76,8 +87,8 @@ sleep 1
 kill -0 "$xvfb" 2>/dev/null || { echo "no X server on $display (taken?)" >&2; xvfb=""; exit 1; }
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 game_command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/example.lexiclash.Lexiclash.desktop")
-chroot "$root" env -i PATH=/usr/bin:/bin HOME=/home/player USER=player DISPLAY="$display" \
-  setpriv --reuid=player --regid=player --init-groups sh -c "cd && exec $game_command" &
+chroot "$root" env -i PATH="$user_path" HOME=/home/player USER=player DISPLAY="$display" \
+  "${game_env[@]}" setpriv --reuid=player --regid=player --init-groups sh -c "cd && exec $game_command" &
 game=$!
 window=""
 for _ in $(seq 300); do
@@ -92,5 +103,7 @@ kill -TERM "$game"
 wait "$game" || true
 ls -l "$root/home/player/.config/lexiclash/"
 [ -f "$root/home/player/.config/lexiclash/Lexiclashtally.tld" ]
-! ls "$root/usr/bin" | grep -e tally.tld -e quillmarklobby.ini
+! ls "$root/usr/games" | grep -e tally.tld -e quillmarklobby.ini
+# The word list went to the runtime folder, not the folder the game started in.
+[ ! -e "$root/home/player/English" ]
 echo "-- the package works on a fresh Debian 12"

@@ -1,8 +1,12 @@
 // Word lookups and walks over the words with a beginning in the dictionary's
 // record file, next to the same done on the list held in memory as
-// std::vector<std::string>, in one run; and the round review built on the walk.
+// std::vector<std::string>, in one run; the round review built on the walk with
+// its common-first order, next to a plain sort of the words in memory; and a
+// word's meaning looked up, next to a std::unordered_map of the same meanings.
 
 #include "dict/tdictn.h"
+#include "dict/wordlevels.h"
+#include "dict/wordmeanings.h"
 #include "review/roundreview.h"
 
 #include <QDir>
@@ -15,6 +19,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -22,7 +27,13 @@ namespace {
 struct Fixture {
     QTemporaryDir folder;
     std::unique_ptr<TDictn> dictionary;
+    std::unique_ptr<WordLevels> levels;
+    WordMeanings meanings;
     std::vector<std::string> words;
+    // The level of each word of `words`.
+    std::vector<int> wordLevels;
+    // The reference: every word's meaning in a hash map, held in memory.
+    std::unordered_map<std::string, WordMeaning> meaningMap;
     std::vector<QString> queries;
     std::vector<std::string> referenceQueries;
 
@@ -30,12 +41,17 @@ struct Fixture {
     {
         QDir::setCurrent(folder.path());
         dictionary = std::make_unique<TDictn>();
+        levels = std::make_unique<WordLevels>(*dictionary);
 
         QFile resource(TDictn::kDefaultResource);
         resource.open(QIODevice::ReadOnly);
         const QByteArray data = resource.readAll();
         for (qsizetype at = 0; at + 15 <= data.size(); at += 15)
             words.push_back(data.mid(at + 1, 14).trimmed().toStdString());
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            wordLevels.push_back(levels->levelOf(qint64(i)));
+            meaningMap.emplace(words[i], meanings.lookup(QByteArray::fromStdString(words[i])));
+        }
 
         // Every 97th word, each followed by a near miss that is not in the list.
         const auto present = [this](const std::string &word) {
@@ -167,18 +183,84 @@ void BuildRoundReview(benchmark::State &state)
         });
     qsizetype missed = 0;
     for (auto _ : state) {
-        const RoundReview review = buildRoundReview(play, *f.dictionary);
+        const RoundReview review = buildRoundReview(play, *f.dictionary, *f.levels);
         missed = review.missed.size();
-        benchmark::DoNotOptimize(review.best.points);
+        benchmark::DoNotOptimize(review.longest.points);
     }
     state.SetLabel(kBeginnings[state.range(0)]);
     state.counters["missed"] = static_cast<double>(missed);
+}
+
+// The reference for the review's order: the words with the beginning picked
+// from the list in memory and sorted common first, then longest first.
+void VectorCommonFirst(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    const std::string prefix = kBeginnings[state.range(0)];
+    std::size_t missed = 0;
+    for (auto _ : state) {
+        std::vector<std::pair<const std::string *, bool>> picked;
+        for (std::size_t i = 0; i < f.words.size(); ++i)
+            if (f.words[i].starts_with(prefix))
+                picked.emplace_back(&f.words[i], WordLevels::isCommon(f.wordLevels[i]));
+        std::sort(picked.begin(), picked.end(), [](const auto &a, const auto &b) {
+            if (a.second != b.second)
+                return a.second;
+            if (a.first->size() != b.first->size())
+                return a.first->size() > b.first->size();
+            return *a.first < *b.first;
+        });
+        missed = picked.size();
+        benchmark::DoNotOptimize(picked.data());
+    }
+    state.SetLabel(kBeginnings[state.range(0)]);
+    state.counters["missed"] = static_cast<double>(missed);
+}
+
+// A word's meaning from the unpacked resource (the first lookup unpacks it,
+// before the timing).
+void MeaningLookup(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    size_t next = 0;
+    for (auto _ : state) {
+        const WordMeaning meaning = f.meanings.lookup(f.referenceQueries[next]);
+        benchmark::DoNotOptimize(meaning.senses.size());
+        next = next + 1 == f.referenceQueries.size() ? 0 : next + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void MapMeaningLookup(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    size_t next = 0;
+    for (auto _ : state) {
+        const auto found = f.meaningMap.find(f.referenceQueries[next]);
+        const WordMeaning meaning = found == f.meaningMap.end() ? WordMeaning{} : found->second;
+        benchmark::DoNotOptimize(meaning.senses.size());
+        next = next + 1 == f.referenceQueries.size() ? 0 : next + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Unpacking the meanings resource, which the first lookup of a run pays.
+void MeaningsUnpack(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const WordMeanings meanings;
+        benchmark::DoNotOptimize(meanings.size());
+    }
 }
 
 BENCHMARK(WalkPrefix)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(VectorPrefixWalk)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(VectorFullScan)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BuildRoundReview)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(VectorCommonFirst)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MeaningLookup);
+BENCHMARK(MapMeaningLookup);
+BENCHMARK(MeaningsUnpack)->Unit(benchmark::kMillisecond);
 
 // Prints the usual table, then the ratio of the two per-lookup times.
 class RatioReporter : public benchmark::ConsoleReporter {

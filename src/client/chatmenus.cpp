@@ -59,6 +59,10 @@ ChatMenus::ChatMenus(QMenuBar *bar)
     ViewTally1 = addItem(view, "ViewTally1", QStringLiteral("View Tally"));
     SpyList1 = addItem(view, "SpyList1", QStringLiteral("Spy List"));
     PhraseList1 = addItem(view, "PhraseList1", QStringLiteral("Phrase List"));
+    view->addSeparator();
+    LastReview1 = addItem(view, "LastReview1", QStringLiteral("Last Round Review"));
+    LastReview1->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    LastReview1->setEnabled(false);
 
     QMenu *help = bar->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help1"));

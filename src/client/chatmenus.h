@@ -56,6 +56,8 @@ public:
     QAction *ViewTally1 = nullptr;
     QAction *SpyList1 = nullptr;
     QAction *PhraseList1 = nullptr;
+    // Shows the last round's review again; enabled once a round has ended.
+    QAction *LastReview1 = nullptr;
     QAction *Content1 = nullptr;
     QAction *About1 = nullptr;
 

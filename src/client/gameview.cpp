@@ -16,6 +16,7 @@
 #include "widgets/gamepicturebutton.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +55,7 @@ GameView::GameView(const ClientState &state, const GameModel &model, ChatMenus &
     , model_(model)
     , menus_(menus)
     , hooks_(std::move(hooks))
+    , area_(area)
 {
     board_ = new GameBoard(area, button_start);
     sounds_ = new SoundPlayer(this);
@@ -99,10 +101,33 @@ int GameView::pixelsPerSecond() const
 
 void GameView::hideEntry()
 {
+    parkKeyboard();
     board_->image_word->hide();
     board_->edit_word->hide();
     board_->button_igiveup->hide();
     board_->image_error->hide();
+}
+
+void GameView::parkKeyboard()
+{
+    // A hidden word box hands the focus on along the Tab chain, which leads
+    // into the chat: keys typed as the round ends would be sent to everyone.
+    const QWidget *focus = board_->edit_word->window()->focusWidget();
+    if (!focus || focus == board_->edit_word || focus == board_->button_igiveup)
+        area_->setFocus(Qt::OtherFocusReason);
+}
+
+void GameView::focusWordBox()
+{
+    QWidget *window = board_->edit_word->window();
+    // Also when another window of the program is active: the main window
+    // then shows the word box focused as soon as it is active again.
+    board_->edit_word->setFocus(Qt::OtherFocusReason);
+    const QWidget *active = QApplication::activeWindow();
+    if (!active || active == window || QApplication::activeModalWidget())
+        return;
+    window->raise();
+    window->activateWindow();
 }
 
 void GameView::showGameOptions()
@@ -164,8 +189,6 @@ void GameView::showPhase()
     case GameModel::Phase::TimeUp:
         playsounds(QStringLiteral("timeup"));
         board_->label_status->setText(QStringLiteral("Please Wait.."));
-        if (hooks_.windowActive && hooks_.windowActive() && hooks_.focusChat)
-            hooks_.focusChat();
         return;
     case GameModel::Phase::PostingScores:
         board_->label_status->setText(QStringLiteral("Posting Scores.. Please Wait."));
@@ -187,8 +210,7 @@ void GameView::beginOwnTurn()
     board_->image_word->show();
     board_->edit_word->show();
     board_->button_igiveup->show();
-    if (hooks_.windowActive && hooks_.windowActive())
-        board_->edit_word->setFocus();
+    focusWordBox();
 }
 
 void GameView::countdownTicked()

@@ -30,14 +30,13 @@ public:
         GameIntents *intents = nullptr;
         // Writes a line of the program's own into the chat pane, in infocolour.
         std::function<void(const QString &)> info;
-        // True while the main window is the active window.
-        std::function<bool()> windowActive;
-        // Puts the keyboard focus into the chat entry field.
-        std::function<void()> focusChat;
     };
 
     // Builds the board in `area` (the main window's panel_game), taking over
-    // the main window's button_start, and follows `model`.
+    // the main window's button_start, and follows `model`. The word box gets
+    // the keyboard at every round start, from whichever window of the
+    // program was active; when it goes, the keyboard rests on `area`, never
+    // in the chat.
     GameView(const ClientState &state, const GameModel &model, ChatMenus &menus, QWidget *area,
              QPushButton *button_start, Hooks hooks, QObject *parent = nullptr);
 
@@ -87,12 +86,15 @@ private:
     void countdownExpired();
     void countdownStopped();
     void hideEntry();
+    void parkKeyboard();
+    void focusWordBox();
     void showclock();
 
     const ClientState &state_;
     const GameModel &model_;
     ChatMenus &menus_;
     Hooks hooks_;
+    QWidget *area_ = nullptr;
     GameBoard *board_ = nullptr;
     SoundPlayer *sounds_ = nullptr;
     TallyRecorder *tally_ = nullptr;

@@ -1,6 +1,7 @@
 #include "client/reviewlook.h"
 
 #include "client/seatcolours.h"
+#include "dict/wordmeanings.h"
 #include "widgets/artwork.h"
 
 #include <QLabel>
@@ -55,6 +56,38 @@ QString seatName(const std::map<int, QString> &names, int seat)
     const auto found = names.find(seat);
     return found == names.end() || found->second.isEmpty() ? QStringLiteral("Seat %1").arg(seat)
                                                            : found->second;
+}
+
+QString meaningText(const WordMeaning &meaning)
+{
+    const QString word = QString::fromLatin1(meaning.word);
+    if (meaning.senses.isEmpty())
+        return QStringLiteral("%1: WordNet has no meaning for this word.").arg(word);
+    QString text =
+        meaning.base.isEmpty()
+            ? word
+            : QStringLiteral("%1 (a form of %2)").arg(word, QString::fromLatin1(meaning.base));
+    for (const WordSense &sense : meaning.senses)
+        text += QStringLiteral("\n%1: %2")
+                    .arg(WordMeanings::partName(sense.part), QString::fromLatin1(sense.definition));
+    return text;
+}
+
+QString levelName(int level)
+{
+    if (level <= 0)
+        return QStringLiteral("not rated");
+    if (level <= 10)
+        return QStringLiteral("very common");
+    if (level <= 20)
+        return QStringLiteral("common");
+    if (level <= 40)
+        return QStringLiteral("familiar");
+    if (level <= 55)
+        return QStringLiteral("less common");
+    if (level <= 60)
+        return QStringLiteral("rare");
+    return QStringLiteral("very rare");
 }
 
 } // namespace ReviewLook

@@ -6,6 +6,7 @@
 
 #include <map>
 
+struct WordMeaning;
 class QLabel;
 class QWidget;
 
@@ -31,5 +32,9 @@ void colour(QLabel *label, const QColor &colour, bool bold = false);
 QIcon seatSwatch(int seat);
 // The seat's name in names, or "Seat N" when it has none.
 QString seatName(const std::map<int, QString> &names, int seat);
+// A word's meaning as the review shows it, or a plain line when WordNet lacks it.
+QString meaningText(const WordMeaning &meaning);
+// How common a word of that level is, in words ("very common" to "very rare").
+QString levelName(int level);
 
 } // namespace ReviewLook

@@ -77,10 +77,10 @@ Tchat::Tchat(QWidget *parent)
     GameView::Hooks game;
     game.intents = session;
     game.info = [this](const QString &text) { info(text); };
-    game.windowActive = [this] { return isActiveWindow(); };
-    game.focusChat = [this] { chat->mychat->setFocus(); };
     gameview = new GameView(state, *model, *menus, panel_game, button_start, std::move(game), this);
     setGameView(gameview);
+    reviews->setMenuItem(menus->LastReview1);
+    reviews->setWordList(gameview->board()->memo_wordlist);
 
     auto *central = new QWidget(this);
     auto *row = new QHBoxLayout(central);
@@ -251,6 +251,8 @@ void Tchat::hostpress()
 {
     if (windows_.serverListener) {
         windows_.serverListener->setPortName(gamePortName());
+        // A solo game is for this computer alone.
+        windows_.serverListener->setLoopbackOnly(parameters_.isEmpty());
         try {
             windows_.serverListener->setListen(true);
         } catch (const ESockException &) {

@@ -92,9 +92,9 @@ RuntimeFile::~RuntimeFile()
 void RuntimeFile::removeStale(const QString &base, const QString &folder)
 {
     const QDir dir(folder);
-    const QStringList names =
-        dir.entryList({prefixOf(base) + QStringLiteral("??????")},
-                      QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList names = dir.entryList({prefixOf(base) + QStringLiteral("??????")},
+                                            QDir::Files | QDir::System | QDir::Hidden |
+                                                QDir::NoDotAndDotDot | QDir::CaseSensitive);
     for (const QString &name : names)
         removeIfUnheld(QFile::encodeName(dir.filePath(name)));
 }

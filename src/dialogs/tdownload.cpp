@@ -1,12 +1,14 @@
 #include "dialogs/tdownload.h"
 
 #include "common/errors.h"
+#include "common/files.h"
 #include "common/guard.h"
 #include "common/messagebox.h"
 #include "common/paths.h"
 #include "dialogs/jpegdecode.h"
 #include "http/thttpcli.h"
 #include "widgets/tag.h"
+#include "widgets/windowaccess.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <exception>
@@ -103,6 +106,7 @@ QString Tdownload::lobbyInstallerUrl()
 Tdownload::Tdownload(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
     , folder_(programFolder())
+    , downloadFolder_(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
 {
     setObjectName(QStringLiteral("download"));
     setWindowTitle(QStringLiteral("Download The Quillmark Lobby"));
@@ -141,6 +145,37 @@ Tdownload::Tdownload(QWidget *parent)
             [this] { guarded([this] { abortbuttonClick(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
+    closeOnEscape(this, [this] { guarded([this] { Button1Click(); }); });
+    showOffer();
+}
+
+void Tdownload::setFolder(const QString &folder)
+{
+    folder_ = folder;
+    showOffer();
+}
+
+bool Tdownload::lobbyInstalled() const
+{
+    const QFileInfo lobby(lobbyPath());
+    return lobby.isFile() && lobby.isExecutable();
+}
+
+// An installed lobby is opened, never downloaded again: an installed program's
+// folder is not the user's to write, and the installer is no program for it.
+void Tdownload::showOffer()
+{
+    const bool installed = lobbyInstalled();
+    Label1->setText(installed
+                        ? QStringLiteral("The Quillmark Lobby is installed: open it to play this "
+                                         "and other games with other players!")
+                        : QStringLiteral("Download The Quillmark Lobby Now to play this  and "
+                                         "other exciting games online with other players!"));
+    getbutton->setText(installed ? QStringLiteral("Open The Quillmark Lobby")
+                                 : QStringLiteral("Download And Install The Quillmark Lobby Now"));
+    abortbutton->setVisible(!installed);
+    infolabel->clear();
+    infolabel3->clear();
 }
 
 void Tdownload::buildLeftPanel(QFrame *panel)
@@ -237,10 +272,20 @@ void Tdownload::showEvent(QShowEvent *event)
 
 void Tdownload::getbuttonClick()
 {
+    if (lobbyInstalled()) {
+        Button2Click();
+        return;
+    }
+    download();
+}
+
+void Tdownload::download()
+{
     setTag(infolabel, kDownloading);
     const QString fileName = QUrl(HttpCli1->URL).fileName();
     infolabel2->setText(fileName);
-    const QString target = QDir(folder_).filePath(fileName);
+    makeFolder(downloadFolder_);
+    const QString target = QDir(downloadFolder_).filePath(fileName);
     // The installer is written under a temporary name and put in place only
     // when complete, so a stopped download never leaves a broken installer.
     QSaveFile file(target);
@@ -297,7 +342,7 @@ void Tdownload::startInstaller(const QString &path)
                                     QFileDevice::ExeGroup | QFileDevice::ExeOther);
     if (!QProcess::startDetached(
             path, {QStringLiteral("/SP-"), QStringLiteral("/silent"), QStringLiteral("/noicons")},
-            folder_)) {
+            downloadFolder_)) {
         showMessage(QStringLiteral("An Error has Occurred."));
         return;
     }
@@ -332,8 +377,6 @@ void Tdownload::Button2Click()
     }
     // A lobby that cannot be started leaves the game running rather than
     // closing it with nothing in its place.
-    // The lobby starts the next game in this game's working folder, where
-    // the word list file can be written.
     if (!QProcess::startDetached(lobby, {})) {
         showMessage(QStringLiteral("An Error has Occurred."));
         return;

@@ -9,9 +9,11 @@ class QLabel;
 class QPushButton;
 class THttpCli;
 
-// The lobby download window, shown beside a solo game: downloads and starts
-// the lobby's installer, goes on with the solo game, or closes the game and
-// starts an installed lobby.
+// The lobby download window, shown beside a solo game: goes on with the solo
+// game, or closes the game and starts an installed lobby. Where the lobby is
+// installed beside the game, its left panel says so and its button opens the
+// lobby; only where it is not does it offer to download the lobby's installer
+// into the user's download folder and start it.
 class Tdownload : public QWidget {
     Q_OBJECT
 public:
@@ -21,16 +23,24 @@ public:
 
     explicit Tdownload(QWidget *parent = nullptr);
 
-    // Folder the installer is downloaded to and the lobby program is looked
-    // for in: the program's own folder unless set otherwise.
+    // Folder the lobby program is looked for in: the program's own folder
+    // unless set otherwise. Setting it shows the offer that fits it.
     QString folder() const { return folder_; }
-    void setFolder(const QString &folder) { folder_ = folder; }
+    void setFolder(const QString &folder);
     // The installed lobby program: "lexiclash-lobby" in folder().
     QString lobbyPath() const;
+    // True when lobbyPath() is a program that can be started.
+    bool lobbyInstalled() const;
+    // Folder the installer is downloaded to: the user's download folder
+    // unless set otherwise; created when missing.
+    QString downloadFolder() const { return downloadFolder_; }
+    void setDownloadFolder(const QString &folder) { downloadFolder_ = folder; }
 
-    // "Download And Install The Quillmark Lobby Now": fetches the installer
-    // into folder(), reporting progress in the labels, and starts it when
-    // complete; the game then exits. Returns when the transfer has ended.
+    // The left panel's button. With the lobby installed: "Open The Quillmark
+    // Lobby", as "Play with Others". Else "Download And Install The Quillmark
+    // Lobby Now": fetches the installer into downloadFolder(), reporting
+    // progress in the labels, and starts it when complete; the game then
+    // exits. Returns when the transfer has ended.
     void getbuttonClick();
     // "Stop Download": ends a running download; no installation follows.
     void abortbuttonClick();
@@ -73,7 +83,10 @@ private:
     void buildSoloPanel(QFrame *panel);
     void buildLobbyPanel(QFrame *panel);
     void loadBanner();
+    void showOffer();
+    void download();
     void startInstaller(const QString &path);
 
     QString folder_;
+    QString downloadFolder_;
 };

@@ -185,6 +185,7 @@ void TDictn::walkPrefix(const QString &prefix, Visitor visit, void *context) con
     struct Batch {
         std::array<char, kBatch * kField> text;
         std::array<int, kBatch> sizes;
+        std::array<qint64, kBatch> records;
         int count = 0;
     } batch;
     Key previous;
@@ -216,12 +217,14 @@ void TDictn::walkPrefix(const QString &prefix, Visitor visit, void *context) con
                 while (size > 0 && word[size - 1] == ' ')
                     --size;
                 std::memcpy(batch.text.data() + batch.count * kField, word.data(), kField);
+                batch.records[batch.count] = next - 1;
                 batch.sizes[batch.count++] = size;
             }
         });
         ended = ended || !read;
         for (int i = 0; i < batch.count; ++i)
-            if (!visit(context, QByteArrayView(batch.text.data() + i * kField, batch.sizes[i])))
+            if (!visit(context, QByteArrayView(batch.text.data() + i * kField, batch.sizes[i]),
+                       batch.records[i]))
                 return;
     }
 }

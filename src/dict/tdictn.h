@@ -45,26 +45,35 @@ public:
     // Number of records in the list file (0 when it is not open).
     qint64 recordCount() const { return file_.recordCount(); }
 
-    // Calls visit(word) for every stored word that begins with prefix (blanks
-    // around it removed, any case), each once, in list order; word is in capitals
-    // without padding and valid only during the call. visit may return false to
+    // Calls visit(word) or visit(word, record) for every stored word that begins
+    // with prefix (blanks around it removed, any case), each once, in list
+    // order; word is in capitals without padding and valid only during the
+    // call, record its number as FindWord gives it. visit may return false to
     // stop. An empty prefix or a list that is not open visits nothing.
     template <typename Visit> void forEachWithPrefix(const QString &prefix, Visit &&visit) const
     {
         walkPrefix(
             prefix,
-            [](void *context, QByteArrayView word) {
+            [](void *context, QByteArrayView word, qint64 record) {
                 auto &f = *static_cast<std::remove_reference_t<Visit> *>(context);
-                if constexpr (std::is_same_v<std::invoke_result_t<Visit &, QByteArrayView>, bool>)
+                if constexpr (std::is_invocable_v<Visit &, QByteArrayView, qint64>) {
+                    if constexpr (std::is_same_v<
+                                      std::invoke_result_t<Visit &, QByteArrayView, qint64>, bool>)
+                        return f(word, record);
+                    else
+                        return f(word, record), true;
+                } else if constexpr (std::is_same_v<std::invoke_result_t<Visit &, QByteArrayView>,
+                                                    bool>) {
                     return f(word);
-                else
+                } else {
                     return f(word), true;
+                }
             },
             &visit);
     }
 
 private:
-    using Visitor = bool (*)(void *context, QByteArrayView word);
+    using Visitor = bool (*)(void *context, QByteArrayView word, qint64 record);
 
     void walkPrefix(const QString &prefix, Visitor visit, void *context) const;
     template <typename Body> bool readRecords(Body &&body) const;

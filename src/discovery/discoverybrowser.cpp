@@ -51,7 +51,7 @@ void DiscoveryBrowser::setAnnouncementPort(quint16 port)
 
 void DiscoveryBrowser::setClock(std::function<qint64()> clock)
 {
-    clock_ = std::move(clock);
+    clock_ = clock ? std::move(clock) : std::function<qint64()>(steadyMs);
 }
 
 bool DiscoveryBrowser::start()

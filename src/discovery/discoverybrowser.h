@@ -39,7 +39,7 @@ public:
     // set; 0 hears none).
     void setAnnouncementPort(quint16 port);
     // Replaces the clock, in milliseconds (tests step it); a steady clock
-    // until set.
+    // until set, and again when set to nothing.
     void setClock(std::function<qint64()> clock);
     // Starts asking (the first query goes out at once); false when no socket
     // could be had.

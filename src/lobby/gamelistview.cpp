@@ -3,6 +3,7 @@
 #include "lobby/gamelistmodel.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 
 GameListView::GameListView(GameListModel *games, QWidget *parent)
@@ -45,11 +46,11 @@ void GameListView::setColumnWidths()
     columns->resizeSection(GameListModel::SpiesColumn, fit(QStringLiteral("Spies")));
     columns->resizeSection(GameListModel::GameColumn, fit(QStringLiteral("round 10 of 10")));
     columns->resizeSection(GameListModel::VersionColumn, fit(QStringLiteral("1.0.3 (yours)")));
-    // The host column keeps at least the room of a usual name.
-    setMinimumWidth(fit(QStringLiteral("A usual name")) +
-                    fit(QStringLiteral("192.168.100.200:65535")) +
-                    fit(QStringLiteral("Players 6")) + fit(QStringLiteral("Spies")) +
-                    fit(QStringLiteral("round 10 of 10")) + fit(QStringLiteral("1.0.3 (yours)")));
+    // The host column keeps at least the room of a long usual name.
+    int width = metrics.averageCharWidth() * 20;
+    for (int column = GameListModel::AddressColumn; column < GameListModel::ColumnCount; ++column)
+        width += columns->sectionSize(column);
+    setMinimumWidth(width + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
 }
 
 int GameListView::currentGameRow() const

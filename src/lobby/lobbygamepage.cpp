@@ -3,13 +3,10 @@
 #include "common/ports.h"
 
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStackedWidget>
 #include <QVBoxLayout>
-
-namespace {
-// Wide enough for two addresses on a line, narrow enough to stay out of the
-// game's way.
-constexpr int kTextWidth = 340;
-} // namespace
 
 LobbyGamePage::LobbyGamePage(QWidget *parent)
     : QWidget(parent)
@@ -18,12 +15,8 @@ LobbyGamePage::LobbyGamePage(QWidget *parent)
     auto *column = new QVBoxLayout(this);
     label_ingame = new QLabel(this);
     label_ingame->setObjectName(QStringLiteral("label_ingame"));
-    label_ingame->setWordWrap(true);
-    label_ingame->setFixedWidth(kTextWidth);
     label_invite = new QLabel(this);
     label_invite->setObjectName(QStringLiteral("label_invite"));
-    label_invite->setWordWrap(true);
-    label_invite->setFixedWidth(kTextWidth);
     // Friends are told the address, so it can be selected and copied, also
     // from the keyboard.
     label_invite->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -50,22 +43,51 @@ void LobbyGamePage::showJoined(const QString &hostPlayer)
 
 void LobbyGamePage::showHosting(const QStringList &addresses, const QString &port)
 {
+    // Lines broken by hand keep the page small, whatever the font.
     setText(label_ingame, QStringLiteral("You host a game. Closing this window does not end "
-                                         "it.\n\nThis window comes back when the game ends."));
+                                         "it.\nThis window comes back when the game ends."));
     if (addresses.isEmpty()) {
         setText(label_invite,
-                QStringLiteral("This machine has no network address now: only games on this "
+                QStringLiteral("This machine has no network address now:\nonly games on this "
                                "machine can join."));
         return;
     }
     const bool usualPort = port == QString::number(kDefaultGamePort);
-    QStringList typed;
+    QString typed;
     for (const QString &address : addresses)
-        typed << (usualPort ? address : address + QLatin1Char(':') + port);
+        typed +=
+            QStringLiteral("\n    ") + (usualPort ? address : address + QLatin1Char(':') + port);
     setText(label_invite,
-            QStringLiteral("Friends on your network find the game in their lobby's list, or "
-                           "join by address: %1.\n\nPlayers outside your local network need TCP "
-                           "port %2 forwarded to this machine, and your router's outside "
+            QStringLiteral("Friends on your network find the game in their lobby's list,\nor "
+                           "join by address:%1\n\nPlayers outside your local network need TCP "
+                           "port %2\nforwarded to this machine, and your router's outside "
                            "address.")
-                .arg(typed.join(QStringLiteral(", ")), port));
+                .arg(typed, port));
+}
+
+void showPageAlone(QStackedWidget *pages, QWidget *page)
+{
+    for (int index = 0; index < pages->count(); ++index) {
+        const QSizePolicy::Policy policy =
+            pages->widget(index) == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        pages->widget(index)->setSizePolicy(policy, policy);
+    }
+    pages->setCurrentWidget(page);
+}
+
+void placeInCorner(QWidget *window)
+{
+    const QScreen *display = window->screen();
+    if (!display)
+        return;
+    const QRect room = display->availableGeometry();
+    const QSize outer = window->frameGeometry().size();
+    window->move(room.right() + 1 - outer.width(), room.bottom() + 1 - outer.height());
+}
+
+bool askOkCancel(QWidget *parent, const QString &question)
+{
+    return QMessageBox::question(parent, parent->windowTitle(), question,
+                                 QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Ok) == QMessageBox::Ok;
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QStackedWidget;
 
 // The lobby's small page while a game started from it runs: whose game it
 // is and, while this machine hosts, the addresses friends type to join.
@@ -22,3 +23,11 @@ public:
 private:
     static void setText(QLabel *label, const QString &text);
 };
+
+// Shows page, one of the pages, and lets only it count for the window's size.
+void showPageAlone(QStackedWidget *pages, QWidget *page);
+// Puts a small window in its screen's far corner, away from the game's
+// window (which opens at the top left) yet in sight.
+void placeInCorner(QWidget *window);
+// A question box with OK and Cancel over parent; true for OK.
+bool askOkCancel(QWidget *parent, const QString &question);

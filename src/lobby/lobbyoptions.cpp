@@ -48,14 +48,16 @@ QString lobbyUsage()
         "  -h, --help      print this text\n"
         "  --version       print the version\n"
         "Games are played over TCP port 7772; let it through the firewall to host.\n"
-        "Hosts answer lobbies looking for games on UDP port 7773. The game a lobby\n"
-        "starts connects back to it on 127.0.0.1 port 9001.\n"
+        "Games on the network are found over UDP port 7773: hosts answer and announce\n"
+        "there, and the lobby hears them there; let it through to host or to find games.\n"
+        "The game a lobby starts connects back to it on 127.0.0.1, on a port the system\n"
+        "chooses that the lobby tells the game.\n"
         "\n"
         "Environment:\n"
         "  LEXICLASH_PORT            the game's TCP port (default 7772)\n"
         "  LEXICLASH_LOBBY_PORT      the port on 127.0.0.1 on which the lobby sees its\n"
-        "                            game (default 9001)\n"
-        "  LEXICLASH_DISCOVERY_PORT  the UDP port of the queries for games (default 7773)\n"
+        "                            game (default: one the system chooses)\n"
+        "  LEXICLASH_DISCOVERY_PORT  the UDP port of finding games (default 7773)\n"
         "  LEXICLASH_HOME            the folder of the lobby's settings file\n"
         "  XDG_CONFIG_HOME           the settings of an installed lobby go into its\n"
         "                            lexiclash/ (default ~/.config)\n"
@@ -67,10 +69,14 @@ QString lobbyUsage()
         "      set, else beside the program when it is not installed and its folder\n"
         "      can be written, else in $XDG_CONFIG_HOME/lexiclash/\n"
         "\n"
+        "The game runs on its own: closing the window or stopping the lobby (SIGTERM,\n"
+        "SIGINT) leaves it running.\n"
+        "\n"
         "Exit status: the window: 0 when it closes, 1 when the display cannot be\n"
-        "opened. host and join: the game's own exit status; 1 when the game could not\n"
-        "be started or crashed, or the lobby was stopped before it started. 2 for a\n"
-        "wrong command line.\n");
+        "opened. host and join: the game's own exit status (3: the host ended the\n"
+        "game, 4: the host left); 0 when the lobby was stopped while the game runs on;\n"
+        "1 when the game could not be started or crashed, or the lobby was stopped\n"
+        "before it started. 2 for a wrong command line.\n");
 }
 
 QString loginName()

@@ -5,10 +5,13 @@
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/version.h"
+#include "lobby/firewallhint.h"
 #include "lobby/gamelistmodel.h"
 #include "lobby/gamelistview.h"
+#include "lobby/gameprobe.h"
 #include "lobby/lobbyaccess.h"
 #include "lobby/lobbygamepage.h"
+#include "lobby/lobbylook.h"
 #include "lobby/lobbysession.h"
 #include "net/tsock.h"
 
@@ -19,7 +22,6 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPalette>
 #include <QPushButton>
@@ -36,24 +38,6 @@ constexpr int kRecentAddresses = 5;
 // Addresses typed by the player are cut to this in messages, so that a long
 // one never widens the window.
 constexpr int kShownAddressLength = 48;
-// The board's dark tile and light text (contrast about 13:1), and the first
-// seat's colours for the buttons and the error text.
-const QString kStyle = QStringLiteral(
-    "QWidget#LobbyWindow, QStackedWidget, QWidget#page_list, QWidget#page_ingame"
-    " { background: #1d2733; color: #eef2f6; }"
-    "QLabel { color: #eef2f6; }"
-    "QLabel#label_title { font-size: 16pt; font-weight: bold; color: #ffd08a; }"
-    "QLabel#label_nameproblem, QLabel#label_status[error=\"true\"] { color: #ffb0a8; }"
-    "QLabel#label_hint { color: #ffd08a; }"
-    "QLineEdit, QComboBox, QTreeView { background: #0f151c; color: #eef2f6;"
-    " border: 1px solid #5b6b7d; selection-background-color: #3a6ea5; }"
-    "QHeaderView::section { background: #2b3846; color: #eef2f6; border: none; padding: 3px; }"
-    "QPushButton { background: #2e5c8a; color: #ffffff; border: 1px solid #8fb3d9;"
-    " padding: 5px 14px; }"
-    "QPushButton:focus, QLineEdit:focus, QComboBox:focus, QTreeView:focus"
-    " { border: 2px solid #ffd08a; }"
-    "QPushButton:disabled { background: #2b3846; color: #a8b4c0; }");
-
 QString settingsPath()
 {
     return QDir(dataFolder()).filePath(QStringLiteral("lexiclash-lobby.ini"));
@@ -92,6 +76,7 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Lexiclash - Play with others"));
     setAccessibleName(QStringLiteral("Lexiclash lobby"));
     installLobbyAccess();
+    probe_ = new GameProbe(this);
     games_ = new GameListModel(
         [this]() -> const auto & { return browser_.games(); }, this);
     build();
@@ -100,14 +85,7 @@ LobbyWindow::LobbyWindow(QWidget *parent)
     browser_.onChanged = [this] { games_->changed(); };
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(games_, signal, this, [this] { refreshGames(); });
-    hintTimer_ = new QTimer(this);
-    hintTimer_->setInterval(1000);
-    connect(hintTimer_, &QTimer::timeout, this, [this] { guarded([this] { hintTimerTimer(); }); });
-    askToLeave = [this](const QString &question) {
-        return QMessageBox::question(this, windowTitle(), question,
-                                     QMessageBox::Ok | QMessageBox::Cancel,
-                                     QMessageBox::Ok) == QMessageBox::Ok;
-    };
+    askToLeave = [this](const QString &question) { return askOkCancel(this, question); };
     refreshGames();
 }
 
@@ -159,9 +137,7 @@ void LobbyWindow::build()
     list_games->setMinimumHeight(150);
     gamesLabel->setBuddy(list_games);
     grid->addWidget(list_games, 4, 0, 1, 3);
-    label_hint = makeLabel(page, QStringLiteral("label_hint"), QString());
-    label_hint->setWordWrap(true);
-    label_hint->hide();
+    label_hint = new FirewallHint(browser_, page);
     grid->addWidget(label_hint, 5, 0, 1, 3);
     button_join = makeButton(page, QStringLiteral("button_join"), QStringLiteral("&Join"));
     grid->addWidget(button_join, 6, 1, Qt::AlignLeft);
@@ -220,7 +196,7 @@ void LobbyWindow::build()
 
 void LobbyWindow::applyLook()
 {
-    setStyleSheet(kStyle);
+    setStyleSheet(lobbyStyleSheet());
     // Style sheets leave the hint text of empty fields to the palette.
     QPalette hints = combo_address->lineEdit()->palette();
     hints.setColor(QPalette::PlaceholderText, QColor(0xa8, 0xb4, 0xc0));
@@ -321,30 +297,7 @@ void LobbyWindow::refreshGames()
 {
     list_games->chooseFirstIfNone();
     button_join->setEnabled(games_->rowCount() > 0);
-    hintTimerTimer();
-}
-
-void LobbyWindow::hintTimerTimer()
-{
-    const bool looking = browser_.running() && !inGame();
-    if (!looking || games_->rowCount() > 0) {
-        quietSinceMs_ = looking ? -1 : quietSinceMs_;
-        label_hint->hide();
-        return;
-    }
-    const qint64 now = browser_.now();
-    if (quietSinceMs_ < 0)
-        quietSinceMs_ = now;
-    if (now - quietSinceMs_ < kQuietHintMs || label_hint->isVisible())
-        return;
-    label_hint->setText(
-        QStringLiteral("No game has been seen on your network for %1 seconds. If someone is "
-                       "hosting one, a firewall on this computer may be blocking the answers: "
-                       "let UDP port %2 in (for example: sudo ufw allow %2/udp).")
-            .arg(kQuietHintMs / 1000)
-            .arg(discoveryPort()));
-    label_hint->setAccessibleName(label_hint->text());
-    label_hint->show();
+    label_hint->hintTimerTimer();
 }
 
 void LobbyWindow::hostClick()
@@ -373,7 +326,7 @@ void LobbyWindow::hostClick()
 
 void LobbyWindow::joinClick()
 {
-    if (probe_)
+    if (probe_->busy())
         return;
     const int row = list_games->currentGameRow();
     const discovery::ListedGame *game = games_->game(row);
@@ -469,48 +422,24 @@ void LobbyWindow::probeAndJoin(const QString &typedHost, const QString &typed,
                                const QString &address, quint16 port, const QString &silence)
 {
     const QString host = shortened(typedHost);
-    // A connection that is taken shows someone answers; it is closed at once
-    // and the game makes its own.
     setJoinButtonsEnabled(false);
-    probe_ = std::make_unique<TSock>();
-    probe_->setHostName(address);
-    probe_->setPortName(QString::number(port));
-    const auto done = [this](const QString &problem, const std::function<void()> &next) {
-        QTimer::singleShot(0, this, [this] { probe_.reset(); });
+    probe_->onDone = [this, host, typed, address, port, silence](bool answered) {
         setJoinButtonsEnabled(true);
-        if (!problem.isEmpty())
-            showError(problem);
-        else
-            next();
-    };
-    probe_->OnConnect = [this, done, typed, host, address, port](TSock *sock) {
-        sock->OnInfo = nullptr;
-        sock->OnConnect = nullptr;
-        sock->Close();
+        if (!answered) {
+            showError(silence);
+            return;
+        }
         // Only an address that answered is worth offering again.
         rememberAddress(typed);
-        done(QString(), [this, host, address, port] {
-            LobbyOptions options;
-            options.action = LobbyOptions::Action::Play;
-            options.playerName = edit_name->text().trimmed();
-            options.hostAddress = address;
-            options.gamePort = QString::number(port);
-            options.hosting = false;
-            startGame(options, host);
-        });
+        LobbyOptions options;
+        options.action = LobbyOptions::Action::Play;
+        options.playerName = edit_name->text().trimmed();
+        options.hostAddress = address;
+        options.gamePort = QString::number(port);
+        options.hosting = false;
+        startGame(options, host);
     };
-    probe_->OnInfo = [done, silence](TSock *sock, TSocketInfo info, const QString &) {
-        if (info != TSocketInfo::siError)
-            return;
-        sock->OnInfo = nullptr;
-        sock->OnConnect = nullptr;
-        done(silence, {});
-    };
-    try {
-        probe_->Open();
-    } catch (const Error &) {
-        done(silence, {});
-    }
+    probe_->start(address, port);
 }
 
 void LobbyWindow::rememberAddress(const QString &address)
@@ -553,23 +482,17 @@ void LobbyWindow::startGame(LobbyOptions options, const QString &hostPlayer)
 
 void LobbyWindow::showGameLook(bool inGame)
 {
-    // The hidden page must not hold the window at its size.
-    QWidget *list = pages_->widget(0);
-    list->setSizePolicy(inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred,
-                        inGame ? QSizePolicy::Ignored : QSizePolicy::Preferred);
-    page_ingame->setSizePolicy(inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored,
-                               inGame ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-    if (inGame) {
+    if (inGame)
         listGeometry_ = saveGeometry();
-        pages_->setCurrentWidget(page_ingame);
-        layout()->activate();
-        resize(minimumSizeHint());
+    showPageAlone(pages_, inGame ? page_ingame : pages_->widget(0));
+    layout()->activate();
+    if (!inGame) {
+        if (!listGeometry_.isEmpty())
+            restoreGeometry(listGeometry_);
         return;
     }
-    pages_->setCurrentIndex(0);
-    layout()->activate();
-    if (!listGeometry_.isEmpty())
-        restoreGeometry(listGeometry_);
+    resize(minimumSizeHint());
+    placeInCorner(this);
 }
 
 void LobbyWindow::gameEnded(int exitCode)
@@ -604,15 +527,14 @@ void LobbyWindow::startLooking()
         showError(QStringLiteral("Games on your network cannot be looked for now."));
         return;
     }
-    quietSinceMs_ = browser_.now();
-    hintTimer_->start();
+    label_hint->lookingBegan();
 }
 
 void LobbyWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
     browser_.stop();
-    hintTimer_->stop();
+    label_hint->lookingEnded();
 }
 
 void LobbyWindow::closeEvent(QCloseEvent *event)

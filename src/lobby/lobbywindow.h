@@ -9,8 +9,10 @@
 #include <functional>
 #include <memory>
 
+class FirewallHint;
 class GameListModel;
 class GameListView;
+class GameProbe;
 class LobbyGamePage;
 class LobbySession;
 class QComboBox;
@@ -18,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
-class QTimer;
 class TSock;
 
 // The lobby window: the player's name, hosting a game, the games found on the
@@ -51,9 +52,6 @@ public:
     void joinAddressClick();
     // Shows the games the browser knows.
     void refreshGames();
-    // Shows or hides the hint that a firewall may hide the games (the hint
-    // timer's handler).
-    void hintTimerTimer();
     // The games listed.
     GameListModel &games() { return *games_; }
 
@@ -61,8 +59,6 @@ public:
     static QString nameProblem(const QString &name);
     // This machine's IPv4 addresses other than loopback.
     static QStringList ownAddresses();
-    // How long the list must stay empty before the firewall hint shows.
-    static constexpr qint64 kQuietHintMs = 10000;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -88,19 +84,16 @@ private:
 
     DiscoveryBrowser browser_;
     GameListModel *games_ = nullptr;
-    QTimer *hintTimer_ = nullptr;
-    // Since when the list has been empty while looking; -1 while not.
-    qint64 quietSinceMs_ = -1;
     QTextStream out_;
     QTextStream err_;
     std::unique_ptr<LobbySession> session_;
-    std::unique_ptr<TSock> probe_;
+    GameProbe *probe_ = nullptr;
     QStackedWidget *pages_ = nullptr;
     QLineEdit *edit_name = nullptr;
     QLabel *label_nameproblem = nullptr;
     QPushButton *button_host = nullptr;
     GameListView *list_games = nullptr;
-    QLabel *label_hint = nullptr;
+    FirewallHint *label_hint = nullptr;
     QPushButton *button_join = nullptr;
     QComboBox *combo_address = nullptr;
     QPushButton *button_joinaddress = nullptr;

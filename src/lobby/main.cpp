@@ -5,6 +5,7 @@
 #include "lobby/lobbyoptions.h"
 #include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
+#include "widgets/appicon.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -22,6 +23,8 @@ int runWindow(int argc, char *argv[])
     displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("lexiclash-lobby"));
     QGuiApplication::setDesktopFileName(QStringLiteral("example.lexiclash.Lobby"));
+    // For the title bars and task lists that read the window's own icon.
+    QApplication::setWindowIcon(applicationIcon());
     setErrorHandler([](const QString &message) {
         QTextStream(stderr) << "lexiclash-lobby: " << message << Qt::endl;
     });

@@ -72,6 +72,10 @@ public:
     // True while listening; setting it starts or stops listening on PortName.
     bool Listen() const;
     void setListen(bool listen);
+    // True when the next listening takes connections from this machine's
+    // loopback only (127.0.0.1); false, the default, binds every interface.
+    bool LoopbackOnly() const { return loopbackOnly_; }
+    void setLoopbackOnly(bool loopbackOnly) { loopbackOnly_ = loopbackOnly; }
     TLineBreak LineBreak() const;
     void setLineBreak(TLineBreak lineBreak);
     int BlockingTimeout() const;
@@ -173,6 +177,7 @@ private:
     bool blocking_ = false;
     bool autoAccept_ = false;
     bool listening_ = false;
+    bool loopbackOnly_ = false;
     TLineBreak lineBreak_ = TLineBreak::lbSmart;
     int blockingTimeout_ = 0;
     bool connected_ = false;

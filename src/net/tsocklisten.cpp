@@ -51,7 +51,7 @@ void TSock::setListen(bool listen)
     // the previous run still linger in TIME_WAIT.
     const int reuse = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    const sockaddr_in sa = socketAddress(INADDR_ANY, port);
+    const sockaddr_in sa = socketAddress(loopbackOnly_ ? INADDR_LOOPBACK : INADDR_ANY, port);
     if (::bind(fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa) != 0) {
         ::close(fd);
         throw ESockException(TSockError::ListenBind);

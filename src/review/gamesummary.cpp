@@ -1,6 +1,8 @@
 #include "review/gamesummary.h"
 
-GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds)
+#include "dict/wordlevels.h"
+
+GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds, const WordLevels &levels)
 {
     GameSummary summary;
     for (const RoundPlay &play : plays) {
@@ -14,6 +16,7 @@ GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds)
     }
 
     for (auto &[seat, player] : summary.players) {
+        int bestLevel = 0;
         for (const RoundPlay &play : plays) {
             const auto words = play.found.find(seat);
             const QList<FoundWord> none;
@@ -25,11 +28,19 @@ GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds)
             player.total += points;
             player.wordsFound += static_cast<int>(found.size());
             for (const FoundWord &w : found) {
-                if (outranks(w.points, w.word, player.best.points, player.best.word))
+                const int level = levels.levelOfWord(w.word);
+                if (outranks(bestKey(w.points, level), w.word,
+                             bestKey(player.best.points, bestLevel), player.best.word)) {
                     player.best = w;
-                if (outranks(int(w.word.size()), w.word, int(player.longest.word.size()),
-                             player.longest.word))
-                    player.longest = w;
+                    bestLevel = level;
+                }
+                // Rarity first, then points: the key of "best" the other way round.
+                if (outranks(level * 1000 + w.points, w.word,
+                             player.rarestLevel * 1000 + player.rarest.points,
+                             player.rarest.word)) {
+                    player.rarest = w;
+                    player.rarestLevel = level;
+                }
             }
         }
     }

@@ -6,15 +6,20 @@
 
 #include <map>
 
+class WordLevels;
+
 // One player's game at a glance.
 struct PlayerSummary {
     int seat = 0;
     // Words accepted for the seat over the game, as far as this copy knows.
     int wordsFound = 0;
-    // Highest points, then alphabetically first; empty word when none was found.
+    // Highest points, then the rarest, then alphabetically first; empty word
+    // when none was found.
     FoundWord best;
-    // Most letters, then alphabetically first; empty word when none was found.
-    FoundWord longest;
+    // The rarest word found (highest level), then the one of most points,
+    // then alphabetically first; empty word when none was found.
+    FoundWord rarest;
+    int rarestLevel = 0;
     // Points of each round of the summary, in its order.
     QList<int> pointsPerRound;
     int total = 0;
@@ -36,5 +41,6 @@ struct GameSummary {
     std::map<int, PlayerSummary> players;
 };
 
-// Sums up the rounds of a game that was set to `rounds` rounds.
-GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds);
+// Sums up the rounds of a game that was set to `rounds` rounds; levels tell
+// how common each word is.
+GameSummary buildGameSummary(const QList<RoundPlay> &plays, int rounds, const WordLevels &levels);

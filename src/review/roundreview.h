@@ -8,6 +8,7 @@
 #include <map>
 
 class TDictn;
+class WordLevels;
 
 // A word accepted for a seat and the points it earned.
 struct FoundWord {
@@ -43,12 +44,14 @@ enum class MissedScope {
     You,
 };
 
-// The highest-scoring word a round allowed, and who found it.
+// A word of the round and who found it.
 struct BestWord {
     QByteArray word;
     int points = 0;
     // The finder as far as this copy knows; 0 when nobody it knows of found it.
     int seat = 0;
+    // How common the word is (see WordLevels).
+    int level = 0;
 
     bool operator==(const BestWord &) const = default;
 };
@@ -61,17 +64,27 @@ struct RoundReview {
     std::map<int, QList<FoundWord>> found;
     // Whether missed lists the words nobody found or the words this copy did not find.
     MissedScope missedScope = MissedScope::Everyone;
-    // Every word the round allowed and that was not found, longest first, then
-    // alphabetically; its size is the count to show.
+    // Every word the round allowed and that was not found: first the common
+    // ones, then the rest; each part longest first, then alphabetically. Its
+    // size is the count to show.
     QList<QByteArray> missed;
-    // Empty word when the round allowed none and nothing was found.
-    BestWord best;
+    // The first commonMissed words of missed are the common ones.
+    qsizetype commonMissed = 0;
+    // The best of the words found that this copy knows of: most points, then
+    // the rarest, then alphabetically. Words equal on points and commonness
+    // all stand here, alphabetically; empty when nothing was found.
+    QList<BestWord> bestFound;
+    // The longest word the round allowed, the most common of those, then
+    // alphabetically first; empty word when the round allowed none.
+    BestWord longest;
 };
 
 // Reviews a round: picks from the dictionary every word the server would have
-// accepted under the round's rule and sets aside the found ones. Costs one
-// walk over the words with the round's beginning (see bench/README.md).
-RoundReview buildRoundReview(const RoundPlay &play, const TDictn &dictionary);
+// accepted under the round's rule, sets aside the found ones and puts the
+// common ones first by their levels. Costs one walk over the words with the
+// round's beginning (see bench/README.md).
+RoundReview buildRoundReview(const RoundPlay &play, const TDictn &dictionary,
+                             const WordLevels &levels);
 
 // True for the seats that play (1 to 6), as opposed to spies.
 bool isPlayerSeat(int seat);
@@ -82,3 +95,7 @@ int pointsOf(const QList<FoundWord> &words);
 // True when a word of key ranks above the one held (heldWord empty: none held
 // yet): a higher key wins, and on equal keys the alphabetically first word.
 bool outranks(int key, const QByteArray &word, int heldKey, const QByteArray &heldWord);
+
+// The rank of a found word for "best": points first, then rarity (a higher
+// level is rarer).
+int bestKey(int points, int level);

@@ -103,6 +103,10 @@ QByteArray escaped(const QString &text)
 
 void click(QWidget *widget)
 {
+    // A real click hands the keyboard to a control that takes it by click;
+    // an event sent by hand does not.
+    if (widget->focusPolicy() & Qt::ClickFocus)
+        widget->setFocus(Qt::MouseFocusReason);
     const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
     const QPointF global = widget->mapToGlobal(at);
     QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
@@ -121,6 +125,15 @@ void sendKey(QWidget *widget, int key, const QString &text)
     QCoreApplication::sendEvent(widget, &release);
 }
 
+// Where the keys of a real keyboard go now: the widget with the focus, else
+// the active window; null when another program has the keyboard.
+QWidget *keyboardTarget()
+{
+    if (QWidget *focus = QApplication::focusWidget())
+        return focus;
+    return QApplication::activeWindow();
+}
+
 // Input runs after the answer went out: it may open a modal message box,
 // whose own event loop must not hold back the answer. The input is handled
 // before the next command line, which arrives later.
@@ -136,6 +149,30 @@ int keyOfChar(QChar c)
         (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char(' '))
         return upper.unicode();
     return 0;
+}
+
+QByteArray keyboardCommand(const QString &command, const QString &typed)
+{
+    if (command == QLatin1String("focus")) {
+        const QWidget *window = QApplication::activeWindow();
+        const QWidget *focus = QApplication::focusWidget();
+        return "ok " + (window ? window->objectName().toUtf8() : QByteArray()) + '/' +
+               (focus ? focus->objectName().toUtf8() : QByteArray());
+    }
+    const bool enter = command == QLatin1String("enter");
+    // Each key goes where the keyboard is at that moment, as a player's do.
+    QTimer::singleShot(0, qApp, [typed, enter] {
+        guarded([&] {
+            for (const QChar c : typed) {
+                if (QWidget *target = keyboardTarget())
+                    sendKey(target, keyOfChar(c), QString(c));
+            }
+            QWidget *target = keyboardTarget();
+            if (enter && target)
+                sendKey(target, Qt::Key_Return, QStringLiteral("\r"));
+        });
+    });
+    return "ok";
 }
 } // namespace
 
@@ -259,6 +296,11 @@ QByteArray Automation::execute(const QByteArray &line)
         later(window, [window] { window->close(); });
         return "ok";
     }
+    if (command == QLatin1String("keyboard") || command == QLatin1String("enter") ||
+        command == QLatin1String("focus"))
+        return keyboardCommand(command, command == QLatin1String("keyboard")
+                                            ? text.section(QLatin1Char(' '), 1)
+                                            : QString());
     QObject *object = findNamed(name);
     if (!object)
         return "error no object " + name.toUtf8();
@@ -295,6 +337,10 @@ QByteArray Automation::execute(const QByteArray &line)
     }
     if (!widget)
         return "error not a widget";
+    if (command == QLatin1String("activate")) {
+        later(widget, [widget] { widget->window()->activateWindow(); });
+        return "ok";
+    }
     if (command == QLatin1String("click")) {
         later(widget, [widget] { click(widget); });
         return "ok";

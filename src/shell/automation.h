@@ -15,6 +15,13 @@ class QWidget;
 //   click <name>          mouse press and release in the middle of a widget
 //   type <name> <text>    one key press and release per character
 //   key <name> <key>      one key by name (Return, Escape, Backspace, ...)
+//   keyboard <text>       one key per character to whatever has the keyboard
+//                         at that moment, as typed on a real keyboard
+//   enter                 Return, the same way
+//   focus                 "window/widget" of the active window and the
+//                         widget with the keyboard ("window/" when none has it)
+//   activate <name>       makes the widget's window active, as a click on it
+//                         does with a window manager
 //   text <name>           the widget's text (line breaks as "\n")
 //   visible <name>        1 when the widget is shown, else 0
 //   exposed <name>        1 when the widget's window is on the screen, else 0

@@ -8,6 +8,7 @@
 #include "shell/singleinstance.h"
 #include "shell/uihandlers.h"
 #include "shell/usage.h"
+#include "widgets/appicon.h"
 
 #include "common/errors.h"
 
@@ -31,6 +32,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Lexiclash"));
     // Ties the windows to the menu entry and its icon.
     QApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+    // For the title bars and task lists that read the window's own icon.
+    QApplication::setWindowIcon(applicationIcon());
 
     SingleInstance guard(QStringLiteral("kramlliuq"));
     if (guard.anotherInstanceRuns(true))

@@ -1,5 +1,7 @@
 #include "tallywindow/ttallylist.h"
 
+#include "widgets/checklistaccess.h"
+
 #include "common/errors.h"
 #include "common/guard.h"
 #include "tallywindow/tallyquestion.h"
@@ -32,10 +34,12 @@ QLabel *namedLabel(const QString &name, const QString &text, QWidget *parent)
     return label;
 }
 
+// A list of names with a check box each.
 QListWidget *namedList(const QString &name, QWidget *parent)
 {
     auto *list = new QListWidget(parent);
     list->setObjectName(name);
+    exposeAsCheckList(list);
     return list;
 }
 

@@ -42,7 +42,8 @@ public:
 
 bool isSecondaryWindow(QWidget *widget)
 {
-    return widget->isWindow() && widget->windowType() == Qt::Dialog &&
+    const Qt::WindowType type = widget->windowType();
+    return widget->isWindow() && (type == Qt::Dialog || type == Qt::Tool) &&
            !qobject_cast<QDialog *>(widget);
 }
 

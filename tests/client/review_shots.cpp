@@ -1,102 +1,80 @@
-// Takes the pictures of the round review and the game summary shown in the
-// README, from the real windows fed by the real dispatcher and game model,
-// and optionally a picture of the whole screen to see where they stand.
-// Run by hand in an empty folder (the review writes the word list there):
-//   review_shots docs/review.png docs/summary.png [screen.png]
+// Takes the pictures of the review panel shown in the README, from the real
+// main window fed by the real dispatcher and game model with a game of six
+// players with long names over twelve rounds and two tie-breaks. Run by hand
+// on a screen of a desktop's size at 96 dpi, for example:
+//   QT_QPA_PLATFORM=offscreen:configfile=tests/client/screen-1280x1024.json \
+//     review_shots docs
+// It writes review.png (the review of the one-letter first round), meaning.png
+// (a word's meaning shown), summary.png (the summary with its chart) and
+// totals.png (the chart's running totals), the fourth round picked on both.
 #include "client/gamesummarywindow.h"
 #include "client/reviewwindows.h"
+#include "client/roundchart.h"
 #include "client/roundreviewwindow.h"
 #include "client/tchat.h"
+#include "dict/tdictn.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
 #include "windowsupport.h"
 
 #include <QApplication>
-#include <QScreen>
-#include <QTimer>
+#include <QDir>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include <array>
 #include <cstdio>
 
-namespace {
-
-struct Found {
-    int seat;
-    const char *word;
-};
-
-struct Round {
-    QByteArray prefix;
-    int length;
-    QList<Found> words;
-};
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: review_shots REVIEW.png SUMMARY.png [SCREEN.png]\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: review_shots FOLDER\n");
         return 2;
     }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const auto save = [&](QWidget *window, const char *name) {
+        QApplication::processEvents();
+        return savePicture(window->grab(), folder.filePath(QString::fromLatin1(name)));
+    };
     Tchat chat;
     chat.move(0, 0);
     showAsHost(chat, 1);
+    const TDictn dictionary;
+    seatSixLongNames(chat);
+    receive(chat, Msg::startgame("Alexandrina Montgomeryss", 12, 60, 8));
 
-    receive(chat, Msg::newplayerinfo(1, "Ann"));
-    receive(chat, Msg::existingplayers(2, "Klot"));
-    receive(chat, Msg::existingplayers(3, "Marcus"));
-    receive(chat, Msg::existingplayers(4, "Jo"));
-    receive(chat, Msg::startgame("Ann", 3, 60, 8));
-
-    const QList<Round> rounds = {
-        {"CA",
-         0,
-         {{1, "CAT"}, {2, "CAMEL"}, {3, "CANDLE"}, {1, "CASTLE"}, {4, "CART"}, {3, "CAP"}}},
-        {"BR", 5, {{1, "BREAD"}, {2, "BRAVE"}, {3, "BROOM"}, {1, "BRICK"}}},
-        {"ST",
-         0,
-         {{2, "STRIPE"}, {1, "STONE"}, {3, "STAMP"}, {4, "STAB"}, {2, "STAR"}, {3, "STEMS"}}},
-        {"PL", 4, {{3, "PLAN"}, {1, "PLUM"}, {3, "PLOT"}}},
-    };
+    const QList<QByteArray> letters = {"S",  "CA", "BR", "ST", "PL", "CON",
+                                       "TR", "M",  "RE", "DE", "P",  "GR"};
     std::array<Msg::SeatScore, 6> scores{};
-    for (int seat = 1; seat <= 6; ++seat)
-        scores[seat - 1].seat = seat;
-    QPixmap review;
-    for (qsizetype r = 0; r < rounds.size(); ++r) {
-        const Round &round = rounds.at(r);
-        receive(chat, Msg::startround({int(r) + 1, 60, round.length, round.prefix, 1, "CONTEST"}));
-        chat.model->turntime->stop();
-        for (Msg::SeatScore &score : scores)
-            score.roundWords = score.roundPoints = 0;
-        for (const Found &f : round.words) {
-            const int points = int(qstrlen(f.word));
-            receive(chat, Msg::gotword(f.seat, f.word, points));
-            Msg::SeatScore &score = scores[f.seat - 1];
-            ++score.roundWords;
-            ++score.gameWords;
-            score.roundPoints += points;
-        }
-        for (Msg::SeatScore &score : scores)
-            score.total += score.roundPoints;
-        receive(chat, Msg::endround(scores));
-        QApplication::processEvents();
-        if (r == 0)
-            review = chat.reviews->review->grab();
+    bool saved = true;
+    for (int r = 0; r < letters.size(); ++r) {
+        playRound(chat, r + 1, roundOfSix(dictionary, letters[r], r % 3 == 0 ? 0 : 5, 3), scores);
+        if (r != 0)
+            continue;
+        saved = save(&chat, "review.png") && saved;
+        // A word's meaning, as a click on it shows it.
+        RoundReviewWindow *review = chat.reviews->review;
+        QTreeWidgetItem *common = review->tree_missed->topLevelItem(0);
+        if (common->childCount() > 2)
+            review->tree_missed->setCurrentItem(common->child(2));
+        review->tree_missed->setFocus();
+        emit review->tree_missed->itemActivated(review->tree_missed->currentItem(), 0);
+        saved = save(&chat, "meaning.png") && saved;
     }
-    receive(chat, Msg::winner(3));
-    QApplication::processEvents();
-    if (!savePicture(review, QString::fromLocal8Bit(argv[1])) ||
-        !savePicture(chat.reviews->summary->grab(), QString::fromLocal8Bit(argv[2])))
-        return 1;
-    if (argc == 3)
-        return 0;
-    // The window system needs a moment to map and place the windows.
-    QTimer::singleShot(1500, &app, [&] {
-        const bool saved =
-            savePicture(chat.screen()->grabWindow(0), QString::fromLocal8Bit(argv[3]));
-        app.exit(saved ? 0 : 1);
-    });
-    return app.exec();
+    for (int t = 0; t < 2; ++t)
+        playRound(chat, 13 + t, roundOfSix(dictionary, t == 0 ? "B" : "H", 4, 1), scores);
+    receive(chat, Msg::winner(1));
+    // The fourth round picked with the keyboard: its figures above the plot.
+    RoundChart *chart = chat.reviews->summary->chart;
+    chart->setFocus();
+    for (int i = 0; i < 4; ++i) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(chart, &right);
+    }
+    saved = save(&chat, "summary.png") && saved;
+    chat.reviews->summary->button_totals->click();
+    saved = save(&chat, "totals.png") && saved;
+    return saved ? 0 : 1;
 }

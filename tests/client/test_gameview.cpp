@@ -61,7 +61,6 @@ struct Board {
     QList<QByteArray> &sent = intents.sent;
     QStringList lines;
     QStringList sounds;
-    bool chatFocused = false;
 
     // Logged in on `myseat` unless `loggedIn` is false.
     explicit Board(int myseat = 1, bool loggedIn = true)
@@ -81,8 +80,6 @@ struct Board {
         intents.seat = myseat;
         hooks.intents = &intents;
         hooks.info = [this](const QString &line) { lines << line; };
-        hooks.windowActive = [] { return true; };
-        hooks.focusChat = [this] { chatFocused = true; };
         view = std::make_unique<GameView>(state, model, *menus, area, start, std::move(hooks));
         view->sounds()->setSink([this](const QString &name) { sounds << name; });
         window.show();
@@ -172,6 +169,7 @@ void TestGameView::sixtySecondRound()
     QCOMPARE(board.b()->label_status->text(), QStringLiteral("Your Turn."));
     QVERIFY(board.b()->edit_word->isVisible());
     QVERIFY(board.b()->button_igiveup->isVisible());
+    QCOMPARE(board.window.focusWidget(), board.b()->edit_word);
     QVERIFY(board.model.turnActive());
     QVERIFY(board.model.turntime->isActive());
     QCOMPARE(board.model.turntime->interval(), 1000);
@@ -202,7 +200,8 @@ void TestGameView::sixtySecondRound()
     QCOMPARE(board.model.turnseat(), 0);
     QVERIFY(!board.b()->edit_word->isVisible());
     QVERIFY(!board.b()->image_word->isVisible());
-    QVERIFY(board.chatFocused);
+    // The keyboard rests on the board, not in the next control of the Tab chain.
+    QCOMPARE(board.window.focusWidget(), board.area);
 
     board.sounds.clear();
     board.tick(3);

@@ -1,8 +1,10 @@
 #include "client/chatmenus.h"
+#include "client/chatpane.h"
 #include "client/gameboard.h"
 #include "client/gamescorepanels.h"
 #include "client/gamesummarywindow.h"
 #include "client/gameview.h"
+#include "client/reviewlook.h"
 #include "client/reviewwindows.h"
 #include "client/roundchart.h"
 #include "client/roundreviewwindow.h"
@@ -12,6 +14,8 @@
 #include "dialogs/tgamestart.h"
 #include "dict/roundrule.h"
 #include "dict/tdictn.h"
+#include "dict/wordlevels.h"
+#include "dict/wordmeanings.h"
 #include "loopbackport.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
@@ -24,13 +28,15 @@
 #include "windowsupport.h"
 
 #include <QAccessible>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -55,12 +61,30 @@ QStringList wordsOf(const QTreeWidget *tree, const QString &player)
     return words;
 }
 
-QStringList listed(const QListWidget *list)
+// The words under each group of the missed tree, group after group.
+QStringList listed(const QTreeWidget *tree)
 {
     QStringList words;
-    for (int i = 0; i < list->count(); ++i)
-        words << list->item(i)->text();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        for (int c = 0; c < tree->topLevelItem(i)->childCount(); ++c)
+            if (!tree->topLevelItem(i)->child(c)->text(1).isEmpty())
+                words << tree->topLevelItem(i)->child(c)->text(0);
     return words;
+}
+
+// The panel lies inside the main window, over none of the board, the chat or the score panels.
+void verifyDocked(Tchat &chat)
+{
+    QDockWidget *dock = chat.reviews->dock;
+    QVERIFY(dock->isVisible());
+    QVERIFY(!dock->isFloating());
+    QCOMPARE(dock->window(), &chat);
+    const QRect panel(dock->mapToGlobal(QPoint(0, 0)), dock->size());
+    for (QWidget *kept : QList<QWidget *>{chat.chat, chat.chat->mychat, chat.panel_board,
+                                          chat.gameview->board()->panel_scores}) {
+        const QRect rect(kept->mapToGlobal(QPoint(0, 0)), kept->size());
+        QVERIFY2(!panel.intersects(rect), qPrintable(kept->objectName()));
+    }
 }
 
 } // namespace
@@ -97,7 +121,9 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     setTag(chat.menus->BotSpeed2, kNever);
     RoundReviewWindow *review = chat.reviews->review;
     GameSummaryWindow *summary = chat.reviews->summary;
+    QDockWidget *dock = chat.reviews->dock;
     QVERIFY(!review->isVisible());
+    QVERIFY(!chat.menus->LastReview1->isEnabled());
 
     chat.show();
     QTRY_VERIFY_WITH_TIMEOUT(chat.model->loggedIn(), kWait);
@@ -131,13 +157,13 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QTest::keyClick(board->edit_word, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(board->memo_wordlist->toPlainText().count('\n'), 1, kWait);
 
-    // The round ends: the review opens beside the board.
+    // The round ends: the review opens in the panel beside the chat.
     while (server.state().roundon)
         server.roundtimerTimer();
     QTRY_VERIFY_WITH_TIMEOUT(review->isVisible(), kWait);
     QVERIFY(board->panel_scores->isVisible());
-    QVERIFY(review->isWindow());
-    QVERIFY(!review->isModal());
+    verifyDocked(chat);
+    QVERIFY(chat.menus->LastReview1->isEnabled());
     QCOMPARE(review->label_title->text(), QStringLiteral("Round 1 of 2"));
     QCOMPARE(
         review->label_rule->text(),
@@ -148,39 +174,90 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QCOMPARE(wordsOf(review->tree_found, QStringLiteral("Klot")),
              QStringList{klots + ":" + points});
 
-    // Missed by everyone: fitting words, neither of the found ones, longest first.
+    // Best found: both words have as many points; the rarer is best, both when equally rare.
+    const WordLevels levels(server.dictionary());
+    const int myLevel = levels.levelOfWord(mine);
+    const int klotsLevel = levels.levelOfWord(klots.toLatin1());
+    const QString myPart =
+        QStringLiteral("%1, %2 points, by you").arg(QString::fromLatin1(mine), points);
+    const QString klotsPart = QStringLiteral("%1, %2 points, by Klot").arg(klots, points);
+    QString best = myLevel > klotsLevel ? myPart : klotsPart;
+    if (myLevel == klotsLevel)
+        best = mine < klots.toLatin1() ? myPart + "; " + klotsPart : klotsPart + "; " + myPart;
+    QCOMPARE(review->label_best->text(), QStringLiteral("Best found: ") + best);
+    QVERIFY(review->label_longest->text().startsWith(QStringLiteral("Longest possible: ")));
+
+    // Missed by everyone: the common words first, the rest by length behind "Show all".
     QVERIFY(review->label_missed->text().startsWith(QStringLiteral("Missed by everyone: ")));
     const int total = review->label_missed->text().section(' ', 3, 3).toInt();
     QVERIFY(total > 0);
-    QCOMPARE(review->list_missed->count(), qMin(total, RoundReviewWindow::kFirstMissed));
-    QCOMPARE(review->button_allmissed->isVisible(), total > RoundReviewWindow::kFirstMissed);
-    if (total > RoundReviewWindow::kFirstMissed)
+    const QTreeWidgetItem *common = review->tree_missed->topLevelItem(0);
+    QCOMPARE(common->text(0), QStringLiteral("Common words you missed"));
+    const int commonCount = common->text(1).toInt();
+    QCOMPARE(review->tree_missed->topLevelItemCount(), 1);
+    QCOMPARE(review->button_allmissed->isVisible(), total > commonCount);
+    if (total > commonCount)
         QTest::mouseClick(review->button_allmissed, Qt::LeftButton);
-    const QStringList missed = listed(review->list_missed);
+    const QStringList missed = listed(review->tree_missed);
     QCOMPARE(missed.size(), total);
     QVERIFY(!missed.contains(QString::fromLatin1(mine)));
     QVERIFY(!missed.contains(klots));
     for (qsizetype i = 0; i < missed.size(); ++i) {
         QVERIFY2(missed[i].startsWith(QString::fromLatin1(prefix)), qPrintable(missed[i]));
         QVERIFY2(server.dictionary().IsWord(missed[i]), qPrintable(missed[i]));
-        if (i > 0)
+        QCOMPARE(WordLevels::isCommon(levels.levelOfWord(missed[i].toLatin1())), i < commonCount);
+        if (i > 0 && i != commonCount)
             QVERIFY(missed[i - 1].size() > missed[i].size() ||
                     (missed[i - 1].size() == missed[i].size() && missed[i - 1] < missed[i]));
     }
-    // The best word is the longest fitting one; a found word only when nothing is longer.
-    const QString longest = missed.first();
-    if (longest.size() > mine.size())
-        QCOMPARE(review->label_best->text(),
-                 QStringLiteral("Best word: %1, %2 points, nobody found it.")
-                     .arg(longest)
-                     .arg(longest.size()));
-    QCOMPARE(review->list_missed->accessibleName(), QStringLiteral("Missed by everyone"));
+    for (int g = 1; g < review->tree_missed->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem *group = review->tree_missed->topLevelItem(g);
+        QCOMPARE(group->text(0), QStringLiteral("%1 letters").arg(group->child(0)->text(0).size()));
+        QCOMPARE(group->text(1).toInt(), group->childCount());
+    }
+
+    // A click on a word shows its meaning, and so does Enter.
+    const WordMeanings meanings;
+    QTreeWidgetItem *myItem = review->tree_found->topLevelItem(0)->child(0);
+    QTest::mouseClick(review->tree_found->viewport(), Qt::LeftButton, {},
+                      review->tree_found->visualItemRect(myItem).center());
+    QCOMPARE(review->label_meaning->text(), ReviewLook::meaningText(meanings.lookup(mine)));
+    review->tree_missed->setFocus();
+    QTreeWidgetItem *shortest =
+        review->tree_missed->topLevelItem(review->tree_missed->topLevelItemCount() - 1)->child(0);
+    review->tree_missed->setCurrentItem(shortest);
+    QTest::keyClick(review->tree_missed, Qt::Key_Return);
+    QCOMPARE(review->label_meaning->text(),
+             ReviewLook::meaningText(meanings.lookup(shortest->text(0).toLatin1())));
+    // So does a click on a word of the round's word list, or Enter on it.
+    QTextEdit *list = board->memo_wordlist;
+    const QTextCursor at = list->document()->find(QString::fromLatin1(mine.toLower()), 0);
+    QVERIFY(!at.isNull());
+    QTextCursor inside(list->document());
+    inside.setPosition(at.selectionStart() + 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cursorRect(inside).center());
+    QCOMPARE(QToolTip::text(), ReviewLook::meaningText(meanings.lookup(mine)));
+    QCOMPARE(list->accessibleDescription(), QToolTip::text());
+    QToolTip::hideText();
+    list->setTextCursor(inside);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(QToolTip::text(), ReviewLook::meaningText(meanings.lookup(mine)));
+    QToolTip::hideText();
+    QCOMPARE(review->tree_missed->accessibleName(), QStringLiteral("Missed by everyone"));
     QCOMPARE(review->tree_found->accessibleName(), QStringLiteral("Words found"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(review)->role(), QAccessible::Dialog);
-    for (QWidget *control : QList<QWidget *>{review->tree_found, review->list_missed,
+    for (QWidget *control : QList<QWidget *>{review->tree_found, review->tree_missed,
                                              review->button_allmissed, review->button_close})
         QVERIFY2(!control->accessibleName().isEmpty() && control->focusPolicy() & Qt::TabFocus,
                  qPrintable(control->objectName()));
+    // Every cell of the found words has a name for screen readers.
+    for (int i = 0; i < review->tree_found->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *player = review->tree_found->topLevelItem(i);
+        for (int c = 0; c < player->childCount(); ++c)
+            for (int column = 0; column < 2; ++column)
+                QVERIFY(
+                    !player->child(c)->data(column, Qt::AccessibleTextRole).toString().isEmpty());
+    }
 
     // The next round closes it by itself.
     while (server.state().phase == 2 && server.roundtimer().isActive())
@@ -195,10 +272,18 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
     QCOMPARE(review->label_title->text(), QStringLiteral("Round 2 of 2"));
     QCOMPARE(wordsOf(review->tree_found, QStringLiteral("You")),
              QStringList{QStringLiteral("No words:")});
-    review->activateWindow();
-    review->list_missed->setFocus();
-    QTest::keyClick(review->list_missed, Qt::Key_Escape);
-    QVERIFY(!review->isVisible());
+    QCOMPARE(review->label_best->text(), QStringLiteral("Nobody found a word."));
+    review->tree_missed->setFocus();
+    QTest::keyClick(review->tree_missed, Qt::Key_Escape);
+    QVERIFY(!dock->isVisible());
+
+    // The menu brings the last round's review back.
+    chat.menus->LastReview1->trigger();
+    QVERIFY(dock->isVisible());
+    QCOMPARE(review->label_title->text(), QStringLiteral("Round 2 of 2"));
+    verifyDocked(chat);
+    QTest::mouseClick(review->button_close, Qt::LeftButton);
+    QVERIFY(!dock->isVisible());
 
     // The shared lead brings a tie-break round, which the computer player wins.
     while (server.state().phase == 2 && server.roundtimer().isActive())
@@ -216,15 +301,20 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
         server.roundtimerTimer();
     QTRY_COMPARE_WITH_TIMEOUT(board->label_status->text(), QStringLiteral("Game Over!"), kWait);
 
-    // The summary: each player's words, best and longest word, points per round.
+    // The summary: each player's words, best and rarest word, points per round.
     QTRY_VERIFY_WITH_TIMEOUT(summary->isVisible(), kWait);
+    verifyDocked(chat);
     QCOMPARE(summary->label_title->text(), QStringLiteral("Game Over! Klot won."));
     QCOMPARE(summary->tree_players->topLevelItemCount(), 2);
     const QTreeWidgetItem *you = summary->tree_players->topLevelItem(0);
     const QTreeWidgetItem *klot = summary->tree_players->topLevelItem(1);
     QCOMPARE(you->text(0), QStringLiteral("You"));
     QCOMPARE(you->text(1), QStringLiteral("1"));
-    QCOMPARE(you->text(2), QStringLiteral("%1 (%2)").arg(QString::fromLatin1(mine), points));
+    QCOMPARE(you->text(2), QString::fromLatin1(mine));
+    QCOMPARE(you->toolTip(2),
+             QStringLiteral("%1 (%2 points)").arg(QString::fromLatin1(mine), points));
+    QCOMPARE(you->text(3), QStringLiteral("%1 (%2)").arg(QString::fromLatin1(mine),
+                                                         ReviewLook::levelName(myLevel)));
     QCOMPARE(you->text(4), points);
     QCOMPARE(klot->text(0), QStringLiteral("Klot"));
     QCOMPARE(klot->text(1), QStringLiteral("2"));
@@ -236,9 +326,26 @@ void TestRoundReview::reviewAfterEachRoundAndSummary()
                  .arg(points)
                  .arg(klotsLast.size()));
 
+    // The summary opens any round's review: the first, from the keyboard on the chart.
+    summary->chart->setFocus();
+    QTest::keyClick(summary->chart, Qt::Key_Right);
+    QCOMPARE(summary->chart->pickedRound(), 0);
+    QTest::keyClick(summary->chart, Qt::Key_Return);
+    QVERIFY(review->isVisible());
+    QCOMPARE(review->label_title->text(), QStringLiteral("Round 1 of 2"));
+    QVERIFY(review->button_summary->isVisible());
+    verifyDocked(chat);
+    // The tie-break round by a click on its group; back to the summary after.
+    QTest::mouseClick(review->button_summary, Qt::LeftButton);
+    QVERIFY(summary->isVisible());
+    QTest::mouseClick(summary->chart, Qt::LeftButton, {}, summary->chart->groupRect(2).center());
+    QCOMPARE(review->label_title->text(), QStringLiteral("Tie-break round (round 3)"));
+    QTest::mouseClick(review->button_summary, Qt::LeftButton);
+
     // Escape closes the summary.
     QTest::keyClick(summary->tree_players, Qt::Key_Escape);
     QVERIFY(!summary->isVisible());
+    QVERIFY(!dock->isVisible());
 }
 
 // With found words told to their finders only, the window never claims that
@@ -253,8 +360,9 @@ void TestRoundReview::hiddenWordsSayYou()
     play.showwords = false;
     play.myseat = 1;
     play.found = {{1, {{"STONE", 5}}}, {2, {}}};
-    const RoundReview review = buildRoundReview(play, dictionary);
-    QVERIFY(review.missed.size() > RoundReviewWindow::kFirstMissed);
+    const WordLevels levels(dictionary);
+    const RoundReview review = buildRoundReview(play, dictionary, levels);
+    QVERIFY(review.missed.size() > review.commonMissed);
 
     RoundReviewWindow window;
     ReviewContext context;
@@ -269,23 +377,25 @@ void TestRoundReview::hiddenWordsSayYou()
     QCOMPARE(window.label_rule->text(), QStringLiteral("Words beginning with ST, 5 letters"));
     QCOMPARE(window.label_missed->text(),
              QStringLiteral("Words you did not find: %1 words").arg(review.missed.size()));
-    QCOMPARE(window.list_missed->accessibleName(), QStringLiteral("Words you did not find"));
-    QCOMPARE(window.label_best->text(), QStringLiteral("Best word: %1, 5 points, not found by you.")
-                                            .arg(QString::fromLatin1(review.missed.first())));
+    QCOMPARE(window.tree_missed->accessibleName(), QStringLiteral("Words you did not find"));
+    QCOMPARE(window.label_best->text(), QStringLiteral("Best found: STONE, 5 points, by you"));
+    QCOMPARE(window.label_longest->text(),
+             QStringLiteral("Longest possible: %1, 5 letters, not found by you")
+                 .arg(QString::fromLatin1(review.longest.word)));
     QCOMPARE(wordsOf(window.tree_found, QStringLiteral("Ann")), QStringList{"STONE:5"});
     QCOMPARE(wordsOf(window.tree_found, QStringLiteral("Klot")),
              QStringList{QStringLiteral("Words not shown to you:")});
     // The round's points come from the round's end, which counts every word.
     QCOMPARE(window.tree_found->topLevelItem(1)->text(1), QStringLiteral("11"));
 
-    // The first ones at once, all of them from the keyboard.
-    QCOMPARE(window.list_missed->count(), RoundReviewWindow::kFirstMissed);
+    // The common ones at once, all of them from the keyboard.
+    QCOMPARE(listed(window.tree_missed).size(), review.commonMissed);
     QVERIFY(window.button_allmissed->isVisible());
     window.button_allmissed->setFocus();
     QTest::keyClick(window.button_allmissed, Qt::Key_Space);
-    QCOMPARE(window.list_missed->count(), review.missed.size());
+    QCOMPARE(listed(window.tree_missed).size(), review.missed.size());
     QVERIFY(!window.button_allmissed->isEnabled());
-    QCOMPARE(listed(window.list_missed).contains(QStringLiteral("STONE")), false);
+    QCOMPARE(listed(window.tree_missed).contains(QStringLiteral("STONE")), false);
 }
 
 // The windows follow a game model fed with a game whose words were told to
@@ -298,7 +408,9 @@ void TestRoundReview::hiddenWordsSummary()
         model.apply(decodeServerMessage(message));
     };
     GameModel model;
-    QWidget board;
+    QMainWindow board;
+    board.setCentralWidget(new QWidget(&board));
+    board.show();
     ReviewWindows windows(model, &board);
     feed(model, Msg::sendlogininfo(1));
     feed(model, Msg::newplayerinfo(1, "Ann"));
@@ -315,6 +427,8 @@ void TestRoundReview::hiddenWordsSummary()
 
     QVERIFY(windows.review->isVisible());
     QVERIFY(windows.review->label_missed->text().startsWith("Words you did not find: "));
+    QCOMPARE(windows.review->label_best->text(),
+             QStringLiteral("Best found: STONE, 5 points, by you"));
     QCOMPARE(windows.review->tree_found->topLevelItem(1)->text(0), QStringLiteral("Klot"));
     QCOMPARE(windows.review->tree_found->topLevelItem(1)->text(1), QStringLiteral("12"));
 

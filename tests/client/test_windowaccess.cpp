@@ -4,6 +4,7 @@
 #include "client/clientstate.h"
 #include "client/tchat.h"
 #include "dialogs/tabout.h"
+#include "dialogs/tdownload.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
@@ -73,6 +74,10 @@ private slots:
     void dialogsPresentAsDialogs();
     void escapeCloses_data();
     void escapeCloses();
+    void downloadWindowIsADialogThatEscapeCloses();
+    void tallyChecklistItemsAreCheckable_data();
+    void tallyChecklistItemsAreCheckable();
+    void toggleFollowsAPlayer();
 };
 
 void TestWindowAccess::initTestCase()
@@ -284,6 +289,70 @@ void TestWindowAccess::escapeCloses()
     QVERIFY(control);
     QTest::keyClick(control, Qt::Key_Escape);
     QVERIFY(!top->isVisible());
+}
+
+void TestWindowAccess::downloadWindowIsADialogThatEscapeCloses()
+{
+    Tdownload download;
+    download.show();
+    QCOMPARE(accessOf(&download)->role(), QAccessible::Dialog);
+    QCOMPARE(accessOf(&download)->text(QAccessible::Name),
+             QStringLiteral("Download The Quillmark Lobby"));
+    QTest::keyClick(download.Button1, Qt::Key_Escape);
+    QVERIFY(!download.isVisible());
+}
+
+void TestWindowAccess::tallyChecklistItemsAreCheckable_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("players in the current game") << "checklist";
+    QTest::newRow("players being tallied") << "listbox_tally";
+}
+
+// Each name is a check box to a screen reader: checkable, its state read and
+// toggled as the list shows it.
+void TestWindowAccess::tallyChecklistItemsAreCheckable()
+{
+    QFETCH(QString, list);
+    Ttallylist &tally = windows->tally;
+    tally.setPlayersInGame({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    tally.checklistClickCheck(1);
+    auto *widget = tally.findChild<QListWidget *>(list);
+    QVERIFY(widget);
+    QAccessibleInterface *access = accessOf(widget);
+    QVERIFY(access);
+    const QString followed = QStringLiteral("Bob");
+    bool sawFollowed = false;
+    for (int row = 0; row < widget->count(); ++row) {
+        QAccessibleInterface *item = access->child(row);
+        QVERIFY(item);
+        const QString name = item->text(QAccessible::Name);
+        QCOMPARE(name, widget->item(row)->text());
+        QCOMPARE(item->role(), QAccessible::CheckBox);
+        QCOMPARE(item->parent(), access);
+        QCOMPARE(access->indexOfChild(item), row);
+        QVERIFY(item->actionInterface());
+        QVERIFY(item->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::toggleAction()));
+        QVERIFY2(item->state().checkable, qPrintable(name));
+        QCOMPARE(bool(item->state().checked), widget->item(row)->checkState() == Qt::Checked);
+        sawFollowed = sawFollowed || (name == followed && item->state().checked);
+    }
+    QVERIFY(sawFollowed);
+}
+
+// A screen reader's "Toggle" on a name of the current game follows that player.
+void TestWindowAccess::toggleFollowsAPlayer()
+{
+    Ttallylist &tally = windows->tally;
+    tally.setPlayersInGame({QStringLiteral("Cleo"), QStringLiteral("Dan")});
+    QAccessibleInterface *item = accessOf(tally.checklist())->child(0);
+    QVERIFY(item);
+    QVERIFY(!item->state().checked);
+    QVERIFY(item->actionInterface());
+    item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(item->state().checked);
+    QVERIFY(!tally.listbox_tally()->findItems(QStringLiteral("Cleo"), Qt::MatchExactly).isEmpty());
 }
 
 QTEST_MAIN(TestWindowAccess)

@@ -17,3 +17,11 @@ add_dependencies(lobby_window_test lexiclash-lobby lexiclash)
 # The README's picture of the lobby window (tools/lobby_shot.sh runs it).
 add_executable(lobby_shot lobby_shot.cpp)
 target_link_libraries(lobby_shot PRIVATE lexiclash_lobby)
+
+# The lobby window against floods of forged datagrams from other loopback
+# addresses, with a real hosting copy.
+lexiclash_test(lobby_flood_test SOURCES lobby_flood_test.cpp
+  LIBS lexiclash_lobby lexiclash_testsupport TIMEOUT 600)
+target_compile_definitions(lobby_flood_test PRIVATE LOBBY_PROGRAM="$<TARGET_FILE:lexiclash-lobby>"
+  FLOOD_PROGRAM="$<TARGET_FILE:discovery_flood>")
+add_dependencies(lobby_flood_test lexiclash-lobby lexiclash discovery_flood)

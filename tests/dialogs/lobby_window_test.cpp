@@ -1,13 +1,17 @@
 #include "discovery/discoveryresponder.h"
 #include "hostedgame.h"
+#include "lobby/firewallhint.h"
+#include "lobby/gamelistmodel.h"
 #include "lobby/lobbysession.h"
 #include "lobby/lobbywindow.h"
 #include "loopbackport.h"
 #include "net/tsock.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -15,6 +19,7 @@
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
+#include <QUdpSocket>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -87,6 +92,12 @@ private slots:
     void closingLeavesTheGamePlaying();
     void joinFromTheListWhenTheGameIsGone();
     void everyControlIsNamedAndInTabOrder();
+    void firewallHintAfterTenQuietSeconds();
+    void namesThatShowNothing_data();
+    void namesThatShowNothing();
+    void sortsByTheColumnClicked();
+    void longTextsKeepTheWindowsWidth();
+    void presentsItselfAsAWindow();
 
 private:
     template <typename T> T *control(const char *name)
@@ -129,9 +140,12 @@ void LobbyWindowTest::init()
 
 void LobbyWindowTest::cleanup()
 {
+    // A game the window started outlives it: whatever a test left running,
+    // it ends here.
+    if (window_ && window_->gamePid() > 0)
+        game_ = window_->gamePid();
     window_.reset();
     hosts_.clear();
-    // A game the window started outlives it; a failed test ends it here.
     if (gameRuns(game_)) {
         ::kill(pid_t(game_), SIGTERM);
         QTRY_VERIFY_WITH_TIMEOUT(!gameRuns(game_), 30000);
@@ -232,7 +246,9 @@ void LobbyWindowTest::addressRememberedOnceItAnswered()
     const QString typed = QStringLiteral("127.0.0.1:%1").arg(gamePort);
     address->setEditText(typed);
     QTest::keyClick(address->lineEdit(), Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(window_->inGame(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->inGame() && window_->gamePid() > 0, 30000);
+    // The joined game outlives the window; cleanup ends it.
+    game_ = window_->gamePid();
     QCOMPARE(address->itemText(0), typed);
 }
 
@@ -391,9 +407,10 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
         QTest::qWait(100);
     }
     const QString guard = runtime_->filePath("kramlliuq-lobbywindow");
-    const QString wordList = QDir::current().filePath("English");
+    const QDir runtime(runtime_->path());
+    const QStringList wordList{QStringLiteral("lexiclash-English-*")};
     QVERIFY(QFile::exists(guard));
-    QVERIFY(QFile::exists(wordList));
+    QCOMPARE(runtime.entryList(wordList, QDir::Files).size(), 1);
     QProcess second;
     second.start(LobbySession::gamePath(), {});
     QVERIFY(second.waitForFinished(30000));
@@ -404,7 +421,7 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     ::kill(pid_t(game_), SIGTERM);
     QTRY_VERIFY_WITH_TIMEOUT(!gameRuns(game_), 60000);
     QVERIFY(!QFile::exists(guard));
-    QVERIFY(!QFile::exists(wordList));
+    QVERIFY(runtime.entryList(wordList, QDir::Files).isEmpty());
     QVERIFY(!portAnswers(port));
 }
 
@@ -454,6 +471,140 @@ void LobbyWindowTest::everyControlIsNamedAndInTabOrder()
             widget = widget->nextInFocusChain();
         QCOMPARE(widget->objectName(), order[i]);
     }
+}
+
+void LobbyWindowTest::firewallHintAfterTenQuietSeconds()
+{
+    qint64 now = 1000;
+    window_->browser().setClock([&now] { return now; });
+    window_->show();
+    auto *hint = control<FirewallHint>("label_hint");
+    hint->hintTimerTimer();
+    QVERIFY(!hint->isVisible());
+    now += FirewallHint::kQuietMs - 1;
+    hint->hintTimerTimer();
+    QVERIFY(!hint->isVisible());
+    now += 1;
+    hint->hintTimerTimer();
+    QVERIFY(hint->isVisible());
+    QVERIFY2(hint->text().contains(QStringLiteral("firewall")) &&
+                 hint->text().contains(QStringLiteral("UDP port %1")
+                                           .arg(qEnvironmentVariable("LEXICLASH_DISCOVERY_PORT"))),
+             qPrintable(hint->text()));
+    QCOMPARE(hint->accessibleName(), hint->text());
+
+    // A game heard: the hint goes.
+    QUdpSocket host;
+    QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    host.writeDatagram(discovery::encodeReply({3, 7772, "Ann", 1, 0, false, 0, 0, "1.0.3"}),
+                       QHostAddress(QHostAddress::LocalHost), window_->browser().localPort());
+    QTRY_COMPARE(rows(), 1);
+    QVERIFY(!hint->isVisible());
+    window_->browser().setClock(nullptr);
+}
+
+void LobbyWindowTest::namesThatShowNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("blanks") << "   "
+                            << "(no name)";
+    QTest::newRow("no-break spaces") << QString(3, QChar(0x00A0)) << "(no name)";
+    QTest::newRow("Hangul filler") << QString(QChar(0x3164)) << "(no name)";
+    QTest::newRow("blank Braille") << QString(QChar(0x2800)) + QChar(0x2800) << "(no name)";
+    QTest::newRow("ideographic space and a combining mark")
+        << QString(QChar(0x3000)) + QChar(0x0301) << "(no name)";
+    QTest::newRow("a name with blanks") << " Ann "
+                                        << " Ann ";
+}
+
+void LobbyWindowTest::namesThatShowNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    window_->show();
+    QUdpSocket host;
+    QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    host.writeDatagram(discovery::encodeReply({3, 7772, name, 1, 0, false, 0, 0, "1.0.3"}),
+                       QHostAddress(QHostAddress::LocalHost), window_->browser().localPort());
+    QTRY_COMPARE(rows(), 1);
+    QCOMPARE(cell(0, 0), shown);
+}
+
+void LobbyWindowTest::sortsByTheColumnClicked()
+{
+    window_->show();
+    QUdpSocket host;
+    QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    const QList<discovery::GameInfo> games{{1, 7772, "Cid", 2, 0, true, 3, 5, "1.0.3"},
+                                           {2, 7772, "ann", 5, 1, false, 0, 0, "1.0.3"},
+                                           {3, 7772, "Bea", 1, 3, true, 10, 10, "1.0.3"}};
+    for (const discovery::GameInfo &game : games)
+        host.writeDatagram(discovery::encodeReply(game), QHostAddress(QHostAddress::LocalHost),
+                           window_->browser().localPort());
+    QTRY_COMPARE(rows(), 3);
+    const auto column = [this](int index) {
+        QStringList names;
+        for (int row = 0; row < rows(); ++row)
+            names << cell(row, index);
+        return names;
+    };
+    // Until a column is clicked, in the order they were heard.
+    QCOMPARE(column(0), (QStringList{"Cid", "ann", "Bea"}));
+    QHeaderView *header = list()->header();
+    const auto click = [header](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 5, 5));
+    };
+    click(0);
+    QCOMPARE(column(0), (QStringList{"ann", "Bea", "Cid"}));
+    click(0);
+    QCOMPARE(column(0), (QStringList{"Cid", "Bea", "ann"}));
+    // Numbers sort as numbers: round 10 after round 3, waiting first.
+    click(4);
+    QCOMPARE(column(0), (QStringList{"ann", "Cid", "Bea"}));
+    click(2);
+    QCOMPARE(column(2), (QStringList{"1 of 6", "2 of 6", "5 of 6"}));
+}
+
+void LobbyWindowTest::longTextsKeepTheWindowsWidth()
+{
+    window_->resize(720, 480);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    const int width = window_->width();
+    auto *address = control<QComboBox>("combo_address");
+    const QString longAddress = QString(300, QLatin1Char('a')) + QStringLiteral(".example.org");
+    address->setEditText(longAddress);
+    control<QLineEdit>("edit_name")->setText("Bob");
+    window_->joinAddressClick();
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith("No computer called"), 30000);
+    QVERIFY(status().size() < 200);
+    QUdpSocket host;
+    QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    const QString longName(64, QChar(0x00E9));
+    host.writeDatagram(
+        discovery::encodeReply({3, 7772, longName, 1, 0, false, 0, 0, "1.0.3-0.99999999"}),
+        QHostAddress(QHostAddress::LocalHost), window_->browser().localPort());
+    host.writeDatagram(discovery::encodeReply({4, 7772, "Ann", 1, 0, false, 0, 0, "1.0.3"}),
+                       QHostAddress(QHostAddress::LocalHost), window_->browser().localPort());
+    QTRY_COMPARE(rows(), 2);
+    QCoreApplication::processEvents();
+    QVERIFY(window_->sizeHint().width() <= width);
+    QCOMPARE(window_->width(), width);
+    QVERIFY(address->width() < width);
+    // The host column keeps room for a usual name; long texts are elided.
+    QVERIFY(list()->header()->sectionSize(0) >= list()->fontMetrics().horizontalAdvance("Ann"));
+    QCOMPARE(list()->model()->index(0, 0).data(Qt::ToolTipRole).toString(), longName.left(32));
+}
+
+void LobbyWindowTest::presentsItselfAsAWindow()
+{
+    window_->show();
+    QAccessibleInterface *access = QAccessible::queryAccessibleInterface(window_.get());
+    QVERIFY(access);
+    QCOMPARE(access->role(), QAccessible::Window);
+    QCOMPARE(access->text(QAccessible::Name), QStringLiteral("Lexiclash lobby"));
 }
 
 QTEST_MAIN(LobbyWindowTest)

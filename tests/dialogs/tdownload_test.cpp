@@ -6,8 +6,8 @@
 #include "dialogs/jpegdecode.h"
 #include "dialogs/tdownload.h"
 #include "http/thttpcli.h"
-#include "widgets/tag.h"
 #include "testfiles.h"
+#include "widgets/tag.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,6 +55,8 @@ private slots:
     void playSoloHidesWindow();
     void playWithOthersStartsLobby();
     void playWithOthersWithoutLobby();
+    void installedLobbyIsOpenedNotDownloaded();
+    void downloadGoesToTheDownloadFolder();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -120,7 +123,9 @@ void TdownloadTest::captionsAndComponents()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
+    // No lobby in the folder: the download is offered.
     Tdownload download;
+    download.setFolder(dir_->path());
     QWidget *component = download.findChild<QWidget *>(name);
     QVERIFY2(component, qPrintable(name));
     if (auto *label = qobject_cast<QLabel *>(component))
@@ -247,6 +252,7 @@ void TdownloadTest::completeDownloadInstallsAndExits()
 
     Tdownload download;
     download.setFolder(dir_->path());
+    download.setDownloadFolder(dir_->path());
     QSignalSpy exits(&download, &Tdownload::exitRequested);
 
     // Look at the labels as each event of the transfer has been handled.
@@ -326,6 +332,7 @@ void TdownloadTest::failedDownloadInstallsNothing()
 
     Tdownload download;
     download.setFolder(dir_->path());
+    download.setDownloadFolder(dir_->path());
     QSignalSpy exits(&download, &Tdownload::exitRequested);
     download.getbutton->click();
 
@@ -352,6 +359,7 @@ void TdownloadTest::stopThenDownloadAgainReplacesFile()
 
     Tdownload download;
     download.setFolder(dir_->path());
+    download.setDownloadFolder(dir_->path());
     QSignalSpy exits(&download, &Tdownload::exitRequested);
 
     // The server holds the transfer open; the player presses "Stop Download"
@@ -404,6 +412,7 @@ void TdownloadTest::installerThatCannotStart()
 
     Tdownload download;
     download.setFolder(dir_->path());
+    download.setDownloadFolder(dir_->path());
     download.show();
     QSignalSpy exits(&download, &Tdownload::exitRequested);
     download.getbutton->click();
@@ -422,8 +431,11 @@ void TdownloadTest::targetThatCannotBeCreated()
     qputenv("LEXICLASH_LOBBY_URL", server.url(kPath));
 
     Tdownload download;
-    const QString missingFolder = dir_->filePath(QStringLiteral("no such folder"));
-    download.setFolder(missingFolder);
+    download.setFolder(dir_->path());
+    // Under a plain file no folder can be made.
+    writeBytes(dir_->filePath(QStringLiteral("a file")), "x");
+    const QString missingFolder = dir_->filePath(QStringLiteral("a file/Downloads"));
+    download.setDownloadFolder(missingFolder);
     QSignalSpy exits(&download, &Tdownload::exitRequested);
     download.getbutton->click();
 
@@ -467,6 +479,7 @@ void TdownloadTest::playWithOthersStartsLobby()
                     "#!/bin/sh\necho \"$#\" > '" + marker.toUtf8() + "'\n");
     Tdownload download;
     download.setFolder(dir_->path());
+    download.setDownloadFolder(dir_->path());
     QCOMPARE(download.lobbyPath(), dir_->filePath(QStringLiteral("lexiclash-lobby")));
     QSignalSpy exits(&download, &Tdownload::exitRequested);
     download.Button2->click();
@@ -481,6 +494,7 @@ void TdownloadTest::playWithOthersWithoutLobby()
 {
     Tdownload download;
     download.setFolder(dir_->path());
+    download.setDownloadFolder(dir_->path());
     download.show();
     QSignalSpy exits(&download, &Tdownload::exitRequested);
     download.Button2->click();
@@ -490,6 +504,62 @@ void TdownloadTest::playWithOthersWithoutLobby()
                                      "menu."}));
     QCOMPARE(exits.count(), 0);
     QVERIFY(download.isVisible());
+}
+
+// Beside an installed lobby the window offers the lobby itself: no download,
+// no installer, nothing written anywhere.
+void TdownloadTest::installedLobbyIsOpenedNotDownloaded()
+{
+    HttpTestServer server;
+    server.setReply(kPath, {200, "OK", "MZ", Mode::Complete, {}, 64});
+    qputenv("LEXICLASH_LOBBY_URL", server.url(kPath));
+    const QString programs = dir_->filePath(QStringLiteral("games"));
+    QVERIFY(QDir().mkpath(programs));
+    const QString marker = dir_->filePath(QStringLiteral("lobby-started.txt"));
+    writeExecutable(programs + QStringLiteral("/lexiclash-lobby"),
+                    "#!/bin/sh\necho \"$#\" > '" + marker.toUtf8() + "'\n");
+    const QString downloads = dir_->filePath(QStringLiteral("Downloads"));
+
+    Tdownload download;
+    download.setFolder(programs);
+    download.setDownloadFolder(downloads);
+    QVERIFY(download.lobbyInstalled());
+    QCOMPARE(download.Label1->text(),
+             QStringLiteral("The Quillmark Lobby is installed: open it to play this and other "
+                            "games with other players!"));
+    QCOMPARE(download.getbutton->text(), QStringLiteral("Open The Quillmark Lobby"));
+    QVERIFY(download.abortbutton->isHidden());
+    QSignalSpy exits(&download, &Tdownload::exitRequested);
+    download.getbutton->click();
+
+    QCOMPARE(exits.count(), 1);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(errors_.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(readBytes(marker), QByteArray("0\n"), 20000);
+    QCOMPARE(server.requests().size(), 0);
+    QCOMPARE(QDir(programs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"lexiclash-lobby"});
+    QVERIFY(!QFileInfo::exists(downloads));
+}
+
+void TdownloadTest::downloadGoesToTheDownloadFolder()
+{
+    QVERIFY(Tdownload().downloadFolder() ==
+            QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
+    HttpTestServer server;
+    server.setReply(kPath, {200, "OK", "not a program", Mode::Complete, {}, 64});
+    qputenv("LEXICLASH_LOBBY_URL", server.url(kPath));
+    const QString downloads = dir_->filePath(QStringLiteral("home/Downloads"));
+
+    Tdownload download;
+    download.setFolder(dir_->path());
+    download.setDownloadFolder(downloads);
+    QVERIFY(!download.lobbyInstalled());
+    QVERIFY(download.abortbutton->isVisibleTo(&download));
+    download.getbutton->click();
+
+    QCOMPARE(readBytes(downloads + QStringLiteral("/qmlsetup.exe")), QByteArray("not a program"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_MAIN(TdownloadTest)

@@ -76,6 +76,9 @@ private slots:
     void badDatagramsChangeNothing_data();
     void badDatagramsChangeNothing();
     void floodFromOneAddressLeavesRepliesForOthers();
+    void aBurstIsReadInBatches();
+    void targets_data();
+    void targets();
     void replayFromAnotherAddressDoesNotMoveTheRow();
     void announcementsAloneFindTheHost();
     void twoHostsOnOneMachineAreBothListed();
@@ -272,6 +275,78 @@ void DiscoveryGameTest::floodFromOneAddressLeavesRepliesForOthers()
     QVERIFY(browser_->start());
     QTRY_VERIFY_WITH_TIMEOUT(findGame(*browser_, "Ann") && findGame(*browser_, "Ann")->players == 2,
                              30000);
+}
+
+// A burst larger than a batch: the browser reads it over several turns of
+// the event loop and misses nothing; so does the responder.
+void DiscoveryGameTest::aBurstIsReadInBatches()
+{
+    DiscoveryBrowser browser;
+    browser.setTargets({});
+    browser.setAnnouncementPort(0);
+    QVERIFY(browser.start());
+    int changes = 0;
+    browser.onChanged = [&changes] { ++changes; };
+    DiscoveryResponder responder(
+        [] { return discovery::GameInfo{7, 7772, "Ann", 1, 0, false, 0, 0, "1.0.3"}; });
+    QVERIFY(responder.start(0));
+
+    QUdpSocket sender;
+    QVERIFY(sender.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    sender.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 1 << 20);
+    // Small enough for the system's usual receive buffer.
+    const int burst = 2 * DiscoveryBrowser::kReadBatch + 8;
+    // Each datagram changes the one game, so each batch is one change.
+    for (int n = 0; n < burst; ++n) {
+        const discovery::GameInfo info{9, 7772, "Bea", n % 2 + 1, 0, false, 0, 0, "1.0.3"};
+        sender.writeDatagram(discovery::encodeReply(info), QHostAddress(QHostAddress::LocalHost),
+                             browser.localPort());
+        sender.writeDatagram(QByteArray(20, 'x'), QHostAddress(QHostAddress::LocalHost),
+                             responder.port());
+    }
+    sender.writeDatagram(discovery::encodeReply({9, 7772, "Bea", 6, 0, false, 0, 0, "1.0.3"}),
+                         QHostAddress(QHostAddress::LocalHost), browser.localPort());
+    sender.writeDatagram(discovery::encodeQuery(), QHostAddress(QHostAddress::LocalHost),
+                         responder.port());
+    QTRY_VERIFY_WITH_TIMEOUT(!browser.games().empty() && browser.games().front().info.players == 6,
+                             30000);
+    QTRY_COMPARE_WITH_TIMEOUT(responder.repliesSent(), 1, 30000);
+    qInfo("%d datagrams read in %d batches that changed the game", burst + 1, changes);
+    QVERIFY(changes >= burst / DiscoveryBrowser::kReadBatch + 1);
+}
+
+void DiscoveryGameTest::targets_data()
+{
+    QTest::addColumn<QByteArray>("chosen");
+    QTest::addColumn<QStringList>("addresses");
+    QTest::newRow("the loopback's broadcast")
+        << QByteArray("127.255.255.255") << QStringList{"127.255.255.255"};
+    QTest::newRow("a list, with blanks and one that is not an IPv4 address")
+        << QByteArray("127.255.255.255, 10.9.8.255,nowhere,::1")
+        << QStringList{"127.255.255.255", "10.9.8.255"};
+}
+
+// LEXICLASH_DISCOVERY_TARGETS replaces the broadcast addresses; without it
+// they end with the loopback's.
+void DiscoveryGameTest::targets()
+{
+    QFETCH(QByteArray, chosen);
+    QFETCH(QStringList, addresses);
+    const QByteArray before = qgetenv("LEXICLASH_DISCOVERY_TARGETS");
+    qputenv("LEXICLASH_DISCOVERY_TARGETS", chosen);
+    QStringList found;
+    for (const discovery::Target &target : discovery::broadcastTargets(4321)) {
+        found << target.address.toString();
+        QCOMPARE(target.port, quint16(4321));
+    }
+    QCOMPARE(found, addresses);
+    qunsetenv("LEXICLASH_DISCOVERY_TARGETS");
+    const QList<discovery::Target> usual = discovery::broadcastTargets(4321);
+    qputenv("LEXICLASH_DISCOVERY_TARGETS", before);
+    QVERIFY(!usual.isEmpty());
+    QCOMPARE(usual.last().address, discovery::kLoopbackBroadcast);
+    for (const discovery::Target &target : usual)
+        QVERIFY(target.address != QHostAddress(QHostAddress::LocalHost));
 }
 
 // The host's real reply, sent again from another address (and changed): the

@@ -41,6 +41,8 @@ private slots:
     void queries_data();
     void queries();
     void replyNeverLargerThanQuery();
+    void announcements_data();
+    void announcements();
 };
 
 void DiscoveryDatagramTest::replyRoundTrip_data()
@@ -198,6 +200,50 @@ void DiscoveryDatagramTest::replyNeverLargerThanQuery()
     const QByteArray reply = discovery::encodeReply(biggest);
     QVERIFY(reply.size() <= discovery::encodeQuery().size());
     QVERIFY(discovery::decodeReply(reply).has_value());
+}
+
+void DiscoveryDatagramTest::announcements_data()
+{
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<bool>("otherFormat");
+    const QByteArray announcement = discovery::encodeAnnouncement(sampleGame());
+    QTest::newRow("announcement") << announcement << true << false;
+    QTest::newRow("reply") << discovery::encodeReply(sampleGame()) << true << false;
+    QTest::newRow("announcement of a later format")
+        << withByte(announcement, 4, 2) + QByteArray(200, 'x') << true << true;
+    QTest::newRow("reply of a later format, id and port only")
+        << withByte(discovery::encodeReply(sampleGame()), 4, 7).left(11) << true << true;
+    QTest::newRow("later format without a port")
+        << withByte(withByte(withByte(announcement, 4, 2), 9, 0), 10, 0) << false << false;
+    QTest::newRow("later format cut before the port")
+        << withByte(announcement, 4, 2).left(10) << false << false;
+    QTest::newRow("format 0") << withByte(announcement, 4, 0) << false << false;
+    QTest::newRow("query") << discovery::encodeQuery() << false << false;
+    QTest::newRow("query of a later format")
+        << withByte(discovery::encodeQuery(), 4, 2) << false << false;
+}
+
+void DiscoveryDatagramTest::announcements()
+{
+    QFETCH(QByteArray, datagram);
+    QFETCH(bool, read);
+    QFETCH(bool, otherFormat);
+    const auto heard = discovery::decodeGame(datagram);
+    QCOMPARE(heard.has_value(), read);
+    if (!read)
+        return;
+    QCOMPARE(heard->otherFormat, otherFormat);
+    QCOMPARE(heard->gameId, sampleGame().gameId);
+    QCOMPARE(heard->gamePort, sampleGame().gamePort);
+    if (!otherFormat)
+        QCOMPARE(*heard, sampleGame());
+    // An announcement is the reply's layout under its own magic.
+    const QByteArray announcement = discovery::encodeAnnouncement(sampleGame());
+    QCOMPARE(announcement.mid(4), discovery::encodeReply(sampleGame()).mid(4));
+    QVERIFY(announcement.size() <= discovery::kQuerySize);
+    QVERIFY(!discovery::decodeReply(announcement));
+    QCOMPARE(*discovery::decodeAnnouncement(announcement), sampleGame());
 }
 
 QTEST_GUILESS_MAIN(DiscoveryDatagramTest)

@@ -30,6 +30,7 @@ QString gameProgram()
 
 GameProcess::GameProcess(const QString &root, const QString &name, quint16 gamePort)
     : name_(name)
+    , program_(gameProgram())
     , home_(root + QLatin1Char('/') + name + QStringLiteral("/home"))
     , work_(root + QLatin1Char('/') + name + QStringLiteral("/work"))
     , runtime_(root + QLatin1Char('/') + name + QStringLiteral("/run"))
@@ -82,6 +83,11 @@ void GameProcess::setEnv(const QString &key, const QString &value)
     env_.insert(key, value);
 }
 
+void GameProcess::unsetEnv(const QString &key)
+{
+    env_.remove(key);
+}
+
 bool GameProcess::start(const QStringList &parameters)
 {
     if (!launch(parameters))
@@ -92,7 +98,7 @@ bool GameProcess::start(const QStringList &parameters)
 bool GameProcess::launch(const QStringList &parameters)
 {
     process_ = std::make_unique<QProcess>();
-    process_->setProgram(gameProgram());
+    process_->setProgram(program_);
     process_->setArguments(parameters);
     process_->setWorkingDirectory(work_);
     process_->setProcessEnvironment(env_);

@@ -24,6 +24,10 @@ public:
 
     // Extra environment for the copy (before start()).
     void setEnv(const QString &key, const QString &value);
+    // Removes a variable from the copy's environment (before start()).
+    void unsetEnv(const QString &key);
+    // Another program than gameProgram() (before start()).
+    void setProgram(const QString &program) { program_ = program; }
     // Another working folder for the copy (before start()).
     void setWorkingFolder(const QString &folder) { work_ = folder; }
     // Starts the copy with the launch parameters and waits until its
@@ -64,6 +68,7 @@ private:
     bool connectAutomation();
 
     QString name_;
+    QString program_;
     QString home_;
     QString work_;
     QString runtime_;

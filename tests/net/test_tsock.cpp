@@ -36,6 +36,8 @@ private slots:
     void listenFalseReportsClosedThenStopped();
     void listenTrueTwiceReportsAlreadyRunning();
     void listenOnPortInUseRaises();
+    void listenerBindsTheAddressAsked_data();
+    void listenerBindsTheAddressAsked();
     void acceptedObjectReportsSettingsBeforeAcceptReturns();
     void deletingTheSockInsideItsCallbackIsSafe_data();
     void deletingTheSockInsideItsCallbackIsSafe();
@@ -317,6 +319,29 @@ void TestTSock::listenTrueTwiceReportsAlreadyRunning()
                                      "Listen: Listening Already Running"}));
     QVERIFY(listener.Listen());
     QCOMPARE(listener.handle(), handle);
+}
+
+void TestTSock::listenerBindsTheAddressAsked_data()
+{
+    QTest::addColumn<bool>("loopbackOnly");
+    QTest::addColumn<quint32>("bound");
+    QTest::newRow("every interface") << false << quint32(INADDR_ANY);
+    QTest::newRow("loopback only") << true << quint32(INADDR_LOOPBACK);
+}
+
+void TestTSock::listenerBindsTheAddressAsked()
+{
+    QFETCH(bool, loopbackOnly);
+    QFETCH(quint32, bound);
+    TSock listener;
+    listener.setPortName("0");
+    listener.setLoopbackOnly(loopbackOnly);
+    listener.setListen(true);
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    QCOMPARE(::getsockname(listener.handle(), reinterpret_cast<sockaddr *>(&local), &length), 0);
+    QCOMPARE(ntohl(local.sin_addr.s_addr), bound);
+    QVERIFY(local.sin_port != 0);
 }
 
 void TestTSock::listenOnPortInUseRaises()

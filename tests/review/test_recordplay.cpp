@@ -1,4 +1,5 @@
 #include "dict/tdictn.h"
+#include "dict/wordlevels.h"
 #include "model/gamemodel.h"
 #include "net/messages.h"
 #include "review/gamesummary.h"
@@ -53,6 +54,7 @@ private:
     // The server's own dictionary, the one its word judging asks.
     TServer server;
     const TDictn &dictionary() const { return server.dictionary(); }
+    WordLevels levels{server.dictionary()};
 
 private slots:
     // A played round as the model recorded it gives each player's words and
@@ -84,7 +86,7 @@ private slots:
         QVERIFY(play.showwords);
         QCOMPARE(play.rule.prefix, QByteArray("CON"));
         QCOMPARE(play.rule.wordlength, length);
-        const RoundReview review = buildRoundReview(play, dictionary());
+        const RoundReview review = buildRoundReview(play, dictionary(), levels);
         QCOMPARE(review.missedScope, MissedScope::Everyone);
         QCOMPARE(review.found.size(), std::size_t(2));
         QCOMPARE(review.found.at(1), (QList<FoundWord>{{mine, int(mine.size())}}));
@@ -98,7 +100,9 @@ private slots:
             QVERIFY2(word.startsWith("CON"), word.constData());
             QVERIFY2(length == 0 || word.size() == length, word.constData());
             QVERIFY2(dictionary().IsWord(QString::fromLatin1(word)), word.constData());
-            if (i > 0) {
+            QCOMPARE(WordLevels::isCommon(levels.levelOfWord(word)), i < review.commonMissed);
+            // Each part, the common words and the rest, runs longest first.
+            if (i > 0 && i != review.commonMissed) {
                 const QByteArray &before = review.missed.at(i - 1);
                 QVERIFY(before.size() > word.size() ||
                         (before.size() == word.size() && before < word));
@@ -121,7 +125,7 @@ private slots:
         const RoundPlay play =
             playOf(model.history().last(), model.mySeat(), model.wordsShown(), seatedOf(model));
         QVERIFY(!play.showwords);
-        const RoundReview review = buildRoundReview(play, dictionary());
+        const RoundReview review = buildRoundReview(play, dictionary(), levels);
         QCOMPARE(review.missedScope, MissedScope::You);
         QVERIFY(!review.missed.contains("CONE"));
         QVERIFY(review.missed.contains("CONIC"));
@@ -163,7 +167,7 @@ private slots:
         QCOMPARE(model.history().size(), 2);
         QVERIFY(!model.history().at(0).tieBreak);
         QVERIFY(model.history().at(1).tieBreak);
-        const GameSummary summary = buildGameSummary(playsOf(model), model.rounds());
+        const GameSummary summary = buildGameSummary(playsOf(model), model.rounds(), levels);
         QCOMPARE(summary.rounds.size(), 2);
         QVERIFY(!summary.rounds.at(0).tieBreak);
         QVERIFY(summary.rounds.at(1).tieBreak);
