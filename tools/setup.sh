@@ -12,7 +12,7 @@ packages=(
   scowl wordnet-base
   desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
   lintian devscripts binutils
-  iproute2 procps
+  iproute2 procps systemd
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/ports.h"
 #include "common/version.h"
+#include "discovery/discoveryannouncer.h"
 #include "discovery/discoveryresponder.h"
 #include "server/tserver.h"
 
@@ -56,10 +57,14 @@ bool DedicatedHost::start(QString &error)
         return info;
     };
     responder_ = std::make_unique<DiscoveryResponder>(describe);
+    // Without the port (a copy of an earlier version holds it alone) the
+    // announcements still make the game found.
     if (!responder_->start(discoveryPort()))
         log_(QStringLiteral("cannot answer discovery queries on UDP port %1: %2")
                  .arg(discoveryPort())
                  .arg(responder_->errorString()));
+    announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
+    announcer_->start();
     log_(QStringLiteral("started: \"%1\" version %2 on TCP port %3")
              .arg(config().name, QString::fromLatin1(kVersionText))
              .arg(gamePort));
@@ -70,6 +75,8 @@ void DedicatedHost::stop()
 {
     if (server_->state().gameon)
         log_(QStringLiteral("game ended: the host stops"));
+    if (announcer_)
+        announcer_->stop();
     server_->endhosting();
     log_(QStringLiteral("stopped"));
 }

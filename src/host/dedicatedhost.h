@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class DiscoveryAnnouncer;
 class DiscoveryResponder;
 class TServer;
 
@@ -46,5 +47,6 @@ private:
     std::function<void(const QString &)> log_;
     std::unique_ptr<TServer> server_;
     std::unique_ptr<DiscoveryResponder> responder_;
+    std::unique_ptr<DiscoveryAnnouncer> announcer_;
     bool reloadPending_ = false;
 };
