@@ -135,6 +135,9 @@ void TServer::rejoin(const Msg::Rejoin &r)
         const QByteArray &word = game_.listbox_gotten.at(i);
         reply += Msg::gotword(finder, word, int(word.size()));
     }
+    // Who leads may have changed while the copy was away.
+    if (leadership_ == Leadership::LowestSeat && leader() != 0 && leader() == announcedleader_)
+        reply += Msg::leader(leader());
     reply += Msg::rejoined(to);
     back.sock->Send(reply);
     for (int other = 1; other <= seatcount_; ++other) {

@@ -306,6 +306,8 @@ void TestHost::leaderStartsAndTheOthersCannot()
     QVERIFY(seatThree(host));
     QTRY_VERIFY_WITH_TIMEOUT(cy_->told(QStringLiteral("Ann leads the game now.")), kWait);
     QVERIFY(host.logged(QStringLiteral("leader: seat 1 \"Ann\"")));
+    QVERIFY(ann_->model.leadsGame());
+    QCOMPARE(cy_->model.leadingSeat(), 1);
 
     // Bob asks for a game and for Cy's removal: the server hears neither.
     bob_->session.startGame(1, 30, 0, true);
@@ -347,6 +349,8 @@ void TestHost::gamesFollowAndTheLeadPasses()
     QTRY_VERIFY_WITH_TIMEOUT(cy_->told(QStringLiteral("Bob leads the game now.")), kWait);
     QVERIFY(bob_->told(QStringLiteral("Bob leads the game now.")));
     QVERIFY(host.logged(QStringLiteral("leader: seat 2 \"Bob\"")));
+    QVERIFY(bob_->model.leadsGame());
+    QCOMPARE(cy_->model.leadingSeat(), 2);
     cy_->session.startGame(1, 30, 0, true);
     QVERIFY(barrier(*bob_, QStringLiteral("after Cy's request")));
     QCOMPARE(host.log.count(QStringLiteral("game started:")), 2);
