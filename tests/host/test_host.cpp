@@ -105,6 +105,7 @@ private slots:
     void options_data();
     void options();
     void settingsFileUnderCommandLine();
+    void shippedExampleReads();
     void fixedOptionsReplaceTheLeaders();
     void leaderStartsAndTheOthersCannot();
     void gamesFollowAndTheLeadPasses();
@@ -212,6 +213,21 @@ void TestHost::settingsFileUnderCommandLine()
     writeBytes(QStringLiteral("bad.conf"), "rounds = many\n");
     HostConfigReader::fromArguments({"--settings", "bad.conf"}, 7772, error);
     QCOMPARE(error, QStringLiteral("bad.conf: rounds: \"many\" is not 1 to 10 or asked"));
+}
+
+void TestHost::shippedExampleReads()
+{
+    QString error;
+    const HostConfig config =
+        HostConfigReader::fromArguments({"--settings", EXAMPLE_SETTINGS}, 7000, error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    // The example states the defaults.
+    const HostConfig defaults;
+    QCOMPARE(config.name, defaults.name);
+    QCOMPARE(config.port, quint16(7772));
+    QVERIFY(!config.rounds && !config.seconds && !config.gameType && !config.showWords);
+    QCOMPARE(config.pause, defaults.pause);
+    QCOMPARE(config.botInterval, defaults.botInterval);
 }
 
 void TestHost::fixedOptionsReplaceTheLeaders()
