@@ -16,13 +16,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # The programs go into the prefix's bin/, and into /usr/games in the package.
-programs=(lexiclash lexiclash-lobby lexiclash-container)
+programs=(lexiclash lexiclash-lobby lexiclash-host lexiclash-container)
 # The other files an install puts under its prefix, the same in the package's /usr.
 expected=(
   "share/applications/$id.desktop" share/applications/example.lexiclash.Lobby.desktop
   "share/metainfo/$id.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$id.svg"
-  share/man/man6/lexiclash.6.gz share/man/man6/lexiclash-lobby.6.gz
+  share/man/man6/lexiclash.6.gz share/man/man6/lexiclash-lobby.6.gz share/man/man6/lexiclash-host.6.gz
+  lib/systemd/system/lexiclash-host.service share/doc/lexiclash/examples/host.conf
   share/man/man1/lexiclash-container.1.gz
   share/doc/lexiclash/README.md share/doc/lexiclash/copyright share/doc/lexiclash/changelog.gz
 )
@@ -59,6 +60,11 @@ status=0
 said=$(env -i PATH=/usr/bin:/bin "$prefix/bin/lexiclash" Ann 2>&1) || status=$?
 [ $status -eq 1 ] && grep -qx 'lexiclash: cannot open the display' <<<"$said" ||
   { echo "without a display: exit $status, $said" >&2; exit 1; }
+[ "$(env -i PATH=/usr/bin:/bin "$prefix/bin/lexiclash-host" --version)" = "lexiclash-host $version" ]
+
+echo "-- the dedicated host's unit"
+systemd-analyze security --offline=true --threshold=39 "$prefix/lib/systemd/system/lexiclash-host.service" |
+  tail -1
 
 echo "-- the Debian package"
 deb=$(BUILD_DIR=${PACKAGE_BUILD_DIR:-build-package} bash tools/package.sh | tail -1)

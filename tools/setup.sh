@@ -13,7 +13,7 @@ packages=(
   desktop-file-utils appstream dpkg-dev fakeroot file librsvg2-bin
   lintian devscripts binutils
   libminiupnpc-dev libnatpmp-dev
-  miniupnpd-nftables nftables iproute2 procps
+  miniupnpd-nftables nftables iproute2 procps systemd
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

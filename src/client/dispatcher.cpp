@@ -143,7 +143,7 @@ void Dispatcher::spyLeft(const QString &name)
 
 void Dispatcher::kicking(int seat)
 {
-    if (!state_.hosting || !model_.loggedIn())
+    if (!(state_.hosting || model_.leadsGame()) || !model_.loggedIn())
         return;
     session_.kick(seat);
 }

@@ -320,7 +320,7 @@ void GameView::gameOver(int seat)
     if (hooks_.info)
         hooks_.info(model_.name(seat) + QStringLiteral(" has Won the Game!"));
     board_->panel_scores->winnerImage(seat)->show();
-    if (state_.hosting)
+    if (state_.hosting || model_.leadsGame())
         board_->button_start->show();
     recordGame(seat);
 }

@@ -3,9 +3,9 @@
 #include "client/clientstate.h"
 #include "client/seatcolours.h"
 #include "common/guard.h"
+#include "model/gamemodel.h"
 #include "widgets/elidinglabel.h"
 #include "widgets/tag.h"
-#include "model/gamemodel.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -127,7 +127,8 @@ void SeatRows::setKickHandler(std::function<void(int)> handler)
 void SeatRows::label_playername1ContextPopup(QLabel *label)
 {
     const int seat = tagOf(label);
-    RemoveFromGame1->setEnabled(state_.hosting && model_.occupied(seat));
+    const bool leads = state_.hosting || model_.leadsGame();
+    RemoveFromGame1->setEnabled(leads && model_.occupied(seat));
     setTag(popup_kick, seat);
 }
 

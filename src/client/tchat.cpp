@@ -79,6 +79,7 @@ Tchat::Tchat(QWidget *parent)
     game.info = [this](const QString &text) { info(text); };
     gameview = new GameView(state, *model, *menus, panel_game, button_start, std::move(game), this);
     setGameView(gameview);
+    connect(model, &GameModel::leadingSeatChanged, this, &Tchat::showleading);
     reviews->setMenuItem(menus->LastReview1);
     reviews->setWordList(gameview->board()->memo_wordlist);
 
@@ -284,6 +285,16 @@ void Tchat::hostpress()
     button_start->show();
     menus->StartGame1->setEnabled(true);
     emit hostingBegan(parameters_.size() >= 3);
+}
+
+void Tchat::showleading()
+{
+    // On a host without a window the leading player starts the games.
+    if (state.hosting)
+        return;
+    const bool leads = model->leadsGame();
+    menus->StartGame1->setEnabled(leads);
+    button_start->setVisible(leads && !model->gameOn());
 }
 
 void Tchat::joinpress()

@@ -82,6 +82,8 @@ public:
     void processparams();
     void hostpress();
     void joinpress();
+    // Offers the game start to this player while he leads a host without a window.
+    void showleading();
 
     // Settings file: the single place where the options are written and read.
     void saveinifile();

@@ -40,6 +40,8 @@ SignalWatcher::~SignalWatcher()
 {
     ::signal(SIGTERM, SIG_DFL);
     ::signal(SIGINT, SIG_DFL);
+    if (hangup_)
+        ::signal(SIGHUP, SIG_DFL);
     notifier_.reset();
     for (int &fd : pipeFds) {
         if (fd >= 0)
@@ -48,10 +50,30 @@ SignalWatcher::~SignalWatcher()
     }
 }
 
+void SignalWatcher::watchHangup()
+{
+    if (pipeFds[1] < 0)
+        return;
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGHUP, &action, nullptr);
+    hangup_ = true;
+}
+
 void SignalWatcher::onReadable()
 {
     char bytes[16];
-    while (::read(pipeFds[0], bytes, sizeof bytes) > 0) {
+    bool terminate = false;
+    bool hangup = false;
+    ssize_t count = 0;
+    while ((count = ::read(pipeFds[0], bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < count; ++i)
+            (bytes[i] == char(SIGHUP) ? hangup : terminate) = true;
     }
-    emit terminationRequested();
+    if (hangup)
+        emit hangupReceived();
+    if (terminate)
+        emit terminationRequested();
 }

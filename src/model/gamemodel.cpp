@@ -136,6 +136,8 @@ void GameModel::apply(const ServerMessage &message)
                 onPlayerLost(m.seat, false);
             else if constexpr (std::is_same_v<T, Msg::Rejoined>)
                 onRejoined();
+            else if constexpr (std::is_same_v<T, Msg::Leader>)
+                onLeadingSeat(m.seat);
         },
         message);
 }
@@ -216,6 +218,12 @@ void GameModel::beginResync()
     if (!history_.isEmpty() && !history_.last().ended)
         history_.last().words.clear();
     emit wordsCleared();
+}
+
+void GameModel::onLeadingSeat(int seat)
+{
+    leadingSeat_ = seat;
+    emit leadingSeatChanged(seat);
 }
 
 void GameModel::onRejoined()

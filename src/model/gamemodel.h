@@ -104,6 +104,11 @@ public:
     SeatPanel panel(int seat) const;
     // The seat marked leader at the latest round end; 0 before any.
     int leader() const { return leader_; }
+    // The seat that starts games and removes players on a host without a
+    // window ("CMD_leader"); 0 when the host has a window of its own.
+    int leadingSeat() const { return leadingSeat_; }
+    // This player leads a host without a window.
+    bool leadsGame() const { return loggedIn_ && leadingSeat_ != 0 && leadingSeat_ == mySeat_; }
     // Spies in arrival order.
     QList<Msg::PlayerInfo> spies() const { return spies_; }
 
@@ -191,6 +196,8 @@ signals:
     void scoresChanged();
     // A round ended and `seat` is marked leader.
     void leaderChanged(int seat);
+    // A host without a window names the seat that leads now.
+    void leadingSeatChanged(int seat);
     void scoresShownChanged(bool shown);
     void gameOver(int winner);
     // A countdown began with `timeleft` seconds: the clock shows them at once.
@@ -226,6 +233,7 @@ private:
     void onPlayerLost(int seat, bool lost);
     void endTurn();
     void onRejoined();
+    void onLeadingSeat(int seat);
 
     Seat *seat(int number);
     const Seat *seat(int number) const;
@@ -258,6 +266,7 @@ private:
     WordsShown wordsShown_ = WordsShown::Unknown;
     int winner_ = 0;
     int leader_ = 0;
+    int leadingSeat_ = 0;
     bool scoresShown_ = false;
     Phase phase_ = Phase::Welcome;
     int turnseat_ = 0;

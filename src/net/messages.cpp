@@ -515,4 +515,9 @@ QByteArray hostended()
     return compose(Cmd::hostended, {}, true);
 }
 
+QByteArray leader(int seat)
+{
+    return compose(Cmd::leader, {num(seat)}, true);
+}
+
 } // namespace Msg

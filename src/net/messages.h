@@ -46,6 +46,7 @@ inline constexpr char leaving[] = "CMD_leaving";
 inline constexpr char ping[] = "CMD_ping";
 inline constexpr char pong[] = "CMD_pong";
 inline constexpr char hostended[] = "CMD_hostended";
+inline constexpr char leader[] = "CMD_leader";
 } // namespace Cmd
 
 // A message text split at its first "+": an empty command when there is none.
@@ -311,5 +312,8 @@ QByteArray playerlost(int seat);
 QByteArray playerback(int seat);
 // Server to everybody as the host ends the game: "CMD_hostended+".
 QByteArray hostended();
+// Server to every copy of a host without a window, when the leading seat
+// changes: "CMD_leader+" seat "+" (the leader may start games and remove players).
+QByteArray leader(int seat);
 
 } // namespace Msg

@@ -52,6 +52,8 @@ ServerMessage decodeKnown(const QByteArray &command, const QByteArray &body)
         return Msg::Pong{Msg::readSeatOnly(body)};
     if (command == Cmd::hostended)
         return Msg::HostEnded{};
+    if (command == Cmd::leader)
+        return Msg::Leader{Msg::readSeatOnly(body)};
     return Msg::Ignored{command};
 }
 

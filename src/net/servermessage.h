@@ -74,6 +74,11 @@ struct Pong {
 };
 // "CMD_hostended": the host ends the game; the connection closes.
 struct HostEnded {};
+// "CMD_leader": the seat that may start games and remove players (a host
+// without a window).
+struct Leader {
+    int seat = 0;
+};
 
 } // namespace Msg
 
@@ -83,7 +88,7 @@ using ServerMessage =
                  Msg::WrongVersion, Msg::HaveWrongVersion, Msg::Full, Msg::Departure,
                  Msg::StartGame, Msg::StartRound, Msg::Winner, Msg::EndRound, Msg::NotValid,
                  Msg::GotWord, Msg::LoadStats, Msg::SeatToken, Msg::Rejoined, Msg::SeatGone,
-                 Msg::PlayerLost, Msg::PlayerBack, Msg::Pong, Msg::HostEnded>;
+                 Msg::PlayerLost, Msg::PlayerBack, Msg::Pong, Msg::HostEnded, Msg::Leader>;
 
 // Decodes one received message text (terminator removed). Never throws: a
 // number field that does not convert gives Msg::Dropped, an unknown or empty

@@ -19,17 +19,6 @@ constexpr int kRefusedSeat = TServer::kMaxSeats + 1;
 
 } // namespace
 
-bool TServer::mayspeak(const ClientMessage &message, int origin)
-{
-    // A message speaks only for the connection it came from; a game start
-    // and a kick only from the host's seat 1.
-    if (std::holds_alternative<Msg::StartGameRequest>(message))
-        return origin == 1;
-    if (std::holds_alternative<Msg::Kick>(message) && origin != 1)
-        return false;
-    return claimedSeat(message) == origin;
-}
-
 TServer::TServer(QObject *parent)
     : QObject(parent)
 {
@@ -290,6 +279,7 @@ void TServer::tempsockInfo(TSock *sender, TSockReport report, int errorNumber)
             holdseat(seat);
         else
             freeseat(seat);
+        updateleader();
         return;
     }
     // A connection that broke without a close would otherwise hold its seat
@@ -320,6 +310,8 @@ void TServer::freeseat(int seat)
     TSeat &s = seats_[seat];
     const bool wasthere = s.connected || s.held;
     const QByteArray name = s.name;
+    if (s.loggedin)
+        note(QStringLiteral("player left: %1").arg(who(seat)));
     closeseat(seat);
     s.name.clear();
     s.loggedin = false;
@@ -380,6 +372,7 @@ void TServer::handleoldest()
         qWarning().noquote() << "Lexiclash server: dropped a message of seat" << message->origin
                              << "-" << e.message();
     }
+    updateleader();
 }
 
 void TServer::dispatch(const QueuedClientMessage &queued)
@@ -438,6 +431,7 @@ void TServer::receivedlogininfo(const Msg::LoginInfo &login)
         s.clearGame();
     s.name = login.name;
     s.loggedin = true;
+    note(QStringLiteral("player joined: %1").arg(who(seat)));
 
     sendtoall(Msg::newplayerinfo(seat, s.name));
     for (int other = 1; other <= seatcount_; ++other) {
@@ -453,6 +447,7 @@ void TServer::receivedlogininfo(const Msg::LoginInfo &login)
             sendto(seat, Msg::playerlost(other));
     }
     sendgamestate(seat);
+    tellleader(seat);
 }
 
 void TServer::sendgamestate(int seat)
@@ -488,13 +483,6 @@ void TServer::action(const Msg::ChatLine &line)
 {
     if (isseat(line.seat))
         sendtoall(Msg::actionRelay(seats_[line.seat].name, line.rest));
-}
-
-void TServer::kickhim(const Msg::Kick &kick)
-{
-    if (kick.sender != 1 || !isseat(kick.target))
-        return;
-    disconnectsock(kick.target);
 }
 
 void TServer::disconnectsock(int seat)

@@ -46,6 +46,12 @@ public:
     // seconds) after which its connection counts as dropped.
     static constexpr int kSilenceSecs = 15;
 
+    // Who may start a game and remove players.
+    enum class Leadership {
+        HostSeat,   // seat 1, the hosting window's own
+        LowestSeat, // the lowest player seat taken by a logged-in player (no host window)
+    };
+
     explicit TServer(QObject *parent = nullptr);
     ~TServer() override;
 
@@ -53,6 +59,14 @@ public:
     TSock *Sock1() const { return sock1_; }
     // The host's options; without any, a pause of 12 s and a bot interval of 1200 ms.
     void setHostOptions(const HostOptions *options);
+
+    // Who leads; seat 1 until set.
+    void setleadership(Leadership leadership);
+    // The seat that leads now; 0 when no player seat is taken.
+    int leader() const;
+    // Receives one line per event: a player joined, left, lost or came back,
+    // the leader changed, a game started or ended.
+    void seteventlog(std::function<void(const QString &)> log);
 
     // Seconds a dropped player's seat is held (the host's option; 0 frees it at once).
     void setrejoingrace(int seconds);
@@ -89,7 +103,7 @@ public:
     void chat(const Msg::ChatLine &line);
     // Relays an action line to every seat under the sender's name.
     void action(const Msg::ChatLine &line);
-    // Honoured only when the sender field is 1.
+    // Honoured only from the leader's seat.
     void kickhim(const Msg::Kick &kick);
     // Closes the seat's connection when it is connected, freeing the seat.
     void disconnectsock(int seat);
@@ -164,7 +178,13 @@ private:
     static constexpr bool isseat(int seat) { return seat >= 1 && seat <= kMaxSeats; }
     QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
     // Whether the message may come from the seat `origin`.
-    static bool mayspeak(const ClientMessage &message, int origin);
+    bool mayspeak(const ClientMessage &message, int origin) const;
+    // Tells everybody when the leading seat changed (lowest-seat leadership only).
+    void updateleader();
+    // Tells a seat that just logged in who leads (lowest-seat leadership only).
+    void tellleader(int seat);
+    void note(const QString &event) const;
+    QString who(int seat) const;
     void dispatch(const QueuedClientMessage &message);
     void sendto(int seat, const QByteArray &message);
     void sendtoall(const QByteArray &message);
@@ -206,5 +226,8 @@ private:
     bool timersbyhand_ = false;
     bool queuebyhand_ = false;
     const HostOptions *options_ = nullptr;
+    Leadership leadership_ = Leadership::HostSeat;
+    int announcedleader_ = 0;
+    std::function<void(const QString &)> eventlog_;
     int rejoingrace_ = kDefaultRejoinGraceSecs;
 };

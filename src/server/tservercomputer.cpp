@@ -5,10 +5,13 @@
 
 #include "common/random.h"
 #include "net/messages.h"
+#include "server/hostoptions.h"
 
 void TServer::computertimerTimer()
 {
     if (seats_[2].connected || seats_[2].held || !game_.roundon)
+        return;
+    if (options_ && !options_->computerPlays())
         return;
     if (Random::below(10) <= 3)
         return;

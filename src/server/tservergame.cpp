@@ -43,8 +43,9 @@ int lengthcodeforgametype(int gametype)
 }
 } // namespace
 
-void TServer::startgame(const Msg::StartGameRequest &request)
+void TServer::startgame(const Msg::StartGameRequest &asked)
 {
+    const Msg::StartGameRequest request = options_ ? options_->gameOptions(asked) : asked;
     computertimer_->stop();
     if (game_.listbox_prefix.size() > 26)
         game_.listbox_prefix.clear();
@@ -59,6 +60,11 @@ void TServer::startgame(const Msg::StartGameRequest &request)
     game_.lengthcode = lengthcodeforgametype(gametype);
 
     sendtoall(Msg::startgame(request.name, game_.rounds, game_.roundtime, game_.lengthcode));
+    note(QStringLiteral("game started: %1 rounds of %2 s, length code %3, words %4")
+             .arg(game_.rounds)
+             .arg(game_.roundtime)
+             .arg(game_.lengthcode)
+             .arg(game_.showwords ? QStringLiteral("shown") : QStringLiteral("hidden")));
     for (int seat = 1; seat <= numplayers; ++seat)
         seats_[seat].clearGame();
     game_.wordlength = 0;
@@ -199,6 +205,9 @@ bool TServer::checkforwin()
     }
     sendtoall(Msg::winner(best));
     game_.gameon = false;
+    note(QStringLiteral("game ended: winner %1 with %2 points")
+             .arg(who(best))
+             .arg(seats_[best].score));
     return true;
 }
 

@@ -50,6 +50,7 @@ void TServer::sendtoken(int seat)
 void TServer::holdseat(int seat)
 {
     TSeat &s = seats_[seat];
+    note(QStringLiteral("player lost: %1, seat held").arg(who(seat)));
     closeseat(seat);
     s.held = true;
     s.heldsince = clockms();
@@ -111,6 +112,7 @@ void TServer::rejoin(const Msg::Rejoin &r)
     back.loggedin = true;
     back.rejoinable = true;
     back.leaving = false;
+    note(QStringLiteral("player back: %1").arg(who(to)));
 
     // The token and the board go out in one write: small writes one after
     // another would wait for the peer's delayed acknowledgement.
@@ -133,6 +135,9 @@ void TServer::rejoin(const Msg::Rejoin &r)
         const QByteArray &word = game_.listbox_gotten.at(i);
         reply += Msg::gotword(finder, word, int(word.size()));
     }
+    // Who leads may have changed while the copy was away.
+    if (leadership_ == Leadership::LowestSeat && leader() != 0 && leader() == announcedleader_)
+        reply += Msg::leader(leader());
     reply += Msg::rejoined(to);
     back.sock->Send(reply);
     for (int other = 1; other <= seatcount_; ++other) {

@@ -13,6 +13,7 @@
 #include "dialogs/tspylist.h"
 #include "loopbackport.h"
 #include "model/gamemodel.h"
+#include "net/messages.h"
 #include "net/tsock.h"
 #include "session/clientsession.h"
 #include "sessionpeer.h"
@@ -80,6 +81,7 @@ private slots:
     void removeFromGame_data();
     void removeFromGame();
     void spyListRemovesASpy();
+    void leaderOfAServerGetsTheGameStart();
     void gameIsFullThenClose();
     void fullArrivesWithTheClose();
     void endingsAreTold_data();
@@ -415,25 +417,32 @@ void TestMainWindow::spyListRemovesASpy()
 void TestMainWindow::removeFromGame_data()
 {
     QTest::addColumn<bool>("hosting");
+    QTest::addColumn<int>("leading");
     QTest::addColumn<bool>("occupied");
     QTest::addColumn<QString>("label");
     QTest::addColumn<bool>("enabled");
-    QTest::newRow("host, occupied name") << true << true << "label_playername3" << true;
-    QTest::newRow("host, occupied last word") << true << true << "label_last3" << true;
-    QTest::newRow("host, empty row") << true << false << "label_playername3" << false;
-    QTest::newRow("host, last word of empty row") << true << false << "label_last3" << false;
-    QTest::newRow("joined, occupied") << false << true << "label_playername3" << false;
-    QTest::newRow("joined, empty") << false << false << "label_last3" << false;
+    QTest::newRow("host, occupied name") << true << 0 << true << "label_playername3" << true;
+    QTest::newRow("host, occupied last word") << true << 0 << true << "label_last3" << true;
+    QTest::newRow("host, empty row") << true << 0 << false << "label_playername3" << false;
+    QTest::newRow("host, last word of empty row") << true << 0 << false << "label_last3" << false;
+    QTest::newRow("joined, occupied") << false << 0 << true << "label_playername3" << false;
+    QTest::newRow("joined, empty") << false << 0 << false << "label_last3" << false;
+    QTest::newRow("leads a server, occupied") << false << 1 << true << "label_playername3" << true;
+    QTest::newRow("leads a server, empty") << false << 1 << false << "label_last3" << false;
+    QTest::newRow("another leads") << false << 2 << true << "label_playername3" << false;
 }
 
 void TestMainWindow::removeFromGame()
 {
     QFETCH(bool, hosting);
+    QFETCH(int, leading);
     QFETCH(bool, occupied);
     QFETCH(QString, label);
     QFETCH(bool, enabled);
     loginAs(1);
     chat->state.hosting = hosting;
+    if (leading)
+        feed(Msg::leader(leading).chopped(1));
     if (occupied)
         feed("CMD_newplayerinfo+3+Cy");
     chat->seats->label_playername1ContextPopup(chat->findChild<QLabel *>(label));
@@ -442,6 +451,21 @@ void TestMainWindow::removeFromGame()
         return;
     chat->seats->RemoveFromGame1->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(sentSinceLogin(), QList<QByteArray>({"CMD_kickhim+1+3+"}), kWait);
+}
+
+void TestMainWindow::leaderOfAServerGetsTheGameStart()
+{
+    chat->show();
+    loginAs(2);
+    QVERIFY(!chat->button_start->isVisible());
+    QVERIFY(!chat->menus->StartGame1->isEnabled());
+    feed(Msg::leader(2).chopped(1));
+    QVERIFY(chat->button_start->isVisible());
+    QVERIFY(chat->menus->StartGame1->isEnabled());
+    // The lead passes to a player of a lower seat.
+    feed(Msg::leader(1).chopped(1));
+    QVERIFY(!chat->button_start->isVisible());
+    QVERIFY(!chat->menus->StartGame1->isEnabled());
 }
 
 void TestMainWindow::gameIsFullThenClose()

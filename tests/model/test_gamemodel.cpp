@@ -64,6 +64,7 @@ private slots:
     void departures_data();
     void departures();
     void spies();
+    void leadingSeat();
     void startGameResetsTheBoard();
     void startRoundTurn_data();
     void startRoundTurn();
@@ -168,6 +169,24 @@ void TestGameModel::departures()
     QVERIFY(!model.connected(seat));
     QCOMPARE(left.size(), 1);
     QCOMPARE(left[0], (QVariantList{seat, shown, announce}));
+}
+
+void TestGameModel::leadingSeat()
+{
+    GameModel model;
+    QSignalSpy told(&model, &GameModel::leadingSeatChanged);
+    // A host with a window never names a leading seat.
+    login(model, 2, {{1, "Ann"}, {2, "Bob"}});
+    QCOMPARE(model.leadingSeat(), 0);
+    QVERIFY(!model.leadsGame());
+
+    feed(model, Msg::leader(1));
+    QCOMPARE(model.leadingSeat(), 1);
+    QVERIFY(!model.leadsGame());
+    feed(model, Msg::leader(2));
+    QVERIFY(model.leadsGame());
+    QCOMPARE(told.size(), 2);
+    QCOMPARE(told.last().value(0).toInt(), 2);
 }
 
 void TestGameModel::spies()

@@ -75,6 +75,8 @@ QByteArrayList describe(const ServerMessage &message)
                 return {"pong", num(m.seat)};
             else if constexpr (std::is_same_v<T, Msg::HostEnded>)
                 return {"hostended"};
+            else if constexpr (std::is_same_v<T, Msg::Leader>)
+                return {"leader", num(m.seat)};
         },
         message);
 }
@@ -159,6 +161,7 @@ void TestServerMessage::decodes_data()
     QTest::newRow("playerback") << queued(Msg::playerback(2)) << QByteArrayList{"playerback", "2"};
     QTest::newRow("pong") << queued(Msg::pong(3)) << QByteArrayList{"pong", "3"};
     QTest::newRow("hostended") << queued(Msg::hostended()) << QByteArrayList{"hostended"};
+    QTest::newRow("leader") << queued(Msg::leader(3)) << QByteArrayList{"leader", "3"};
     QTest::newRow("client-only rejoin command")
         << queued(Msg::rejoin({3, 2, "ab"})) << QByteArrayList{"ignored", "CMD_rejoin"};
     QTest::newRow("empty text") << QByteArray() << QByteArrayList{"ignored", ""};

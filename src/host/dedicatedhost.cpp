@@ -1,0 +1,116 @@
+#include "host/dedicatedhost.h"
+
+#include "common/errors.h"
+#include "common/ports.h"
+#include "common/version.h"
+#include "discovery/discoveryannouncer.h"
+#include "discovery/discoveryresponder.h"
+#include "server/tserver.h"
+
+#include <QRandomGenerator>
+
+DedicatedHost::DedicatedHost(const HostConfig &config, QStringList arguments,
+                             std::function<void(const QString &)> log, QObject *parent)
+    : QObject(parent)
+    , rules_(config)
+    , arguments_(std::move(arguments))
+    , log_(std::move(log))
+    , server_(std::make_unique<TServer>())
+{
+    server_->setHostOptions(&rules_);
+    server_->setleadership(TServer::Leadership::LowestSeat);
+    server_->seteventlog([this](const QString &line) { event(line); });
+}
+
+DedicatedHost::~DedicatedHost() = default;
+
+bool DedicatedHost::start(QString &error)
+{
+    TSock *listener = server_->Sock1();
+    listener->setPortName(QString::number(config().port));
+    try {
+        listener->setListen(true);
+    } catch (const Error &e) {
+        error =
+            QStringLiteral("cannot listen on TCP port %1: %2").arg(config().port).arg(e.message());
+        return false;
+    }
+    const TServer *server = server_.get();
+    const HostRules *rules = &rules_;
+    const quint32 gameId = QRandomGenerator::system()->generate();
+    const quint16 gamePort = listener->localPort();
+    const auto describe = [=] {
+        discovery::GameInfo info;
+        info.gameId = gameId;
+        info.gamePort = gamePort;
+        info.hostName = rules->config().name;
+        for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
+            if (!server->seat(seat).connected || !server->seat(seat).loggedin)
+                continue;
+            ++(seat <= TServer::numplayers ? info.players : info.spies);
+        }
+        const GameState &game = server->state();
+        info.running = game.gameon;
+        info.round = game.round;
+        info.rounds = game.rounds;
+        info.version = QString::fromLatin1(kVersionText);
+        return info;
+    };
+    responder_ = std::make_unique<DiscoveryResponder>(describe);
+    // Without the port (a copy of an earlier version holds it alone) the
+    // announcements still make the game found.
+    if (!responder_->start(discoveryPort()))
+        log_(QStringLiteral("cannot answer discovery queries on UDP port %1: %2")
+                 .arg(discoveryPort())
+                 .arg(responder_->errorString()));
+    announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
+    announcer_->start();
+    log_(QStringLiteral("started: \"%1\" version %2 on TCP port %3")
+             .arg(config().name, QString::fromLatin1(kVersionText))
+             .arg(gamePort));
+    return true;
+}
+
+void DedicatedHost::stop()
+{
+    if (server_->state().gameon)
+        log_(QStringLiteral("game ended: the host stops"));
+    if (announcer_)
+        announcer_->stop();
+    server_->endhosting();
+    log_(QStringLiteral("stopped"));
+}
+
+void DedicatedHost::reload()
+{
+    if (server_->state().gameon) {
+        reloadPending_ = true;
+        log_(QStringLiteral("settings: reread after this game"));
+        return;
+    }
+    applyReload();
+}
+
+void DedicatedHost::applyReload()
+{
+    reloadPending_ = false;
+    QString error;
+    const HostConfig fresh = HostConfigReader::fromArguments(arguments_, config().port, error);
+    if (!error.isEmpty()) {
+        log_(QStringLiteral("settings: kept, %1").arg(error));
+        return;
+    }
+    if (fresh.port != config().port)
+        log_(QStringLiteral("settings: the port stays %1 until a restart").arg(config().port));
+    HostConfig next = fresh;
+    next.port = config().port;
+    rules_.setConfig(next);
+    log_(QStringLiteral("settings: reread"));
+}
+
+void DedicatedHost::event(const QString &line)
+{
+    log_(line);
+    if (reloadPending_ && !server_->state().gameon)
+        applyReload();
+}

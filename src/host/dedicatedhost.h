@@ -1,0 +1,52 @@
+#pragma once
+
+#include "host/hostconfig.h"
+#include "host/hostrules.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class DiscoveryAnnouncer;
+class DiscoveryResponder;
+class TServer;
+
+// A game server without a window: it listens on the game port, answers and
+// announces discovery, lets the lowest seated player lead, hosts one game
+// after another and writes one line per event to its log.
+class DedicatedHost : public QObject {
+public:
+    // arguments: the command line without the program's name, read again
+    // (with its settings file) on reload().
+    DedicatedHost(const HostConfig &config, QStringList arguments,
+                  std::function<void(const QString &)> log, QObject *parent = nullptr);
+    ~DedicatedHost() override;
+
+    // Starts listening and answering discovery; false with error set when
+    // the game port cannot be taken.
+    bool start(QString &error);
+    // Ends the game and tells the players the host is going.
+    void stop();
+    // Rereads the settings file now, or after the running game ends.
+    void reload();
+
+    const TServer &server() const { return *server_; }
+    const HostConfig &config() const { return rules_.config(); }
+    // True while a reread waits for the game to end.
+    bool reloadPending() const { return reloadPending_; }
+
+private:
+    void event(const QString &line);
+    void applyReload();
+
+    HostRules rules_;
+    QStringList arguments_;
+    std::function<void(const QString &)> log_;
+    std::unique_ptr<TServer> server_;
+    std::unique_ptr<DiscoveryResponder> responder_;
+    std::unique_ptr<DiscoveryAnnouncer> announcer_;
+    bool reloadPending_ = false;
+};
