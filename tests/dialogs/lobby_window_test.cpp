@@ -21,29 +21,13 @@
 #include <QtTest>
 #include <QUdpSocket>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
 
 namespace {
-// True when something accepts a TCP connection on 127.0.0.1 at port.
-bool portAnswers(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool answered =
-        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answered;
-}
 
 // The processes this test has started and not yet reaped.
 QList<qint64> childProcesses()
@@ -421,7 +405,7 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     const QSize listSize = window_->size();
     control<QPushButton>("button_host")->click();
     QVERIFY(window_->inGame());
-    QTRY_VERIFY_WITH_TIMEOUT(window_->gamePid() > 0 && portAnswers(port), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->gamePid() > 0 && loopbackPortAnswers(port), 60000);
     game_ = window_->gamePid();
 
     // While the game runs the window is small and shows what friends type.
@@ -453,7 +437,7 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     // copy away.
     for (int check = 0; check < 10; ++check) {
         QVERIFY(gameRuns(game_));
-        QVERIFY(portAnswers(port));
+        QVERIFY(loopbackPortAnswers(port));
         QTest::qWait(100);
     }
     const QString guard = runtime_->filePath("kramlliuq-lobbywindow");
@@ -472,7 +456,7 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     QTRY_VERIFY_WITH_TIMEOUT(!gameRuns(game_), 60000);
     QVERIFY(!QFile::exists(guard));
     QVERIFY(runtime.entryList(wordList, QDir::Files).isEmpty());
-    QVERIFY(!portAnswers(port));
+    QVERIFY(!loopbackPortAnswers(port));
 }
 
 void LobbyWindowTest::joinFromTheListWhenTheGameIsGone()
