@@ -34,6 +34,8 @@ public:
     void reload();
 
     const TServer &server() const { return *server_; }
+    // The server itself, for tests that step its timers by hand.
+    TServer &server() { return *server_; }
     const HostConfig &config() const { return rules_.config(); }
     // True while a reread waits for the game to end.
     bool reloadPending() const { return reloadPending_; }
