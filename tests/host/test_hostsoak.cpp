@@ -160,8 +160,9 @@ private:
     // refused, the login time-out closes the others.
     bool crowd();
     // Plays rounds until the server names a winner; false when anything
-    // expected did not happen.
-    bool playRounds(int game, Player *scorer);
+    // expected did not happen. The quitter, when given, quits as the last
+    // player of the first round to end by giving up.
+    bool playRounds(int game, Player *scorer, Player *quitter = nullptr);
     Figures measure();
     // Notes what went wrong; false.
     bool failed(const QString &what);
@@ -332,7 +333,7 @@ bool TestHostSoak::crowd()
     return closed;
 }
 
-bool TestHostSoak::playRounds(int game, Player *scorer)
+bool TestHostSoak::playRounds(int game, Player *scorer, Player *quitter)
 {
     const GameState &state = server().state();
     const auto connectedPlayers = [this] {
@@ -363,10 +364,25 @@ bool TestHostSoak::playRounds(int game, Player *scorer)
                 scored = true;
             }
         }
-        if ((game + round) % 2 == 0) {
-            // Everybody gives up: the round ends at once.
-            for (Player *p : connectedPlayers())
+        if ((game + round) % 2 == 1) {
+            // Everybody gives up: the round ends at once. A player who
+            // quits instead goes last, and his going ends it.
+            QList<Player *> giving = connectedPlayers();
+            giving.removeOne(quitter);
+            for (Player *p : giving)
                 p->session.giveUp();
+            if (quitter) {
+                if (!pump([&] {
+                        return std::all_of(giving.begin(), giving.end(), [this](Player *p) {
+                            return server().seat(p->seat()).gaveup;
+                        });
+                    }) ||
+                    !state.roundon)
+                    return failed(QStringLiteral("the round did not wait for the last player"));
+                quitter->session.leave();
+                forget(quitter);
+                quitter = nullptr;
+            }
             if (!pump([&] { return !state.roundon; }))
                 return failed(QStringLiteral("giving up did not end the round"));
         } else {
@@ -426,11 +442,8 @@ bool TestHostSoak::playGame(int game)
         });
     };
     if (kind == 0) {
-        // A player quits during the game.
-        mover->session.leave();
-        forget(mover);
-        if (!gone(moverSeat))
-            return failed(QStringLiteral("the player who quit still has a seat"));
+        // A player quits during the game, after all the others gave up the
+        // round (see playRounds).
     } else if (kind == 1) {
         // The leader quits during the game: the next seat leads.
         const int leaderSeat = leader->seat();
@@ -460,8 +473,10 @@ bool TestHostSoak::playGame(int game)
         if (!pump([&] { return mover->connected() && server().seat(moverSeat).connected; }))
             return failed(QStringLiteral("the session did not take its seat back"));
     }
-    if (!leader || !playRounds(game, scorer))
+    if (!leader || !playRounds(game, scorer, kind == 0 ? mover : nullptr))
         return false;
+    if (kind == 0 && !gone(moverSeat))
+        return failed(QStringLiteral("the player who quit still has a seat"));
     if (kind == 3) {
         // After the game the leader removes a player.
         Player *removed = others[(game + 2) % kSeated];
