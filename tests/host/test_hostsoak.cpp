@@ -441,10 +441,9 @@ bool TestHostSoak::playGame(int game)
                    });
         });
     };
-    if (kind == 0) {
-        // A player quits during the game, after all the others gave up the
-        // round (see playRounds).
-    } else if (kind == 1) {
+    // Kind 0: a player quits during the game, once all the others gave up
+    // the round (in playRounds).
+    if (kind == 1) {
         // The leader quits during the game: the next seat leads.
         const int leaderSeat = leader->seat();
         leader->session.leave();
@@ -461,7 +460,7 @@ bool TestHostSoak::playGame(int game)
         leader->session.kick(moverSeat);
         if (!gone(moverSeat))
             return failed(QStringLiteral("the held seat was not freed by its removal"));
-    } else {
+    } else if (kind == 3) {
         // A player's connection drops and the session takes the seat back.
         mover->session.sock->Close();
         if (!pump([&] {
