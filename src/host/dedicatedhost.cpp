@@ -45,6 +45,7 @@ bool DedicatedHost::start(QString &error)
         info.gameId = gameId;
         info.gamePort = gamePort;
         info.hostName = rules->config().name;
+        info.dedicated = true;
         for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
             if (!server->seat(seat).connected || !server->seat(seat).loggedin)
                 continue;

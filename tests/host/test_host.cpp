@@ -3,6 +3,7 @@
 // games one after another, a reread of the settings and the end on SIGTERM.
 
 #include "dict/tdictn.h"
+#include "discovery/discoverybrowser.h"
 #include "host/hostconfig.h"
 #include "host/hostrules.h"
 #include "loopbackport.h"
@@ -50,13 +51,16 @@ struct Player {
 struct HostProcess {
     QProcess process;
     quint16 port = unusedLoopbackPort();
+    quint16 discoveryPort = unusedLoopbackUdpPort();
     QString log;
 
     explicit HostProcess(const QStringList &arguments)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LEXICLASH_DISCOVERY_PORT"),
-                   QString::number(unusedLoopbackUdpPort()));
+        env.insert(QStringLiteral("LEXICLASH_DISCOVERY_PORT"), QString::number(discoveryPort));
+        // Its announcements stay on this machine.
+        env.insert(QStringLiteral("LEXICLASH_DISCOVERY_TARGETS"),
+                   QStringLiteral("127.255.255.255"));
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
                          [this] { log += QString::fromUtf8(process.readAllStandardOutput()); });
@@ -134,6 +138,8 @@ private slots:
     void hangupRereadsBetweenGames();
     void terminationTellsThePlayers();
     void joinsOverIpv6AndIpv4();
+    void lobbiesListItAsAServer_data();
+    void lobbiesListItAsAServer();
 
 private:
     // Three players in seats 1, 2 and 3, each holding its token.
@@ -520,6 +526,36 @@ void TestHost::joinsOverIpv6AndIpv4()
     QVERIFY(barrier(*bob_, QStringLiteral("over IPv4")));
     ann_->session.startGame(1, 30, 0, true);
     QVERIFY(playToWinner(*ann_));
+}
+
+void TestHost::lobbiesListItAsAServer_data()
+{
+    QTest::addColumn<bool>("asking");
+    QTest::newRow("its reply to a query") << true;
+    QTest::newRow("its announcement") << false;
+}
+
+// A lobby's browser finds the real host, by asking it or by hearing its
+// announcements, and learns that it is a dedicated host.
+void TestHost::lobbiesListItAsAServer()
+{
+    QFETCH(bool, asking);
+    HostProcess host({QStringLiteral("--name"), QStringLiteral("Friday club")});
+    QTRY_VERIFY_WITH_TIMEOUT(host.logged(QStringLiteral("started:")), kWait);
+    DiscoveryBrowser browser;
+    if (asking) {
+        browser.setTargets({{QHostAddress(QHostAddress::LocalHost), host.discoveryPort}});
+        browser.setAnnouncementPort(0);
+    } else {
+        browser.setTargets({});
+        browser.setAnnouncementPort(host.discoveryPort);
+    }
+    QVERIFY(browser.start());
+    QTRY_VERIFY_WITH_TIMEOUT(browser.games().size() == 1 && browser.games()[0].info.dedicated,
+                             kWait);
+    const discovery::GameInfo &info = browser.games()[0].info;
+    QCOMPARE(info.hostName, QStringLiteral("Friday club"));
+    QCOMPARE(info.gamePort, host.port);
 }
 
 QTEST_GUILESS_MAIN(TestHost)
