@@ -5,6 +5,7 @@
 #include "common/version.h"
 #include "discovery/discoveryannouncer.h"
 #include "discovery/discoveryresponder.h"
+#include "portmap/portmapper.h"
 #include "server/tserver.h"
 
 #include <QRandomGenerator>
@@ -44,6 +45,7 @@ bool DedicatedHost::start(QString &error)
         info.gameId = gameId;
         info.gamePort = gamePort;
         info.hostName = rules->config().name;
+        info.dedicated = true;
         for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
             if (!server->seat(seat).connected || !server->seat(seat).loggedin)
                 continue;
@@ -68,7 +70,22 @@ bool DedicatedHost::start(QString &error)
     log_(QStringLiteral("started: \"%1\" version %2 on TCP port %3")
              .arg(config().name, QString::fromLatin1(kVersionText))
              .arg(gamePort));
+    if (config().portmap)
+        startPortMapping(gamePort);
     return true;
+}
+
+void DedicatedHost::startPortMapping(quint16 port)
+{
+    if (!PortMapper::enabledByEnvironment()) {
+        log_(QStringLiteral("port mapping (off): ") + PortMapResult::offMessage(port));
+        return;
+    }
+    portMapper_ = std::make_unique<PortMapper>();
+    connect(portMapper_.get(), &PortMapper::finished, this, [this](const PortMapResult &result) {
+        log_(QStringLiteral("port mapping (%1): %2").arg(result.methodName(), result.message()));
+    });
+    portMapper_->start(port);
 }
 
 void DedicatedHost::stop()
@@ -78,6 +95,9 @@ void DedicatedHost::stop()
     if (announcer_)
         announcer_->stop();
     server_->endhosting();
+    // Waits for the router to drop the forwarding (or for a router that
+    // stopped answering to time out), so that it is gone when we exit.
+    portMapper_.reset();
     log_(QStringLiteral("stopped"));
 }
 
@@ -102,8 +122,12 @@ void DedicatedHost::applyReload()
     }
     if (fresh.port != config().port)
         log_(QStringLiteral("settings: the port stays %1 until a restart").arg(config().port));
+    if (fresh.portmap != config().portmap)
+        log_(QStringLiteral("settings: port mapping stays %1 until a restart")
+                 .arg(config().portmap ? QLatin1String("on") : QLatin1String("off")));
     HostConfig next = fresh;
     next.port = config().port;
+    next.portmap = config().portmap;
     rules_.setConfig(next);
     log_(QStringLiteral("settings: reread"));
 }

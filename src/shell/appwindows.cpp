@@ -106,12 +106,7 @@ void AppWindows::startPortMapping()
     const quint16 port = server_->Sock1()->localPort();
     if (!PortMapper::enabledByEnvironment()) {
         qInfo("lexiclash: port mapping is off (LEXICLASH_PORTMAP=off)");
-        const QByteArray line = internetReportLine(
-            {{},
-             QStringLiteral("This game does not ask the router to open its port "
-                            "(LEXICLASH_PORTMAP=off): players outside your local network can "
-                            "join once TCP port %1 is forwarded on the router to this computer.")
-                 .arg(port)});
+        const QByteArray line = internetReportLine({{}, PortMapResult::offMessage(port)});
         // The presence connection opens once hosting has begun.
         QTimer::singleShot(0, chat, [chat, line] { chat->tellLobby(line); });
         return;
