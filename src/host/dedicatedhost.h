@@ -10,8 +10,7 @@
 #include <functional>
 #include <memory>
 
-class DiscoveryAnnouncer;
-class DiscoveryResponder;
+class GameBeacon;
 class PortMapper;
 class TServer;
 
@@ -51,8 +50,7 @@ private:
     QStringList arguments_;
     std::function<void(const QString &)> log_;
     std::unique_ptr<TServer> server_;
-    std::unique_ptr<DiscoveryResponder> responder_;
-    std::unique_ptr<DiscoveryAnnouncer> announcer_;
+    std::unique_ptr<GameBeacon> beacon_;
     std::unique_ptr<PortMapper> portMapper_;
     bool reloadPending_ = false;
 };

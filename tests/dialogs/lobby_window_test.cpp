@@ -613,13 +613,14 @@ void LobbyWindowTest::showsADedicatedHostAsAServer()
     QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
     const discovery::GameInfo server{5, 7772, "Friday club", 2, 0, false, 0, 0, "1.0.3"};
     const discovery::GameInfo desktop{6, 7772, "Ann", 1, 0, false, 0, 0, "1.0.3"};
+    const discovery::GameInfo unlisted{7, 7772, "", 0, 0, false, 0, 0, ""};
     const quint16 lobby = window_->browser().localPort();
     const QHostAddress here(QHostAddress::LocalHost);
     host.writeDatagram(discovery::encodeReply(server), here, lobby);
     host.writeDatagram(discovery::encodeServerMark(server), here, lobby);
     host.writeDatagram(discovery::encodeReply(desktop), here, lobby);
     // A mark for a game nobody listed changes nothing.
-    host.writeDatagram(discovery::encodeServerMark({7, 7772}), here, lobby);
+    host.writeDatagram(discovery::encodeServerMark(unlisted), here, lobby);
     QTRY_COMPARE(rows(), 2);
     QTRY_COMPARE(cell(0, 0), QStringLiteral("Friday club (server)"));
     QCOMPARE(cell(1, 0), QStringLiteral("Ann"));
