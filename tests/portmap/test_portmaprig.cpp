@@ -6,10 +6,10 @@
 // mapping. Needs root and namespaces; skipped otherwise.
 
 #include "gameprocess.h"
+#include "gamesteps.h"
 #include "loopbackport.h"
 #include "rig.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -21,40 +21,6 @@
 namespace {
 
 constexpr int kMappingWaitMs = 10000;
-
-// One round of 30 seconds, any word length, no sounds.
-void writeHostSettings(const QString &home)
-{
-    QFile file(home + QStringLiteral("/quillmarklobby.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Lexiclash]\nPlaytoscore=1\nTimeperturn=30\nGametype=0\nBotspeed=10\n"
-               "Playsounds=false\n");
-}
-
-// A word of the copy's word-list file (15-byte records) that begins with the
-// prefix.
-QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix)
-{
-    const QStringList lists = copy.wordLists();
-    if (lists.size() != 1)
-        return {};
-    QFile file(lists.first());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray all = file.readAll();
-    for (qsizetype at = 0; at + 15 <= all.size(); at += 15) {
-        const QByteArray word = all.mid(at + 1, 14).trimmed();
-        if (word.startsWith(prefix) && word.size() > prefix.size())
-            return word;
-    }
-    return {};
-}
-
-bool seatShows(GameProcess &copy, int seat, const QString &name)
-{
-    return GameProcess::waitFor(
-        [&] { return copy.text(QStringLiteral("label_playername%1").arg(seat)) == name; });
-}
 
 // The port-mapping line the hosting copy printed, once there is one.
 QString mappingLine(GameProcess &host)
