@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
@@ -413,6 +414,12 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     QCOMPARE(control<QStackedWidget>("pages")->currentWidget()->objectName(),
              QStringLiteral("page_ingame"));
     QVERIFY(window_->width() < listSize.width() && window_->height() < listSize.height());
+    // It keeps to the screen's corner, also when a window system hands it
+    // a new size late.
+    const QRect room = window_->screen()->availableGeometry();
+    QCOMPARE(window_->frameGeometry().bottomRight(), room.bottomRight());
+    window_->resize(window_->size() + QSize(30, 40));
+    QCOMPARE(window_->frameGeometry().bottomRight(), room.bottomRight());
     const QString invite = control<QLabel>("label_invite")->text();
     for (const QString &address : LobbyWindow::ownAddresses())
         QVERIFY2(invite.contains(address + ':' + QString::number(port)), qPrintable(invite));
