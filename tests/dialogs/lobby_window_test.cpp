@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
@@ -83,6 +84,7 @@ private slots:
     void namesThatShowNothing_data();
     void namesThatShowNothing();
     void sortsByTheColumnClicked();
+    void showsADedicatedHostAsAServer();
     void longTextsKeepTheWindowsWidth();
     void presentsItselfAsAWindow();
 
@@ -412,6 +414,12 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     QCOMPARE(control<QStackedWidget>("pages")->currentWidget()->objectName(),
              QStringLiteral("page_ingame"));
     QVERIFY(window_->width() < listSize.width() && window_->height() < listSize.height());
+    // It keeps to the screen's corner, also when a window system hands it
+    // a new size late.
+    const QRect room = window_->screen()->availableGeometry();
+    QCOMPARE(window_->frameGeometry().bottomRight(), room.bottomRight());
+    window_->resize(window_->size() + QSize(30, 40));
+    QCOMPARE(window_->frameGeometry().bottomRight(), room.bottomRight());
     const QString invite = control<QLabel>("label_invite")->text();
     for (const QString &address : LobbyWindow::ownAddresses())
         QVERIFY2(invite.contains(address + ':' + QString::number(port)), qPrintable(invite));
@@ -599,6 +607,45 @@ void LobbyWindowTest::sortsByTheColumnClicked()
     QCOMPARE(column(0), (QStringList{"ann", "Cid", "Bea"}));
     click(2);
     QCOMPARE(column(2), (QStringList{"1 of 6", "2 of 6", "5 of 6"}));
+}
+
+// A game whose reply is followed by a server mark is a dedicated host's: its
+// name is followed by "(server)", for the eye and for screen readers. A game
+// without the mark (a desktop host, or an older dedicated one) is listed as
+// before.
+void LobbyWindowTest::showsADedicatedHostAsAServer()
+{
+    window_->show();
+    QUdpSocket host;
+    QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    const discovery::GameInfo server{5, 7772, "Friday club", 2, 0, false, 0, 0, "1.0.3"};
+    const discovery::GameInfo desktop{6, 7772, "Ann", 1, 0, false, 0, 0, "1.0.3"};
+    const discovery::GameInfo unlisted{7, 7772, "", 0, 0, false, 0, 0, ""};
+    const quint16 lobby = window_->browser().localPort();
+    const QHostAddress here(QHostAddress::LocalHost);
+    host.writeDatagram(discovery::encodeReply(server), here, lobby);
+    host.writeDatagram(discovery::encodeServerMark(server), here, lobby);
+    host.writeDatagram(discovery::encodeReply(desktop), here, lobby);
+    // A mark for a game nobody listed changes nothing.
+    host.writeDatagram(discovery::encodeServerMark(unlisted), here, lobby);
+    QTRY_COMPARE(rows(), 2);
+    QTRY_COMPARE(cell(0, 0), QStringLiteral("Friday club (server)"));
+    QCOMPARE(cell(1, 0), QStringLiteral("Ann"));
+    const QModelIndex first = list()->model()->index(0, 0);
+    QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), QStringLiteral("Friday club (server)"));
+    QCOMPARE(first.data(Qt::ToolTipRole).toString(), QStringLiteral("Friday club (server)"));
+    QAccessibleInterface *access = QAccessible::queryAccessibleInterface(list());
+    QVERIFY(access && access->tableInterface());
+    QAccessibleInterface *cellAccess = access->tableInterface()->cellAt(0, 0);
+    QVERIFY(cellAccess);
+    QCOMPARE(cellAccess->text(QAccessible::Name), QStringLiteral("Friday club (server)"));
+    // The next reply carries no mark: the row follows it and stays a
+    // server's.
+    discovery::GameInfo fuller = server;
+    fuller.players = 3;
+    host.writeDatagram(discovery::encodeReply(fuller), here, lobby);
+    QTRY_COMPARE(cell(0, 2), QStringLiteral("3 of 6"));
+    QCOMPARE(cell(0, 0), QStringLiteral("Friday club (server)"));
 }
 
 void LobbyWindowTest::longTextsKeepTheWindowsWidth()
