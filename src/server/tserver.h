@@ -179,8 +179,11 @@ private:
     QTimer *addtimer(const QString &name, int interval, std::function<void()> handler);
     // Whether the message may come from the seat `origin`.
     bool mayspeak(const ClientMessage &message, int origin) const;
-    // Tells everybody when the leading seat changed (lowest-seat leadership only).
+    // Tells everybody when the leading seat changed, and ends a game every
+    // player has left (lowest-seat leadership only).
     void updateleader();
+    // Ends the running game when no player is seated or may come back.
+    void endabandonedgame();
     // Tells a seat that just logged in who leads (lowest-seat leadership only).
     void tellleader(int seat);
     void note(const QString &event) const;

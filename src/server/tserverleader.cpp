@@ -5,6 +5,8 @@
 
 #include "net/messages.h"
 
+#include <QTimer>
+
 bool TServer::mayspeak(const ClientMessage &message, int origin) const
 {
     // A message speaks only for the connection it came from; a game start
@@ -46,6 +48,8 @@ void TServer::updateleader()
     if (leadership_ == Leadership::HostSeat)
         return;
     const int now = leader();
+    if (now == 0)
+        endabandonedgame();
     if (now == announcedleader_)
         return;
     announcedleader_ = now;
@@ -55,6 +59,22 @@ void TServer::updateleader()
     // Older copies drop the leader message; the action line tells their players.
     sendtoall(Msg::leader(now));
     sendtoall(Msg::actionRelay(seats_[now].name, "leads the game now."));
+}
+
+void TServer::endabandonedgame()
+{
+    // Without a host window nobody else ends it: it would play on by its
+    // timers, tie-break after tie-break, for an empty table and the spies.
+    if (!game_.gameon)
+        return;
+    for (int seat = 1; seat <= numplayers; ++seat) {
+        if (seats_[seat].held)
+            return;
+    }
+    roundtimer_->stop();
+    computertimer_->stop();
+    game_.gameon = false;
+    note(QStringLiteral("game ended: every player left"));
 }
 
 void TServer::tellleader(int seat)

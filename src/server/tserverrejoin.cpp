@@ -182,6 +182,7 @@ void TServer::checkheld(qint64 nowms)
             s.sock->Close();
         }
     }
+    updateleader();
 }
 
 void TServer::endhosting()

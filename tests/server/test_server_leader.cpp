@@ -24,6 +24,7 @@ private slots:
     void onlyTheLeaderIsHeard();
     void leadPassesAndComesBack();
     void spiesNeverLead();
+    void gameEveryPlayerLeftEnds();
 };
 
 void TestServerLeader::hostWindowKeepsSeatOne()
@@ -129,6 +130,38 @@ void TestServerLeader::spiesNeverLead()
     seated.last()->send(Msg::startgameRequest("Spy", 1, 30, 0, true));
     QVERIFY(h.barrier(seated.last()));
     QVERIFY(!h.server.state().gameon);
+}
+
+// Without a host window nobody else ends a game whose players all went: it
+// ends once no seat is taken or held for a return, and the next leader
+// starts afresh.
+void TestServerLeader::gameEveryPlayerLeftEnds()
+{
+    ServerHarness h;
+    h.server.setleadership(TServer::Leadership::LowestSeat);
+    TestClient *ann = h.join("Ann");
+    TestClient *bob = h.join("Bob");
+    QVERIFY(ann && bob);
+    bob->send(Msg::rejoinable(bob->seat()));
+    QVERIFY(h.wait([&] { return h.server.seat(2).rejoinable; }));
+    QVERIFY(h.startGame(ann, 3, 60, 0, true));
+    ann->close();
+    QVERIFY(h.wait([&] { return h.server.leader() == 2; }));
+    QVERIFY(h.server.state().gameon);
+
+    // Bob's link drops: his seat is held, and the game waits for him.
+    bob->reset();
+    QVERIFY(h.wait([&] { return h.server.seat(2).held; }));
+    QVERIFY(h.server.state().gameon);
+    h.server.checkheld(h.server.seat(2).heldsince + TServer::kDefaultRejoinGraceSecs * 1000);
+    QVERIFY(!h.server.seat(2).held);
+    QVERIFY(!h.server.state().gameon);
+    QVERIFY(!h.server.roundtimer().isActive());
+
+    TestClient *cy = h.join("Cy");
+    QVERIFY(cy);
+    QCOMPARE(h.server.leader(), 1);
+    QVERIFY(h.startGame(cy, 1, 30, 0, true));
 }
 
 QTEST_GUILESS_MAIN(TestServerLeader)
