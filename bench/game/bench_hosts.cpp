@@ -11,9 +11,10 @@
 //              so the desktop window's own client still takes seat 1.
 //   login:     desktop only: until its window's own client is seated (seat 1
 //              shows its name).
-//   memory:    VmRSS and VmHWM (/proc/PID/status), PSS and USS (private
-//              clean + dirty) from /proc/PID/smaps_rollup, 2 s after it is up
-//              and idle, and again 2 s after a game played to its winner.
+//   memory:    VmRSS and VmHWM (/proc/PID/status), PSS, USS (private clean
+//              + dirty) and private dirty alone (what the process wrote: heap,
+//              stacks, relocated data) from /proc/PID/smaps_rollup, 2 s after
+//              it is up and idle, and again 2 s after a game to its winner.
 //   CPU:       run time of all its threads (/proc/PID/task/*/schedstat, in
 //              ns) over a window, as a share of one core, and wake-ups (context
 //              switches) per second: with nobody connected (the desktop
@@ -129,6 +130,7 @@ void noteMemory(Figures &f, const std::string &when, qint64 pid)
     f["PSS " + when + " (MB)"].push_back(mb(fieldKb(rollup, "Pss")));
     f["USS " + when + " (MB)"].push_back(
         mb(fieldKb(rollup, "Private_Clean") + fieldKb(rollup, "Private_Dirty")));
+    f["Private_Dirty " + when + " (MB)"].push_back(mb(fieldKb(rollup, "Private_Dirty")));
     f["VmHWM " + when + " (MB)"].push_back(mb(fieldKb(status, "VmHWM")));
 }
 
@@ -165,11 +167,11 @@ void noteCpu(Figures &f, const std::string &when, qint64 pid, int seconds)
                                               (elapsedNs / 1e9));
 }
 
-// The median, p90, p99 and accepted count of bench_wordlatency's result line.
+// The median, p90, p99, maximum and accepted count of bench_wordlatency's result line.
 void noteLatency(Figures &f, const QString &line)
 {
     static const QRegularExpression pattern(QStringLiteral(
-        R"(^(\w+)\s+n=\d+ median ([\d.]+) ms\s+p90 ([\d.]+) ms\s+p99 ([\d.]+) ms.*accepted (\d+))"));
+        R"(^(\w+)\s+n=\d+ median ([\d.]+) ms\s+p90 ([\d.]+) ms\s+p99 ([\d.]+) ms\s+max ([\d.]+) ms.*accepted (\d+))"));
     const QRegularExpressionMatch m = pattern.match(line);
     if (!m.hasMatch())
         return;
@@ -180,7 +182,8 @@ void noteLatency(Figures &f, const QString &line)
     f["word latency median (ms)"].push_back(m.captured(2).toDouble());
     f["word latency p90 (ms)"].push_back(m.captured(3).toDouble());
     f["word latency p99 (ms)"].push_back(m.captured(4).toDouble());
-    f["words accepted"].push_back(m.captured(5).toDouble());
+    f["word latency max (ms)"].push_back(m.captured(5).toDouble());
+    f["words accepted"].push_back(m.captured(6).toDouble());
 }
 
 // Clicks a control of the desktop host's window once it is visible.
@@ -283,6 +286,7 @@ bool runHost(Kind kind, const Options &options, Figures &f)
     if (!started || listenedNs < 0)
         return fail("the host did not listen", game);
     f["listening (ms from exec)"].push_back(double(listenedNs) / 1e6);
+    std::printf("    listening after %.1f ms\n", double(listenedNs) / 1e6);
     if (desktop) {
         if (!GameProcess::waitFor([&] {
                 return game.text(QStringLiteral("label_playername1")) == QLatin1String("Host");
