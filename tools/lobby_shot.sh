@@ -1,6 +1,8 @@
 #!/bin/bash
 # Takes docs/lobby.png from the real lobby window: a game hosted by "Ann" on
-# private ports, with a second player, found over loopback only.
+# private ports, with a second player, and a dedicated host (lexiclash-host)
+# "Friday club", found over loopback only. Under a virtual X server (DISPLAY
+# set, QT_QPA_PLATFORM=xcb) the picture is the one a desktop shows.
 # Usage: bash tools/lobby_shot.sh [OUT.png] [BUILD_DIR]
 set -euo pipefail
 out=${1:-docs/lobby.png}
@@ -22,7 +24,14 @@ for who in Ann:host Cleo:join; do
     pids+=($!)
     for _ in $(seq 300); do grep -qs "the game connected" "$work/$name.log" && break; sleep 0.1; done
 done
+mkdir -p "$work/server"
+(cd "$work/server" && XDG_RUNTIME_DIR="$work/server" exec "$build/bin/lexiclash-host" \
+    --name "Friday club" --port "$(free_port SOCK_STREAM)" --computer none \
+    > "$work/server.log" 2>&1) &
+pids+=($!)
+for _ in $(seq 100); do grep -qs "^started:" "$work/server.log" && break; sleep 0.1; done
 sleep 2
 # The window itself shows the usual game port in its hint.
-LEXICLASH_HOME="$work" LEXICLASH_PORT= "$build/bin/lobby_shot" "$out" "$LEXICLASH_DISCOVERY_PORT"
+LEXICLASH_HOME="$work" LEXICLASH_PORT= "$build/bin/lobby_shot" "$out" "$LEXICLASH_DISCOVERY_PORT" \
+    server
 echo "wrote $out"

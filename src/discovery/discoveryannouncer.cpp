@@ -43,9 +43,13 @@ void DiscoveryAnnouncer::announce()
     // targets are looked up afresh each time.
     const QList<discovery::Target> targets =
         targetsSet_ ? targets_ : discovery::broadcastTargets(discoveryPort());
-    const QByteArray announcement = discovery::encodeAnnouncement(describe_());
+    const discovery::GameInfo info = describe_();
+    const QByteArray announcement = discovery::encodeAnnouncement(info);
+    const QByteArray mark = info.dedicated ? discovery::encodeServerMark(info) : QByteArray();
     for (const discovery::Target &target : targets) {
         if (socket_.writeDatagram(announcement, target.address, target.port) == announcement.size())
             ++sent_;
+        if (!mark.isEmpty())
+            socket_.writeDatagram(mark, target.address, target.port);
     }
 }

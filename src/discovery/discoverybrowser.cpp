@@ -111,8 +111,11 @@ void DiscoveryBrowser::readPending(QUdpSocket &socket)
         const qint64 size = socket.readDatagram(buffer, sizeof buffer, &sender);
         if (size < 0)
             break;
-        if (const auto info = discovery::decodeGame(QByteArrayView(buffer, size)))
+        const QByteArrayView data(buffer, size);
+        if (const auto info = discovery::decodeGame(data))
             anyChange = table_.take(*info, sender, now()) || anyChange;
+        else if (const auto mark = discovery::decodeServerMark(data))
+            anyChange = table_.markServer(*mark, sender) || anyChange;
     }
     if (anyChange)
         changed();

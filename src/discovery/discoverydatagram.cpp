@@ -11,6 +11,7 @@ namespace {
 constexpr char kQueryMagic[] = "LXCQ";
 constexpr char kReplyMagic[] = "LXCR";
 constexpr char kAnnouncementMagic[] = "LXCA";
+constexpr char kServerMarkMagic[] = "LXCS";
 constexpr int kMagicSize = 4;
 constexpr quint8 kRunningFlag = 0x01;
 
@@ -174,6 +175,26 @@ std::optional<GameInfo> decodeBody(const char *magic, QByteArrayView data)
 }
 
 } // namespace
+
+QByteArray encodeServerMark(const GameInfo &info)
+{
+    QByteArray mark;
+    mark.reserve(kServerMarkSize);
+    mark.append(kServerMarkMagic, kMagicSize);
+    mark.append(char(kFormatVersion));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        mark.append(char((info.gameId >> shift) & 0xFF));
+    mark.append(char(info.gamePort >> 8));
+    mark.append(char(info.gamePort & 0xFF));
+    return mark;
+}
+
+std::optional<ServerMark> decodeServerMark(QByteArrayView data)
+{
+    if (data.size() != kServerMarkSize || !hasHeader(data, kServerMarkMagic) || readPort(data) == 0)
+        return std::nullopt;
+    return ServerMark{readId(data), readPort(data)};
+}
 
 QByteArray encodeReply(const GameInfo &info)
 {

@@ -6,9 +6,10 @@
 
 #include <optional>
 
-// The three datagrams of finding games on the network. A query asks "who
-// hosts a game here?"; each hosting copy answers with one reply, and also
-// sends the same description unasked as an announcement every few seconds.
+// The datagrams of finding games on the network. A query asks "who hosts a
+// game here?"; each hosting copy answers with one reply, and also sends the
+// same description unasked as an announcement every few seconds; a
+// dedicated host follows both with a server mark.
 // All begin with a four-byte magic and a one-byte format version; numbers are
 // big-endian.
 //
@@ -34,6 +35,13 @@
 // Nothing follows. The query is padded to the largest reply so that a reply
 // is never larger than the query that asked for it.
 // Announcement: the reply's layout with the magic "LXCA".
+// Server mark (exactly kServerMarkSize bytes), sent by a dedicated host right
+// after its reply or announcement; older copies drop it for its magic and
+// list the game from the reply or announcement alone:
+//   0  "LXCS"   magic
+//   4  1        format version
+//   5  u32      game id
+//   9  u16      game port (TCP)
 // Every later format version keeps the magic, the version byte, the game id
 // and the game port where they are, and answers a query in the query's own
 // version; so a copy finds a host of a later format as "a game of another
@@ -48,6 +56,7 @@ inline constexpr int kMaxReplySize = 17 + kMaxNameBytes + 1 + kMaxVersionBytes;
 inline constexpr int kQuerySize = kMaxReplySize;
 inline constexpr int kMaxPlayers = 6;
 inline constexpr int kMaxSpies = 3;
+inline constexpr int kServerMarkSize = 11;
 
 // What a hosting copy tells about its game.
 struct GameInfo {
@@ -62,6 +71,9 @@ struct GameInfo {
     QString version;
     // Only the id and the port were read: the datagram has a later format.
     bool otherFormat = false;
+    // A dedicated host (a game server without a player's window), told by
+    // the server mark that follows its replies and announcements.
+    bool dedicated = false;
 
     bool operator==(const GameInfo &) const = default;
 };
@@ -83,5 +95,16 @@ std::optional<GameInfo> decodeAnnouncement(QByteArrayView data);
 // another format its id and port only (otherFormat set); nothing for anything
 // else.
 std::optional<GameInfo> decodeGame(QByteArrayView data);
+
+// The game a server mark names.
+struct ServerMark {
+    quint32 gameId = 0;
+    quint16 gamePort = 0;
+};
+
+// The server mark of a dedicated host's game.
+QByteArray encodeServerMark(const GameInfo &info);
+// The game a server mark names; nothing for anything but a well-formed mark.
+std::optional<ServerMark> decodeServerMark(QByteArrayView data);
 
 } // namespace discovery

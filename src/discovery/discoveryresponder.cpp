@@ -55,8 +55,13 @@ void DiscoveryResponder::readPending()
             continue;
         if (!budget_.allow(sender, discovery::ReplyBudget::Clock::now()))
             continue;
-        const QByteArray reply = discovery::encodeReply(describe_());
+        const discovery::GameInfo info = describe_();
+        const QByteArray reply = discovery::encodeReply(info);
         socket_.writeDatagram(reply, sender, senderPort);
         ++repliesSent_;
+        // The mark follows only while both together are no larger than the
+        // query, so that a forged sender address still gains nothing.
+        if (info.dedicated && reply.size() + discovery::kServerMarkSize <= discovery::kQuerySize)
+            socket_.writeDatagram(discovery::encodeServerMark(info), sender, senderPort);
     }
 }

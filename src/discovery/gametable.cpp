@@ -31,18 +31,27 @@ quint32 GameTable::sourceOf(const QHostAddress &address) const
     return ownAddresses_.contains(v4) ? kLoopback : v4;
 }
 
-bool GameTable::take(const GameInfo &info, const QHostAddress &from, qint64 nowMs)
+std::vector<ListedGame>::iterator GameTable::find(quint32 source, quint32 gameId, quint16 gamePort)
+{
+    return std::find_if(games_.begin(), games_.end(), [&](const ListedGame &game) {
+        return game.source == source && game.info.gameId == gameId &&
+               game.info.gamePort == gamePort;
+    });
+}
+
+bool GameTable::take(const GameInfo &heard, const QHostAddress &from, qint64 nowMs)
 {
     const quint32 source = sourceOf(from);
     if (source == 0)
         return false;
-    const auto it = std::find_if(games_.begin(), games_.end(), [&](const ListedGame &game) {
-        return game.source == source && game.info.gameId == info.gameId &&
-               game.info.gamePort == info.gamePort;
-    });
+    const auto it = find(source, heard.gameId, heard.gamePort);
     const QHostAddress address(ipv4(from));
     if (it != games_.end()) {
         it->lastHeardMs = nowMs;
+        // The mark comes in a datagram of its own: what the game tells
+        // keeps it.
+        GameInfo info = heard;
+        info.dedicated = info.dedicated || it->info.dedicated;
         // A game on this machine is best shown at the address others can use.
         const bool betterAddress = it->address.isLoopback() && !address.isLoopback();
         if (it->info == info && !betterAddress)
@@ -54,7 +63,19 @@ bool GameTable::take(const GameInfo &info, const QHostAddress &from, qint64 nowM
     }
     if (!admitted(source, nowMs) || !makeRoom(source, nowMs))
         return false;
-    games_.push_back({nextSerial_++, info, address, source, nowMs, nowMs});
+    games_.push_back({nextSerial_++, heard, address, source, nowMs, nowMs});
+    return true;
+}
+
+bool GameTable::markServer(const ServerMark &mark, const QHostAddress &from)
+{
+    const quint32 source = sourceOf(from);
+    if (source == 0)
+        return false;
+    const auto it = find(source, mark.gameId, mark.gamePort);
+    if (it == games_.end() || it->info.dedicated)
+        return false;
+    it->info.dedicated = true;
     return true;
 }
 

@@ -46,6 +46,10 @@ public:
     // Takes what was heard from source at nowMs; true when a row appeared or
     // changed.
     bool take(const GameInfo &info, const QHostAddress &source, qint64 nowMs);
+    // Marks the game heard from source with the mark's id and port as a
+    // dedicated host; true when a row changed. A mark for no listed game is
+    // dropped (the next one follows the next reply or announcement).
+    bool markServer(const ServerMark &mark, const QHostAddress &source);
     // Drops the games silent for more than kForgetAfterMs; true when any went.
     bool expire(qint64 nowMs);
     // Forgets every game.
@@ -54,6 +58,7 @@ public:
     const std::vector<ListedGame> &games() const { return games_; }
 
 private:
+    std::vector<ListedGame>::iterator find(quint32 source, quint32 gameId, quint16 gamePort);
     quint32 sourceOf(const QHostAddress &address) const;
     bool admitted(quint32 source, qint64 nowMs);
     bool makeRoom(quint32 source, qint64 nowMs);

@@ -1,13 +1,10 @@
 #include "host/dedicatedhost.h"
 
 #include "common/errors.h"
-#include "common/ports.h"
 #include "common/version.h"
-#include "discovery/discoveryannouncer.h"
-#include "discovery/discoveryresponder.h"
+#include "discovery/gamebeacon.h"
+#include "portmap/portmapper.h"
 #include "server/tserver.h"
-
-#include <QRandomGenerator>
 
 DedicatedHost::DedicatedHost(const HostConfig &config, QStringList arguments,
                              std::function<void(const QString &)> log, QObject *parent)
@@ -35,49 +32,43 @@ bool DedicatedHost::start(QString &error)
             QStringLiteral("cannot listen on TCP port %1: %2").arg(config().port).arg(e.message());
         return false;
     }
-    const TServer *server = server_.get();
-    const HostRules *rules = &rules_;
-    const quint32 gameId = QRandomGenerator::system()->generate();
     const quint16 gamePort = listener->localPort();
-    const auto describe = [=] {
-        discovery::GameInfo info;
-        info.gameId = gameId;
-        info.gamePort = gamePort;
-        info.hostName = rules->config().name;
-        for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
-            if (!server->seat(seat).connected || !server->seat(seat).loggedin)
-                continue;
-            ++(seat <= TServer::numplayers ? info.players : info.spies);
-        }
-        const GameState &game = server->state();
-        info.running = game.gameon;
-        info.round = game.round;
-        info.rounds = game.rounds;
-        info.version = QString::fromLatin1(kVersionText);
-        return info;
-    };
-    responder_ = std::make_unique<DiscoveryResponder>(describe);
-    // Without the port (a copy of an earlier version holds it alone) the
-    // announcements still make the game found.
-    if (!responder_->start(discoveryPort()))
-        log_(QStringLiteral("cannot answer discovery queries on UDP port %1: %2")
-                 .arg(discoveryPort())
-                 .arg(responder_->errorString()));
-    announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
-    announcer_->start();
+    const HostRules *rules = &rules_;
+    beacon_ = std::make_unique<GameBeacon>(
+        *server_, gamePort, [rules] { return rules->config().name; }, true);
+    if (const QString trouble = beacon_->start(); !trouble.isEmpty())
+        log_(trouble);
     log_(QStringLiteral("started: \"%1\" version %2 on TCP port %3")
              .arg(config().name, QString::fromLatin1(kVersionText))
              .arg(gamePort));
+    if (config().portmap)
+        startPortMapping(gamePort);
     return true;
+}
+
+void DedicatedHost::startPortMapping(quint16 port)
+{
+    if (!PortMapper::enabledByEnvironment()) {
+        log_(QStringLiteral("port mapping (off): ") + PortMapResult::offMessage(port));
+        return;
+    }
+    portMapper_ = std::make_unique<PortMapper>();
+    connect(portMapper_.get(), &PortMapper::finished, this, [this](const PortMapResult &result) {
+        log_(QStringLiteral("port mapping (%1): %2").arg(result.methodName(), result.message()));
+    });
+    portMapper_->start(port);
 }
 
 void DedicatedHost::stop()
 {
     if (server_->state().gameon)
         log_(QStringLiteral("game ended: the host stops"));
-    if (announcer_)
-        announcer_->stop();
+    if (beacon_)
+        beacon_->stopAnnouncing();
     server_->endhosting();
+    // Waits for the router to drop the forwarding (or for a router that
+    // stopped answering to time out), so that it is gone when we exit.
+    portMapper_.reset();
     log_(QStringLiteral("stopped"));
 }
 
@@ -102,8 +93,12 @@ void DedicatedHost::applyReload()
     }
     if (fresh.port != config().port)
         log_(QStringLiteral("settings: the port stays %1 until a restart").arg(config().port));
+    if (fresh.portmap != config().portmap)
+        log_(QStringLiteral("settings: port mapping stays %1 until a restart")
+                 .arg(config().portmap ? QLatin1String("on") : QLatin1String("off")));
     HostConfig next = fresh;
     next.port = config().port;
+    next.portmap = config().portmap;
     rules_.setConfig(next);
     log_(QStringLiteral("settings: reread"));
 }

@@ -18,10 +18,10 @@ bool fail(QString &error, const QString &text)
     return false;
 }
 
-const QStringList kKeys = {QStringLiteral("name"),   QStringLiteral("port"),
-                           QStringLiteral("rounds"), QStringLiteral("seconds"),
-                           QStringLiteral("length"), QStringLiteral("words"),
-                           QStringLiteral("pause"),  QStringLiteral("computer")};
+const QStringList kKeys = {
+    QStringLiteral("name"),    QStringLiteral("port"),     QStringLiteral("rounds"),
+    QStringLiteral("seconds"), QStringLiteral("length"),   QStringLiteral("words"),
+    QStringLiteral("pause"),   QStringLiteral("computer"), QStringLiteral("portmap")};
 
 } // namespace
 
@@ -90,6 +90,10 @@ bool HostConfigReader::set(HostConfig &config, const QString &key, const QString
             config.botInterval = n;
         else
             return bad(QStringLiteral("none, slow, normal, fast or 100 to 60000 ms"));
+    } else if (key == QLatin1String("portmap")) {
+        if (v != QLatin1String("on") && v != QLatin1String("off"))
+            return bad(QStringLiteral("on or off"));
+        config.portmap = v == QLatin1String("on");
     } else {
         return fail(error, QStringLiteral("unknown option: %1").arg(key));
     }
@@ -137,6 +141,9 @@ HostConfig HostConfigReader::fromArguments(const QStringList &arguments, quint16
         if (eq >= 0) {
             value = key.mid(eq + 1);
             key.truncate(eq);
+        } else if (key == QLatin1String("portmap")) {
+            // A switch on its own: --portmap turns it on, --portmap=off off.
+            value = QStringLiteral("on");
         } else if (i + 1 < arguments.size()) {
             value = arguments[++i];
         } else {
@@ -178,6 +185,8 @@ QString HostConfigReader::usage()
         "  --words WHO        found words shown, hidden or asked (asked)\n"
         "  --pause N          seconds between rounds, 1 to 19 (12)\n"
         "  --computer SPEED   none, slow, normal, fast or milliseconds (normal)\n"
+        "  --portmap          ask the router to forward the game port (UPnP, else\n"
+        "                     NAT-PMP) while running; portmap = on|off in the file (off)\n"
         "  --settings FILE    read the options from FILE; SIGHUP reads it again\n"
         "\"asked\" takes the value from the leader's game start.\n");
 }

@@ -30,6 +30,9 @@ struct HostConfig {
     int pause = 12;
     // The computer player's interval in milliseconds; 0 when it does not play.
     int botInterval = kNormalMs;
+    // Whether the router is asked to forward the game port (UPnP IGD, else
+    // NAT-PMP) while the host runs.
+    bool portmap = false;
     // The settings file read, empty when none.
     QString settingsFile;
 };

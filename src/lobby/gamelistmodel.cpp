@@ -144,7 +144,8 @@ QString GameListModel::text(const discovery::ListedGame &game, int column) const
     }
     switch (column) {
     case HostColumn:
-        return shownName(info.hostName);
+        return info.dedicated ? QStringLiteral("%1 (server)").arg(shownName(info.hostName))
+                              : shownName(info.hostName);
     case AddressColumn:
         return addressText(game);
     case PlayersColumn:

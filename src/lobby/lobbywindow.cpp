@@ -538,6 +538,15 @@ void LobbyWindow::showEvent(QShowEvent *event)
         startLooking();
 }
 
+void LobbyWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The small page keeps to its corner: a window system takes a new size
+    // some time after it was asked for, so the place follows the size.
+    if (inGame())
+        placeInCorner(this);
+}
+
 void LobbyWindow::startLooking()
 {
     if (!browser_.start()) {

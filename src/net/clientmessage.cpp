@@ -1,7 +1,5 @@
 #include "net/clientmessage.h"
 
-#include "common/errors.h"
-
 #include <type_traits>
 
 namespace {
@@ -37,14 +35,7 @@ ClientMessage decodeKnown(const QByteArray &command, const QByteArray &body)
 
 ClientMessage decodeClientMessage(const QByteArray &text)
 {
-    const SplitMessage message = splitMessage(text);
-    if (message.command.isEmpty())
-        return Msg::Ignored{};
-    try {
-        return decodeKnown(message.command, message.body);
-    } catch (const EConvertError &error) {
-        return Msg::Dropped{message.command, error.message()};
-    }
+    return decodeMessage<ClientMessage>(text, decodeKnown);
 }
 
 int claimedSeat(const ClientMessage &message)

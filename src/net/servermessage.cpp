@@ -1,7 +1,5 @@
 #include "net/servermessage.h"
 
-#include "common/errors.h"
-
 namespace {
 
 ServerMessage decodeKnown(const QByteArray &command, const QByteArray &body)
@@ -61,14 +59,5 @@ ServerMessage decodeKnown(const QByteArray &command, const QByteArray &body)
 
 ServerMessage decodeServerMessage(const QByteArray &text)
 {
-    const SplitMessage message = splitMessage(text);
-    if (message.command.isEmpty())
-        return Msg::Ignored{};
-    try {
-        return decodeKnown(message.command, message.body);
-    } catch (const EConvertError &error) {
-        // Every field is read before anything is shown, so a bad number
-        // drops the whole message instead of leaving half of it applied.
-        return Msg::Dropped{message.command, error.message()};
-    }
+    return decodeMessage<ServerMessage>(text, decodeKnown);
 }

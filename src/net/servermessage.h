@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/errors.h"
 #include "net/messages.h"
 
 #include <QByteArray>
@@ -94,3 +95,19 @@ using ServerMessage =
 // number field that does not convert gives Msg::Dropped, an unknown or empty
 // command Msg::Ignored.
 ServerMessage decodeServerMessage(const QByteArray &text);
+
+// Splits a received text and reads it with decodeKnown(command, body), for
+// either direction. Every field is read before anything is applied, so a bad
+// number drops the whole message (Msg::Dropped) instead of half of it.
+template <typename Message, typename Decode>
+Message decodeMessage(const QByteArray &text, Decode decodeKnown)
+{
+    const SplitMessage message = splitMessage(text);
+    if (message.command.isEmpty())
+        return Msg::Ignored{};
+    try {
+        return decodeKnown(message.command, message.body);
+    } catch (const EConvertError &error) {
+        return Msg::Dropped{message.command, error.message()};
+    }
+}

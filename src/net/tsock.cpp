@@ -156,6 +156,7 @@ bool TSock::Open()
     remotePort_ = port;
     if (datagram)
         return openDatagram(address);
+    sendWritesAtOnce(fd);
     if (blocking_)
         return openBlocking(address);
     connecting_ = true;

@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace tsockdetail {
 
@@ -27,6 +30,15 @@ void runCallback(const Callback &callback, Args... args)
         return;
     const Callback copy = callback;
     copy(args...);
+}
+
+// Game messages are small and wanted at once: a stream connection sends
+// each write without waiting for the answer to the one before (no Nagle),
+// so a login made of several writes is not held back by delayed answers.
+inline void sendWritesAtOnce(int fd)
+{
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 } // namespace tsockdetail

@@ -146,6 +146,7 @@ void TSock::adoptAccepted(int fd, const TSock &listener, const SockAddress &peer
     OnDisconnect = listener.OnDisconnect;
     OnInfo = listener.OnInfo;
     attach(fd);
+    sendWritesAtOnce(fd);
     connected_ = true;
     remoteAddress_ = peer;
     remotePort_ = listener.remotePort_;

@@ -66,6 +66,14 @@ QString PortMapResult::message() const
     return QString();
 }
 
+QString PortMapResult::offMessage(quint16 port)
+{
+    return QStringLiteral("This game does not ask the router to open its port "
+                          "(LEXICLASH_PORTMAP=off): players outside your local network can "
+                          "join once TCP port %1 is forwarded on the router to this computer.")
+        .arg(port);
+}
+
 QString PortMapResult::methodName() const
 {
     switch (method) {

@@ -31,6 +31,8 @@ struct PortMapResult {
     QString message() const;
     // "UPnP", "NAT-PMP" or "none".
     QString methodName() const;
+    // The sentence for a host whose port mapping is turned off.
+    static QString offMessage(quint16 port);
 };
 
 Q_DECLARE_METATYPE(PortMapResult)

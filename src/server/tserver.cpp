@@ -326,6 +326,9 @@ void TServer::freeseat(int seat)
         if (other != seat)
             sendto(other, message);
     }
+    // A seat that is not connected does not hold the round open: the others
+    // may all have given up already.
+    endroundifallgaveup();
 }
 
 void TServer::checklogins(qint64 nowms)

@@ -3,16 +3,13 @@
 #include "client/chatpane.h"
 #include "client/reviewwindows.h"
 #include "client/tchat.h"
-#include "common/ports.h"
-#include "common/version.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tdownload.h"
 #include "dialogs/tgamestart.h"
 #include "dialogs/thelp.h"
 #include "dialogs/tphrases.h"
 #include "dialogs/tspylist.h"
-#include "discovery/discoveryannouncer.h"
-#include "discovery/discoveryresponder.h"
+#include "discovery/gamebeacon.h"
 #include "net/internetreport.h"
 #include "portmap/portmapper.h"
 #include "server/tserver.h"
@@ -20,7 +17,6 @@
 #include "tallywindow/ttallylist.h"
 
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QTimer>
 
 AppWindows::AppWindows(const QStringList &parameters)
@@ -70,34 +66,13 @@ void AppWindows::startAnswering()
 {
     const TServer *server = server_.get();
     const Tchat *chat = chat_.get();
-    const quint32 gameId = QRandomGenerator::system()->generate();
-    const quint16 gamePort = server->Sock1()->localPort();
-    const auto describe = [=] {
-        discovery::GameInfo info;
-        info.gameId = gameId;
-        info.gamePort = gamePort;
-        const QByteArray &hostname = server->seat(1).name;
-        info.hostName = hostname.isEmpty() ? chat->state.playername : QString::fromUtf8(hostname);
-        for (int seat = 1; seat <= TServer::kMaxSeats; ++seat) {
-            if (!server->seat(seat).connected || !server->seat(seat).loggedin)
-                continue;
-            ++(seat <= TServer::numplayers ? info.players : info.spies);
-        }
-        const GameState &game = server->state();
-        info.running = game.gameon;
-        info.round = game.round;
-        info.rounds = game.rounds;
-        info.version = QString::fromLatin1(kVersionText);
-        return info;
+    const auto hostName = [server, chat] {
+        const QByteArray &name = server->seat(1).name;
+        return name.isEmpty() ? chat->state.playername : QString::fromUtf8(name);
     };
-    responder_ = std::make_unique<DiscoveryResponder>(describe);
-    // Without the port (a copy of an earlier version holds it alone) the
-    // announcements still make the game found.
-    if (!responder_->start(discoveryPort()))
-        qWarning("lexiclash: cannot answer discovery queries on UDP port %u: %s",
-                 unsigned(discoveryPort()), qPrintable(responder_->errorString()));
-    announcer_ = std::make_unique<DiscoveryAnnouncer>(describe);
-    announcer_->start();
+    beacon_ = std::make_unique<GameBeacon>(*server, server->Sock1()->localPort(), hostName, false);
+    if (const QString trouble = beacon_->start(); !trouble.isEmpty())
+        qWarning("lexiclash: %s", qPrintable(trouble));
 }
 
 void AppWindows::startPortMapping()
@@ -106,12 +81,7 @@ void AppWindows::startPortMapping()
     const quint16 port = server_->Sock1()->localPort();
     if (!PortMapper::enabledByEnvironment()) {
         qInfo("lexiclash: port mapping is off (LEXICLASH_PORTMAP=off)");
-        const QByteArray line = internetReportLine(
-            {{},
-             QStringLiteral("This game does not ask the router to open its port "
-                            "(LEXICLASH_PORTMAP=off): players outside your local network can "
-                            "join once TCP port %1 is forwarded on the router to this computer.")
-                 .arg(port)});
+        const QByteArray line = internetReportLine({{}, PortMapResult::offMessage(port)});
         // The presence connection opens once hosting has begun.
         QTimer::singleShot(0, chat, [chat, line] { chat->tellLobby(line); });
         return;

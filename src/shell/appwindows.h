@@ -13,8 +13,7 @@ class Tphrases;
 class TServer;
 class Tspylist;
 class Ttallylist;
-class DiscoveryAnnouncer;
-class DiscoveryResponder;
+class GameBeacon;
 class PortMapper;
 
 // Every window of the program, created once in the fixed order (the main
@@ -53,8 +52,7 @@ private:
     std::unique_ptr<Ttallylist> tally_;
     // Answer the lobbies looking for games and announce the game to them
     // while this copy hosts one.
-    std::unique_ptr<DiscoveryResponder> responder_;
-    std::unique_ptr<DiscoveryAnnouncer> announcer_;
+    std::unique_ptr<GameBeacon> beacon_;
     // Keeps the game port open on the router while this copy hosts a game
     // with others; removes the mapping when it goes.
     std::unique_ptr<PortMapper> portMapper_;

@@ -7,10 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <memory>
@@ -48,19 +45,6 @@ bool processRuns(qint64 pid)
     return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
 
-// True when something accepts a TCP connection on 127.0.0.1 at port.
-bool portAnswers(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool answered =
-        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answered;
-}
 } // namespace
 
 // The lobby program starts a real hosting copy and a real joining copy of the
@@ -154,7 +138,7 @@ void LobbyGameTest::hostAndJoinLogInThroughTheLobbyAndOutliveIt()
     const QString guard = host_->folder.filePath("kramlliuq-host");
     for (int check = 0; check < 10; ++check) {
         QVERIFY(processRuns(hostGame));
-        QVERIFY(portAnswers(gamePort_));
+        QVERIFY(loopbackPortAnswers(gamePort_));
         QTest::qWait(100);
     }
     QVERIFY(QFile::exists(wordList));
@@ -167,7 +151,7 @@ void LobbyGameTest::hostAndJoinLogInThroughTheLobbyAndOutliveIt()
     QTRY_VERIFY_WITH_TIMEOUT(!processRuns(hostGame), 60000);
     QVERIFY(!QFile::exists(wordList));
     QVERIFY(!QFile::exists(guard));
-    QVERIFY(!portAnswers(gamePort_));
+    QVERIFY(!loopbackPortAnswers(gamePort_));
     QTRY_COMPARE_WITH_TIMEOUT(join_->process.state(), QProcess::NotRunning, 60000);
     const QByteArray output = join_->readOutput();
     QVERIFY2(output.contains("lexiclash-lobby: the game ended (connection closed)\n"),

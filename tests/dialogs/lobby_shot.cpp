@@ -5,9 +5,10 @@
 // addresses (one with a 64-byte name and a long version, one with a blank
 // name) and has tried a 300-character address, at its own size.
 //
-// Usage: lobby_shot OUT.png DISCOVERY_PORT [crowded|hosting]
+// Usage: lobby_shot OUT.png DISCOVERY_PORT [crowded|hosting|server]
 // With "hosting" the window hosts a game itself and is taken while the game
-// runs; the whole screen goes beside it, as OUT-screen.png.
+// runs; the whole screen goes beside it, as OUT-screen.png. With "server" it
+// waits until a dedicated host is listed beside the other game.
 
 #include "discovery/discoverydatagram.h"
 #include "lobby/lobbywindow.h"
@@ -96,8 +97,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QByteArray mode = argc == 4 ? QByteArray(argv[3]) : QByteArray();
-    if (argc != 3 && !(argc == 4 && (mode == "crowded" || mode == "hosting"))) {
-        std::fprintf(stderr, "usage: lobby_shot OUT.png DISCOVERY_PORT [crowded|hosting]\n");
+    if (argc != 3 && !(argc == 4 && (mode == "crowded" || mode == "hosting" || mode == "server"))) {
+        std::fprintf(stderr, "usage: lobby_shot OUT.png DISCOVERY_PORT [crowded|hosting|server]\n");
         return 2;
     }
     const bool crowded = mode == "crowded";
@@ -115,6 +116,21 @@ int main(int argc, char *argv[])
     if (list->model()->rowCount() == 0) {
         std::fprintf(stderr, "lobby_shot: no game was found\n");
         return 1;
+    }
+    if (mode == "server") {
+        const auto serverListed = [list] {
+            const QAbstractItemModel *games = list->model();
+            bool server = false;
+            for (int row = 0; row < games->rowCount(); ++row)
+                server = server || games->index(row, 0).data().toString().endsWith(
+                                       QLatin1String(" (server)"));
+            return server && games->rowCount() >= 2;
+        };
+        waitFor(serverListed);
+        if (!serverListed()) {
+            std::fprintf(stderr, "lobby_shot: no dedicated host was listed beside the game\n");
+            return 1;
+        }
     }
     if (crowded) {
         sendMadeUpGames(window.browser().localPort());

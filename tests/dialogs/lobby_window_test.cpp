@@ -16,34 +16,19 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QtTest>
 #include <QUdpSocket>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
 
 namespace {
-// True when something accepts a TCP connection on 127.0.0.1 at port.
-bool portAnswers(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool answered =
-        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answered;
-}
 
 // The processes this test has started and not yet reaped.
 QList<qint64> childProcesses()
@@ -99,6 +84,7 @@ private slots:
     void namesThatShowNothing_data();
     void namesThatShowNothing();
     void sortsByTheColumnClicked();
+    void showsADedicatedHostAsAServer();
     void longTextsKeepTheWindowsWidth();
     void presentsItselfAsAWindow();
 
@@ -421,13 +407,19 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     const QSize listSize = window_->size();
     control<QPushButton>("button_host")->click();
     QVERIFY(window_->inGame());
-    QTRY_VERIFY_WITH_TIMEOUT(window_->gamePid() > 0 && portAnswers(port), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->gamePid() > 0 && loopbackPortAnswers(port), 60000);
     game_ = window_->gamePid();
 
     // While the game runs the window is small and shows what friends type.
     QCOMPARE(control<QStackedWidget>("pages")->currentWidget()->objectName(),
              QStringLiteral("page_ingame"));
     QVERIFY(window_->width() < listSize.width() && window_->height() < listSize.height());
+    // It keeps to the screen's corner, also when a window system hands it
+    // a new size late.
+    const QRect room = window_->screen()->availableGeometry();
+    QCOMPARE(window_->frameGeometry().bottomRight(), room.bottomRight());
+    window_->resize(window_->size() + QSize(30, 40));
+    QCOMPARE(window_->frameGeometry().bottomRight(), room.bottomRight());
     const QString invite = control<QLabel>("label_invite")->text();
     for (const QString &address : LobbyWindow::ownAddresses())
         QVERIFY2(invite.contains(address + ':' + QString::number(port)), qPrintable(invite));
@@ -453,7 +445,7 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     // copy away.
     for (int check = 0; check < 10; ++check) {
         QVERIFY(gameRuns(game_));
-        QVERIFY(portAnswers(port));
+        QVERIFY(loopbackPortAnswers(port));
         QTest::qWait(100);
     }
     const QString guard = runtime_->filePath("kramlliuq-lobbywindow");
@@ -472,7 +464,7 @@ void LobbyWindowTest::closingLeavesTheGamePlaying()
     QTRY_VERIFY_WITH_TIMEOUT(!gameRuns(game_), 60000);
     QVERIFY(!QFile::exists(guard));
     QVERIFY(runtime.entryList(wordList, QDir::Files).isEmpty());
-    QVERIFY(!portAnswers(port));
+    QVERIFY(!loopbackPortAnswers(port));
 }
 
 void LobbyWindowTest::joinFromTheListWhenTheGameIsGone()
@@ -615,6 +607,45 @@ void LobbyWindowTest::sortsByTheColumnClicked()
     QCOMPARE(column(0), (QStringList{"ann", "Cid", "Bea"}));
     click(2);
     QCOMPARE(column(2), (QStringList{"1 of 6", "2 of 6", "5 of 6"}));
+}
+
+// A game whose reply is followed by a server mark is a dedicated host's: its
+// name is followed by "(server)", for the eye and for screen readers. A game
+// without the mark (a desktop host, or an older dedicated one) is listed as
+// before.
+void LobbyWindowTest::showsADedicatedHostAsAServer()
+{
+    window_->show();
+    QUdpSocket host;
+    QVERIFY(host.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    const discovery::GameInfo server{5, 7772, "Friday club", 2, 0, false, 0, 0, "1.0.3"};
+    const discovery::GameInfo desktop{6, 7772, "Ann", 1, 0, false, 0, 0, "1.0.3"};
+    const discovery::GameInfo unlisted{7, 7772, "", 0, 0, false, 0, 0, ""};
+    const quint16 lobby = window_->browser().localPort();
+    const QHostAddress here(QHostAddress::LocalHost);
+    host.writeDatagram(discovery::encodeReply(server), here, lobby);
+    host.writeDatagram(discovery::encodeServerMark(server), here, lobby);
+    host.writeDatagram(discovery::encodeReply(desktop), here, lobby);
+    // A mark for a game nobody listed changes nothing.
+    host.writeDatagram(discovery::encodeServerMark(unlisted), here, lobby);
+    QTRY_COMPARE(rows(), 2);
+    QTRY_COMPARE(cell(0, 0), QStringLiteral("Friday club (server)"));
+    QCOMPARE(cell(1, 0), QStringLiteral("Ann"));
+    const QModelIndex first = list()->model()->index(0, 0);
+    QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), QStringLiteral("Friday club (server)"));
+    QCOMPARE(first.data(Qt::ToolTipRole).toString(), QStringLiteral("Friday club (server)"));
+    QAccessibleInterface *access = QAccessible::queryAccessibleInterface(list());
+    QVERIFY(access && access->tableInterface());
+    QAccessibleInterface *cellAccess = access->tableInterface()->cellAt(0, 0);
+    QVERIFY(cellAccess);
+    QCOMPARE(cellAccess->text(QAccessible::Name), QStringLiteral("Friday club (server)"));
+    // The next reply carries no mark: the row follows it and stays a
+    // server's.
+    discovery::GameInfo fuller = server;
+    fuller.players = 3;
+    host.writeDatagram(discovery::encodeReply(fuller), here, lobby);
+    QTRY_COMPARE(cell(0, 2), QStringLiteral("3 of 6"));
+    QCOMPARE(cell(0, 0), QStringLiteral("Friday club (server)"));
 }
 
 void LobbyWindowTest::longTextsKeepTheWindowsWidth()

@@ -1,5 +1,6 @@
 #include "common/messagebox.h"
 #include "dict/tdictn.h"
+#include "handmadelist.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -15,17 +16,6 @@
 namespace {
 
 const QString kListFile = QStringLiteral("words.dat");
-const QString kNotFound = QStringLiteral("English.dic dictionary not found!");
-
-// Writes a hand-made list: each field padded with blanks (or cut) to 14 bytes
-// behind the record mark, in the order given.
-void writeList(const QString &fileName, const QByteArrayList &fields)
-{
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    for (const QByteArray &field : fields)
-        QCOMPARE(file.write('\x1e' + field.leftJustified(14, ' ', true)), 15);
-}
 
 } // namespace
 

@@ -81,6 +81,8 @@ private slots:
     void targets();
     void replayFromAnotherAddressDoesNotMoveTheRow();
     void announcementsAloneFindTheHost();
+    void aServersReplyIsFollowedByItsMark_data();
+    void aServersReplyIsFollowedByItsMark();
     void twoHostsOnOneMachineAreBothListed();
 
 private:
@@ -381,6 +383,63 @@ void DiscoveryGameTest::replayFromAnotherAddressDoesNotMoveTheRow()
     const DiscoveryBrowser::Game &copy = browser_->games().back();
     QCOMPARE(copy.address, kAttacker);
     QCOMPARE(copy.info, changed);
+}
+
+void DiscoveryGameTest::aServersReplyIsFollowedByItsMark_data()
+{
+    QTest::addColumn<bool>("dedicated");
+    QTest::addColumn<int>("nameBytes");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("desktop host") << false << 3 << "1.0.3" << false;
+    QTest::newRow("dedicated host") << true << 3 << "1.0.3" << true;
+    QTest::newRow("dedicated host, longest name") << true << 64 << "1.0.3" << true;
+    QTest::newRow("dedicated host, 63-byte name, 6-byte version") << true << 63 << "1.0.3b" << true;
+    // Reply and mark together would outgrow the query.
+    QTest::newRow("dedicated host, longest name, 6-byte version")
+        << true << 64 << "1.0.3b" << false;
+}
+
+// Each query gets the reply, and from a dedicated host the server mark after
+// it, as long as the two are no more bytes than the query.
+void DiscoveryGameTest::aServersReplyIsFollowedByItsMark()
+{
+    QFETCH(bool, dedicated);
+    QFETCH(int, nameBytes);
+    QFETCH(QString, version);
+    QFETCH(bool, marked);
+    const discovery::GameInfo info{
+        7,     7772,     QString(nameBytes, QLatin1Char('n')), 1, 0, false, 0, 0, version,
+        false, dedicated};
+    DiscoveryResponder responder([&info] { return info; });
+    QVERIFY(responder.start(0));
+    QUdpSocket asker;
+    QVERIFY(asker.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    QList<QByteArray> heard;
+    connect(&asker, &QUdpSocket::readyRead, this, [&] { heard += readAll(asker); });
+    // The second query's reply shows that whatever followed the first one
+    // has come.
+    for (int query = 1; query <= 2; ++query) {
+        asker.writeDatagram(discovery::encodeQuery(), QHostAddress(QHostAddress::LocalHost),
+                            responder.port());
+        QTRY_VERIFY_WITH_TIMEOUT(std::count_if(heard.begin(), heard.end(),
+                                               [](const QByteArray &data) {
+                                                   return discovery::decodeReply(data).has_value();
+                                               }) == query,
+                                 30000);
+    }
+    const QByteArray reply = discovery::encodeReply(info);
+    const QByteArray mark = discovery::encodeServerMark(info);
+    const QList<QByteArray> expected =
+        marked ? QList<QByteArray>{reply, mark, reply} : QList<QByteArray>{reply, reply};
+    QTRY_COMPARE_WITH_TIMEOUT(heard.mid(0, expected.size()), expected, 30000);
+    if (marked) {
+        QTRY_COMPARE_WITH_TIMEOUT(heard.size(), 4, 30000);
+        QCOMPARE(heard.last(), mark);
+        QVERIFY(reply.size() + mark.size() <= discovery::kQuerySize);
+    } else {
+        QCOMPARE(heard.size(), 2);
+    }
 }
 
 // A lobby whose queries go nowhere still finds the host by its announcements.

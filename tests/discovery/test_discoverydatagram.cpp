@@ -43,6 +43,9 @@ private slots:
     void replyNeverLargerThanQuery();
     void announcements_data();
     void announcements();
+    void serverMarks_data();
+    void serverMarks();
+    void serverMarkLayout();
 };
 
 void DiscoveryDatagramTest::replyRoundTrip_data()
@@ -244,6 +247,63 @@ void DiscoveryDatagramTest::announcements()
     QVERIFY(announcement.size() <= discovery::kQuerySize);
     QVERIFY(!discovery::decodeReply(announcement));
     QCOMPARE(*discovery::decodeAnnouncement(announcement), sampleGame());
+}
+
+void DiscoveryDatagramTest::serverMarks_data()
+{
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<bool>("mark");
+    QTest::addColumn<bool>("game");
+    const QByteArray mark = discovery::encodeServerMark(sampleGame());
+    // What every reader, older ones included, makes of a game's datagram:
+    // a mark is no game and no query, and a game's datagram is no mark.
+    QTest::newRow("server mark") << mark << true << false;
+    QTest::newRow("reply of an older host, no mark")
+        << discovery::encodeReply(sampleGame()) << false << true;
+    QTest::newRow("announcement of an older host, no mark")
+        << discovery::encodeAnnouncement(sampleGame()) << false << true;
+    QTest::newRow("mark with a byte too many") << mark + '\0' << false << false;
+    QTest::newRow("mark cut") << mark.chopped(1) << false << false;
+    QTest::newRow("mark of port 0") << withByte(withByte(mark, 9, 0), 10, 0) << false << false;
+    QTest::newRow("mark of a later format") << withByte(mark, 4, 2) << false << false;
+    QTest::newRow("mark of format 0") << withByte(mark, 4, 0) << false << false;
+    QTest::newRow("mark under a reply's magic") << withByte(mark, 3, 'R') << false << false;
+    QTest::newRow("mark under an announcement's magic") << withByte(mark, 3, 'A') << false << false;
+    QTest::newRow("query") << discovery::encodeQuery() << false << false;
+}
+
+void DiscoveryDatagramTest::serverMarks()
+{
+    QFETCH(QByteArray, datagram);
+    QFETCH(bool, mark);
+    QFETCH(bool, game);
+    const auto readMark = discovery::decodeServerMark(datagram);
+    QCOMPARE(readMark.has_value(), mark);
+    if (mark) {
+        QCOMPARE(readMark->gameId, sampleGame().gameId);
+        QCOMPARE(readMark->gamePort, sampleGame().gamePort);
+        // An older host takes it for no query either.
+        QVERIFY(!discovery::isQuery(datagram));
+    }
+    const auto readGame = discovery::decodeGame(datagram);
+    QCOMPARE(readGame.has_value(), game);
+    // Only the mark says "dedicated host"; without it a game is a desktop's.
+    if (game)
+        QVERIFY(!readGame->dedicated);
+}
+
+void DiscoveryDatagramTest::serverMarkLayout()
+{
+    GameInfo server = sampleGame();
+    server.dedicated = true;
+    QCOMPARE(discovery::encodeServerMark(server), QByteArray("LXCS\x01"
+                                                             "\xA1\xB2\xC3\xD4"
+                                                             "\x1E\x5C",
+                                                             11));
+    // A dedicated host's reply and announcement are those of any host, so
+    // older lobbies list it as before.
+    QCOMPARE(discovery::encodeReply(server), discovery::encodeReply(sampleGame()));
+    QCOMPARE(discovery::encodeAnnouncement(server), discovery::encodeAnnouncement(sampleGame()));
 }
 
 QTEST_GUILESS_MAIN(DiscoveryDatagramTest)

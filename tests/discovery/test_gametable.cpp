@@ -34,6 +34,7 @@ private slots:
     void oneAddressHasItsShare();
     void aFullTableKeepsTheGamesThatAnnounce();
     void silentGamesAreForgotten();
+    void serverMarkSticksToItsRow();
 };
 
 void GameTableTest::rowsAreKeyedByWhereTheyCameFrom()
@@ -140,6 +141,30 @@ void GameTableTest::silentGamesAreForgotten()
     QCOMPARE(table.games().front().info.gameId, 2u);
     table.clear();
     QVERIFY(table.games().empty());
+}
+
+void GameTableTest::serverMarkSticksToItsRow()
+{
+    GameTable table;
+    const QHostAddress host = address("192.168.1.20");
+    // A mark before its game is listed is dropped.
+    QVERIFY(!table.markServer({1, 7772}, host));
+    QVERIFY(table.games().empty());
+    QVERIFY(table.take(game(1), host, 0));
+    QVERIFY(table.take(game(2), host, 0));
+    // Only the row of the mark's address, id and port is marked.
+    QVERIFY(!table.markServer({1, 7772}, address("192.168.1.66")));
+    QVERIFY(!table.markServer({1, 7773}, host));
+    QVERIFY(table.markServer({1, 7772}, host));
+    QVERIFY(!table.markServer({1, 7772}, host));
+    QVERIFY(table.games()[0].info.dedicated);
+    QVERIFY(!table.games()[1].info.dedicated);
+    // The next reply carries no mark; the row keeps it, and still follows
+    // what the reply tells.
+    QVERIFY(!table.take(game(1), host, 100));
+    QVERIFY(table.take(game(1, "Ann", 3), host, 200));
+    QVERIFY(table.games()[0].info.dedicated);
+    QCOMPARE(table.games()[0].info.players, 3);
 }
 
 QTEST_GUILESS_MAIN(GameTableTest)

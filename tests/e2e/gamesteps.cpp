@@ -35,6 +35,18 @@ bool seatShows(GameProcess &copy, int seat, const QString &name)
         [&] { return copy.text(QStringLiteral("label_playername%1").arg(seat)) == name; });
 }
 
+bool startHosting(GameProcess &host, const QString &player)
+{
+    return host.start({player, QStringLiteral("127.0.0.1"), QStringLiteral("true")}) &&
+           seatShows(host, 1, player);
+}
+
+bool startJoining(GameProcess &copy, const QString &player, GameProcess &watcher, int seat)
+{
+    return copy.start({player, QStringLiteral("127.0.0.1"), QStringLiteral("false")}) &&
+           seatShows(watcher, seat, player);
+}
+
 bool startGame(GameProcess &host)
 {
     if (host.command("click button_start") != "ok")

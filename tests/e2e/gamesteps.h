@@ -20,6 +20,12 @@ QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix,
                           const QList<QByteArray> &avoid = {});
 // Waits until the copy's row of the seat shows the name.
 bool seatShows(GameProcess &copy, int seat, const QString &name);
+// Starts the copy hosting on the loopback as the player; waits until its
+// seat 1 shows the name.
+bool startHosting(GameProcess &host, const QString &player);
+// Starts the copy joining the loopback host as the player; waits until the
+// watching copy's row of the seat shows the name.
+bool startJoining(GameProcess &copy, const QString &player, GameProcess &watcher, int seat);
 // Starts a game from the host's windows: "START GAME", then the game start
 // window's start picture.
 bool startGame(GameProcess &host);

@@ -3,6 +3,7 @@
 // port) and works against it with raw clients and the automation channel.
 
 #include "gameprocess.h"
+#include "gamesteps.h"
 #include "loopbackport.h"
 #include "net/messages.h"
 #include "rawclient.h"
@@ -262,10 +263,7 @@ void FaultTest::terminationClosesLikeTheWindow()
     auto host = startHost(root_->path(), port_);
     QVERIFY(host);
     GameProcess joiner(root_->path(), QStringLiteral("joiner"), port_);
-    QVERIFY(joiner.start(
-        {QStringLiteral("Joe"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
-    QVERIFY(GameProcess::waitFor(
-        [&] { return joiner.text(QStringLiteral("label_playername2")) == QLatin1String("Joe"); }));
+    QVERIFY(startJoining(joiner, QStringLiteral("Joe"), joiner, 2));
     RawClient watcher;
     QVERIFY(watcher.connectTo(port_));
     QVERIFY(watcher.login("Watcher"));

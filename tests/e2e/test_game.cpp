@@ -49,18 +49,12 @@ void GameTest::wholeGameThroughTheWindows()
     GameProcess host(root_->path(), QStringLiteral("host"), port_);
     host.setEnv(QStringLiteral("LEXICLASH_SEED"), QStringLiteral("4242"));
     writeHostSettings(host.home());
-    QVERIFY(host.start(
-        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
-    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+    QVERIFY(startHosting(host, QStringLiteral("Hostess")));
 
     GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
-    QVERIFY(
-        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
-    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
+    QVERIFY(startJoining(jack, QStringLiteral("Jack"), host, 2));
     GameProcess jill(root_->path(), QStringLiteral("jill"), port_);
-    QVERIFY(
-        jill.start({QStringLiteral("Jill"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
-    QVERIFY(seatShows(host, 3, QStringLiteral("Jill")));
+    QVERIFY(startJoining(jill, QStringLiteral("Jill"), host, 3));
 
     RawClient robo;
     QVERIFY(robo.connectTo(port_));
@@ -186,13 +180,9 @@ void GameTest::joinerKilledInTheMiddleOfARound()
     writeHostSettings(host.home());
     // A short grace: the killed player's seat is held for him, then freed.
     host.setEnv(QStringLiteral("LEXICLASH_REJOIN_GRACE"), QStringLiteral("3"));
-    QVERIFY(host.start(
-        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
-    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+    QVERIFY(startHosting(host, QStringLiteral("Hostess")));
     GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
-    QVERIFY(
-        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
-    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
+    QVERIFY(startJoining(jack, QStringLiteral("Jack"), host, 2));
     RawClient robo;
     QVERIFY(robo.connectTo(port_));
     QVERIFY(robo.login("Robo"));

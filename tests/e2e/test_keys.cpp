@@ -4,55 +4,18 @@
 // in the game that records every line the server relays.
 
 #include "gameprocess.h"
+#include "gamesteps.h"
 #include "loopbackport.h"
 #include "net/messages.h"
 #include "rawclient.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 namespace {
-// Two rounds of 30 seconds, any word length, the quick pause, no sounds.
-void writeHostSettings(const QString &home)
-{
-    QFile file(home + QStringLiteral("/quillmarklobby.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Lexiclash]\nPlaytoscore=2\nTimeperturn=30\nGametype=0\nBotspeed=10\n"
-               "Playsounds=false\nPausetime=1\n");
-}
-
-// A word of the copy's word list (15-byte records) that begins with the prefix.
-QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix)
-{
-    const QStringList lists = copy.wordLists();
-    if (lists.size() != 1)
-        return {};
-    QFile file(lists.first());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray all = file.readAll();
-    for (qsizetype at = 0; at + 15 <= all.size(); at += 15) {
-        const QByteArray word = all.mid(at + 1, 14).trimmed();
-        if (word.startsWith(prefix) && word.size() > prefix.size())
-            return word;
-    }
-    return {};
-}
-
-bool waitCount(RawClient &client, const QByteArray &command, int count, int timeoutMs = 30000)
-{
-    return GameProcess::waitFor(
-        [&] {
-            client.poll(10);
-            return client.withCommand(command).size() >= count;
-        },
-        timeoutMs);
-}
-
 // True once the copy's keyboard is in that widget ("window/widget").
 bool keyboardIn(GameProcess &copy, const QByteArray &widget)
 {
@@ -82,21 +45,14 @@ void KeysTest::keysTypedBetweenRoundsNeverReachTheChat()
     QTemporaryDir root(QDir::currentPath() + QStringLiteral("/keysXXXXXX"));
     const quint16 port = unusedLoopbackPort();
     GameProcess host(root.path(), QStringLiteral("host"), port);
-    writeHostSettings(host.home());
-    QVERIFY(host.start(
-        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
-    QVERIFY(GameProcess::waitFor([&] {
-        return host.text(QStringLiteral("label_playername1")) == QLatin1String("Hostess");
-    }));
+    writeHostSettings(host.home(), 2);
+    QVERIFY(startHosting(host, QStringLiteral("Hostess")));
     RawClient robo;
     QVERIFY(robo.connectTo(port));
     QVERIFY(robo.login("Robo"));
-    QVERIFY(GameProcess::waitFor(
-        [&] { return host.text(QStringLiteral("label_playername2")) == QLatin1String("Robo"); }));
+    QVERIFY(seatShows(host, 2, QStringLiteral("Robo")));
 
-    QCOMPARE(host.command("click button_start"), QByteArray("ok"));
-    QVERIFY(GameProcess::waitFor([&] { return host.command("visible gamestart") == "ok 1"; }));
-    QCOMPARE(host.command("click gamestart/Image1"), QByteArray("ok"));
+    QVERIFY(startGame(host));
     // The game start window has closed; a window manager makes the main
     // window active again (the offscreen platform has none).
     QCOMPARE(host.command("activate chat"), QByteArray("ok"));

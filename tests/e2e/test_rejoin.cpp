@@ -88,13 +88,9 @@ void RejoinTest::resetFromOutsideRejoinsTheSameSeat()
         QSKIP("resetting a connection from outside (ss -K) needs root");
     GameProcess host(root_->path(), QStringLiteral("host"), port_);
     writeHostSettings(host.home(), 2, 90);
-    QVERIFY(host.start(
-        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
-    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+    QVERIFY(startHosting(host, QStringLiteral("Hostess")));
     GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
-    QVERIFY(
-        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
-    QVERIFY(seatShows(host, 2, QStringLiteral("Jack")));
+    QVERIFY(startJoining(jack, QStringLiteral("Jack"), host, 2));
     RawClient robo;
     QVERIFY(robo.connectTo(port_));
     QVERIFY(robo.login("Robo"));
@@ -163,13 +159,9 @@ void RejoinTest::resetFromOutsideRejoinsTheSameSeat()
 void RejoinTest::vanishedHostIsNoticed()
 {
     GameProcess host(root_->path(), QStringLiteral("host"), port_);
-    QVERIFY(host.start(
-        {QStringLiteral("Hostess"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}));
-    QVERIFY(seatShows(host, 1, QStringLiteral("Hostess")));
+    QVERIFY(startHosting(host, QStringLiteral("Hostess")));
     GameProcess jack(root_->path(), QStringLiteral("jack"), port_);
-    QVERIFY(
-        jack.start({QStringLiteral("Jack"), QStringLiteral("127.0.0.1"), QStringLiteral("false")}));
-    QVERIFY(seatShows(jack, 2, QStringLiteral("Jack")));
+    QVERIFY(startJoining(jack, QStringLiteral("Jack"), jack, 2));
     // The host has handled all Jack said at login, the offer to hold his seat
     // included, once his chat line comes back to him: he has his token.
     QCOMPARE(jack.command("type mychat ready"), QByteArray("ok"));

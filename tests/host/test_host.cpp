@@ -3,6 +3,7 @@
 // games one after another, a reread of the settings and the end on SIGTERM.
 
 #include "dict/tdictn.h"
+#include "discovery/discoverybrowser.h"
 #include "host/hostconfig.h"
 #include "host/hostrules.h"
 #include "loopbackport.h"
@@ -14,6 +15,10 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -30,14 +35,14 @@ struct Player {
     ClientSession session{model};
     QStringList lines;
 
-    Player(quint16 port, const QString &name)
+    Player(quint16 port, const QString &name, const QString &address = QStringLiteral("127.0.0.1"))
     {
         QObject::connect(&session, &ClientSession::messageReceived, &session,
                          [this](const ServerMessage &message) {
                              if (const auto *relayed = std::get_if<Msg::Relayed>(&message))
                                  lines.append(QString::fromUtf8(relayed->line.line));
                          });
-        session.open(QStringLiteral("127.0.0.1"), QString::number(port), name);
+        session.open(address, QString::number(port), name);
     }
     bool told(const QString &line) const { return lines.contains(line); }
 };
@@ -46,13 +51,16 @@ struct Player {
 struct HostProcess {
     QProcess process;
     quint16 port = unusedLoopbackPort();
+    quint16 discoveryPort = unusedLoopbackUdpPort();
     QString log;
 
     explicit HostProcess(const QStringList &arguments)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LEXICLASH_DISCOVERY_PORT"),
-                   QString::number(unusedLoopbackUdpPort()));
+        env.insert(QStringLiteral("LEXICLASH_DISCOVERY_PORT"), QString::number(discoveryPort));
+        // Its announcements stay on this machine.
+        env.insert(QStringLiteral("LEXICLASH_DISCOVERY_TARGETS"),
+                   QStringLiteral("127.255.255.255"));
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
                          [this] { log += QString::fromUtf8(process.readAllStandardOutput()); });
@@ -68,6 +76,21 @@ struct HostProcess {
     }
     bool logged(const QString &text) const { return log.contains(text); }
 };
+
+// True when this machine has the IPv6 loopback address.
+bool hasIpv6Loopback()
+{
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool bound =
+        ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
 
 // The options of a quick game: one round, a pause of a second, no computer player.
 QStringList quickGame()
@@ -105,12 +128,18 @@ private slots:
     void options_data();
     void options();
     void settingsFileUnderCommandLine();
+    void portmapSwitch_data();
+    void portmapSwitch();
+    void portmapOffByEnvironmentIsLogged();
     void shippedExampleReads();
     void fixedOptionsReplaceTheLeaders();
     void leaderStartsAndTheOthersCannot();
     void gamesFollowAndTheLeadPasses();
     void hangupRereadsBetweenGames();
     void terminationTellsThePlayers();
+    void joinsOverIpv6AndIpv4();
+    void lobbiesListItAsAServer_data();
+    void lobbiesListItAsAServer();
 
 private:
     // Three players in seats 1, 2 and 3, each holding its token.
@@ -215,6 +244,61 @@ void TestHost::settingsFileUnderCommandLine()
     QCOMPARE(error, QStringLiteral("bad.conf: rounds: \"many\" is not 1 to 10 or asked"));
 }
 
+void TestHost::portmapSwitch_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("portmap");
+    QTest::newRow("not asked") << QStringList{} << QByteArray() << "" << false;
+    QTest::newRow("switch") << QStringList{"--portmap"} << QByteArray() << "" << true;
+    QTest::newRow("switch before another option")
+        << QStringList{"--portmap", "--rounds", "3"} << QByteArray() << "" << true;
+    QTest::newRow("switch off") << QStringList{"--portmap=off"} << QByteArray() << "" << false;
+    QTest::newRow("file on") << QStringList{} << QByteArray("portmap = on\n") << "" << true;
+    QTest::newRow("file on, command line off")
+        << QStringList{"--portmap=off"} << QByteArray("portmap = on\n") << "" << false;
+    QTest::newRow("file off, switch")
+        << QStringList{"--portmap"} << QByteArray("portmap = off\n") << "" << true;
+    QTest::newRow("wrong word") << QStringList{"--portmap=yes"} << QByteArray()
+                                << "portmap: \"yes\" is not on or off" << false;
+    QTest::newRow("wrong word in the file")
+        << QStringList{} << QByteArray("portmap = maybe\n")
+        << "host.conf: portmap: \"maybe\" is not on or off" << false;
+}
+
+void TestHost::portmapSwitch()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, error);
+    QFETCH(bool, portmap);
+    if (!file.isEmpty()) {
+        writeBytes(QStringLiteral("host.conf"), file);
+        arguments << QStringLiteral("--settings") << QStringLiteral("host.conf");
+    }
+    QString said;
+    const HostConfig config = HostConfigReader::fromArguments(arguments, 7772, said);
+    QCOMPARE(said, error);
+    if (error.isEmpty())
+        QCOMPARE(config.portmap, portmap);
+}
+
+// Port mapping turned off (as the suite does everywhere) wins over the
+// switch, and the host says so in the desktop host's words.
+void TestHost::portmapOffByEnvironmentIsLogged()
+{
+    qputenv("LEXICLASH_PORTMAP", "off");
+    HostProcess host({QStringLiteral("--portmap")});
+    QTRY_VERIFY_WITH_TIMEOUT(host.logged(QStringLiteral("port mapping")), kWait);
+    QVERIFY2(host.logged(QStringLiteral("\nport mapping (off): This game does not ask the "
+                                        "router to open its port (LEXICLASH_PORTMAP=off): players "
+                                        "outside your local network can join once TCP port %1 "
+                                        "is forwarded on the router to this computer.\n")
+                             .arg(host.port)),
+             qPrintable(host.log));
+}
+
 void TestHost::shippedExampleReads()
 {
     QString error;
@@ -228,6 +312,7 @@ void TestHost::shippedExampleReads()
     QVERIFY(!config.rounds && !config.seconds && !config.gameType && !config.showWords);
     QCOMPARE(config.pause, defaults.pause);
     QCOMPARE(config.botInterval, defaults.botInterval);
+    QCOMPARE(config.portmap, defaults.portmap);
 }
 
 void TestHost::fixedOptionsReplaceTheLeaders()
@@ -420,6 +505,57 @@ void TestHost::terminationTellsThePlayers()
     QCOMPARE(host.process.exitCode(), 0);
     host.log += QString::fromUtf8(host.process.readAllStandardOutput());
     QVERIFY(host.logged(QStringLiteral("game ended: the host stops\nstopped\n")));
+}
+
+void TestHost::joinsOverIpv6AndIpv4()
+{
+    if (!hasIpv6Loopback())
+        QSKIP("this machine has no IPv6 loopback address (::1)");
+    HostProcess host(quickGame());
+    QTRY_VERIFY_WITH_TIMEOUT(host.logged(QStringLiteral("started:")), kWait);
+    // One listener takes both: a player on [::1] and one on 127.0.0.1 share
+    // the game.
+    ann_ = std::make_unique<Player>(host.port, QStringLiteral("Ann"), QStringLiteral("::1"));
+    QTRY_VERIFY_WITH_TIMEOUT(ann_->session.canRejoin(), kWait);
+    QCOMPARE(ann_->model.mySeat(), 1);
+    bob_ = std::make_unique<Player>(host.port, QStringLiteral("Bob"));
+    QTRY_VERIFY_WITH_TIMEOUT(bob_->session.canRejoin(), kWait);
+    QCOMPARE(bob_->model.mySeat(), 2);
+    QVERIFY(host.logged(QStringLiteral("player joined: seat 1 \"Ann\"")));
+    QVERIFY(barrier(*ann_, QStringLiteral("over IPv6")));
+    QVERIFY(barrier(*bob_, QStringLiteral("over IPv4")));
+    ann_->session.startGame(1, 30, 0, true);
+    QVERIFY(playToWinner(*ann_));
+}
+
+void TestHost::lobbiesListItAsAServer_data()
+{
+    QTest::addColumn<bool>("asking");
+    QTest::newRow("its reply to a query") << true;
+    QTest::newRow("its announcement") << false;
+}
+
+// A lobby's browser finds the real host, by asking it or by hearing its
+// announcements, and learns that it is a dedicated host.
+void TestHost::lobbiesListItAsAServer()
+{
+    QFETCH(bool, asking);
+    HostProcess host({QStringLiteral("--name"), QStringLiteral("Friday club")});
+    QTRY_VERIFY_WITH_TIMEOUT(host.logged(QStringLiteral("started:")), kWait);
+    DiscoveryBrowser browser;
+    if (asking) {
+        browser.setTargets({{QHostAddress(QHostAddress::LocalHost), host.discoveryPort}});
+        browser.setAnnouncementPort(0);
+    } else {
+        browser.setTargets({});
+        browser.setAnnouncementPort(host.discoveryPort);
+    }
+    QVERIFY(browser.start());
+    QTRY_VERIFY_WITH_TIMEOUT(browser.games().size() == 1 && browser.games()[0].info.dedicated,
+                             kWait);
+    const discovery::GameInfo &info = browser.games()[0].info;
+    QCOMPARE(info.hostName, QStringLiteral("Friday club"));
+    QCOMPARE(info.gamePort, host.port);
 }
 
 QTEST_GUILESS_MAIN(TestHost)

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -49,6 +50,7 @@ private slots:
     void failedSendReportsAndKeepsTheBuffer();
     void raisingCallbackLeavesTheConnectionReading();
     void listenerOutOfDescriptorsPausesThenAccepts();
+    void streamConnectionsSendWritesAtOnce();
 };
 
 void TestTSock::twoMessagesInOneReadComeOutOfOneReceive()
@@ -720,6 +722,27 @@ void TestTSock::listenerOutOfDescriptorsPausesThenAccepts()
     QTRY_VERIFY_WITH_TIMEOUT(accepted, kWait);
     QCOMPARE(asked, 2);
     ::close(peer);
+}
+
+// Both ends of a game connection turn off Nagle: a login made of several
+// small writes goes out at once instead of waiting for delayed answers.
+void TestTSock::streamConnectionsSendWritesAtOnce()
+{
+    const auto noDelay = [](const TSock &sock) {
+        int on = 0;
+        socklen_t length = sizeof on;
+        return ::getsockopt(sock.handle(), IPPROTO_TCP, TCP_NODELAY, &on, &length) == 0 && on;
+    };
+    Server server;
+    TSock client;
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(server.port()));
+    client.Open();
+    QTRY_VERIFY_WITH_TIMEOUT(client.Connected(), kWait);
+    const TSock *accepted = server.waitAccepted();
+    QVERIFY(accepted);
+    QVERIFY(noDelay(client));
+    QVERIFY(noDelay(*accepted));
 }
 
 QTEST_GUILESS_MAIN(TestTSock)

@@ -2,13 +2,14 @@
 // internet of network namespaces (rig.sh): a home with the hosting copy and
 // a neighbour on its network, a router with nftables masquerade to a wan side,
 // and a remote copy on the wan side with no route home. Also IPv6 joins and the solo game's
-// loopback-only listener, inside namespaces. Needs root and namespaces; skipped otherwise.
+// loopback-only listener, inside namespaces, and the dedicated host's port
+// mapping. Needs root and namespaces; skipped otherwise.
 
 #include "gameprocess.h"
+#include "gamesteps.h"
 #include "loopbackport.h"
 #include "rig.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -20,40 +21,6 @@
 namespace {
 
 constexpr int kMappingWaitMs = 10000;
-
-// One round of 30 seconds, any word length, no sounds.
-void writeHostSettings(const QString &home)
-{
-    QFile file(home + QStringLiteral("/quillmarklobby.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Lexiclash]\nPlaytoscore=1\nTimeperturn=30\nGametype=0\nBotspeed=10\n"
-               "Playsounds=false\n");
-}
-
-// A word of the copy's word-list file (15-byte records) that begins with the
-// prefix.
-QByteArray wordWithPrefix(const GameProcess &copy, const QByteArray &prefix)
-{
-    const QStringList lists = copy.wordLists();
-    if (lists.size() != 1)
-        return {};
-    QFile file(lists.first());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray all = file.readAll();
-    for (qsizetype at = 0; at + 15 <= all.size(); at += 15) {
-        const QByteArray word = all.mid(at + 1, 14).trimmed();
-        if (word.startsWith(prefix) && word.size() > prefix.size())
-            return word;
-    }
-    return {};
-}
-
-bool seatShows(GameProcess &copy, int seat, const QString &name)
-{
-    return GameProcess::waitFor(
-        [&] { return copy.text(QStringLiteral("label_playername%1").arg(seat)) == name; });
-}
 
 // The port-mapping line the hosting copy printed, once there is one.
 QString mappingLine(GameProcess &host)
@@ -94,6 +61,7 @@ private slots:
     void cleanup();
     void hostMapsAndRemoteJoins_data();
     void hostMapsAndRemoteJoins();
+    void dedicatedHostMapsAndRemoteJoins();
     void noGatewaySaysSoAndTheGameGoesOn();
     void silentRouterIsGivenUpWithinThreeSeconds();
     void closingWhileTheRouterIsAskedEndsCleanly_data();
@@ -219,6 +187,44 @@ void TestPortMapRig::hostMapsAndRemoteJoins()
         host->signal(SIGTERM);
     }
     QVERIFY(host->waitExit());
+    QVERIFY2(!rig.mappings().contains("dport"), rig.mappings().constData());
+}
+
+// lexiclash-host --portmap, the game server without a window: the router
+// forwards its port, a remote copy joins through the outside address, and
+// SIGTERM takes the forwarding away again.
+void TestPortMapRig::dedicatedHostMapsAndRemoteJoins()
+{
+    Rig rig;
+    STAND_RIG(rig, QStringLiteral("upnp"));
+    const QString wan = rig.value(QStringLiteral("wan_ip"));
+    const auto host = copy(rig, QStringLiteral("home"), QStringLiteral("server"), port_);
+    host->setProgram(QStringLiteral(HOST_PROGRAM));
+    QVERIFY(
+        host->launch({QStringLiteral("--portmap"), QStringLiteral("--computer"),
+                      QStringLiteral("none"), QStringLiteral("--name"), QStringLiteral("Club")}));
+    const QString mapped = QStringLiteral("port mapping (UPnP): Players on the internet can join "
+                                          "this game at %1:%2: the router opened the port.\n")
+                               .arg(wan)
+                               .arg(port_);
+    QVERIFY2(GameProcess::waitFor([&] { return QString::fromUtf8(host->log()).contains(mapped); },
+                                  kMappingWaitMs),
+             host->log().constData());
+    QCOMPARE(host->log().count("port mapping"), 1);
+    const QString inside = QStringLiteral("%1:%2").arg(rig.value("home_ip")).arg(port_);
+    QVERIFY2(rig.mappings().contains(rule(port_, inside)), rig.mappings().constData());
+
+    const auto remote = copy(rig, QStringLiteral("remote"), QStringLiteral("remote"), port_);
+    QVERIFY(remote->start({QStringLiteral("Remy"), wan, QStringLiteral("false")}));
+    QVERIFY(seatShows(*remote, 1, QStringLiteral("Remy")));
+    QVERIFY(GameProcess::waitFor(
+        [&] { return host->log().contains("player joined: seat 1 \"Remy\""); }));
+
+    host->signal(SIGTERM);
+    QVERIFY(host->waitExit());
+    QCOMPARE(host->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(host->exitCode(), 0);
+    QVERIFY2(host->log().endsWith("stopped\n"), host->log().constData());
     QVERIFY2(!rig.mappings().contains("dport"), rig.mappings().constData());
 }
 

@@ -49,7 +49,8 @@ private slots:
     void deliberateQuitFreesAtOnce();
     void graceRunsOutWithACleanSlate();
     void newcomerNeverTakesAHeldSeat();
-    void heldSeatCountsAsGivenUp();
+    void lastPlayerGoneEndsTheRound_data();
+    void lastPlayerGoneEndsTheRound();
     void takingBackReplacesAStaleConnection();
     void silentCopyIsHeld();
     void pingIsAnswered();
@@ -351,20 +352,44 @@ void TestServerRejoin::newcomerNeverTakesAHeldSeat()
     QCOMPARE(h.server.seat(3).gamewords, 0);
 }
 
-void TestServerRejoin::heldSeatCountsAsGivenUp()
+void TestServerRejoin::lastPlayerGoneEndsTheRound_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("held");
+    QTest::newRow("drops") << "drops" << true;
+    QTest::newRow("quits") << "quits" << false;
+    QTest::newRow("removed") << "removed" << false;
+    QTest::newRow("older copy closes") << "older copy closes" << false;
+}
+
+void TestServerRejoin::lastPlayerGoneEndsTheRound()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, held);
     ServerHarness h;
     TestClient *ann = joinRejoinable(h, "Ann");
-    TestClient *bob = joinRejoinable(h, "Bob");
+    TestClient *bob = how == "older copy closes" ? h.join("Bob") : joinRejoinable(h, "Bob");
     QVERIFY(ann && bob);
     QVERIFY(h.startGame(ann, 5, 60, 0, true));
     ann->send(Msg::giveup(1));
     QVERIFY(h.barrier(ann));
     QVERIFY(h.server.state().roundon);
-    // Bob, the last one playing, drops: his held seat does not keep the round open.
-    bob->reset();
+    // Bob, the last one playing, goes: whether his seat is held or freed,
+    // it does not keep the round open.
+    if (how == "drops") {
+        bob->reset();
+    } else if (how == "quits") {
+        bob->send(Msg::leaving(2));
+        bob->close();
+    } else if (how == "removed") {
+        ann->send(Msg::kickhim(1, 2));
+    } else {
+        bob->close();
+    }
     QVERIFY(h.wait([&] { return !ann->withCommand(Cmd::endround).isEmpty(); }));
-    QVERIFY(h.server.seat(2).held);
+    QVERIFY(!h.server.state().roundon);
+    QCOMPARE(h.server.seat(2).held, held);
+    QVERIFY(!h.server.seat(2).connected);
 }
 
 void TestServerRejoin::takingBackReplacesAStaleConnection()

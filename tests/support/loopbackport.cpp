@@ -29,3 +29,16 @@ quint16 unusedLoopbackUdpPort()
 {
     return unusedPort(SOCK_DGRAM);
 }
+
+bool loopbackPortAnswers(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answered =
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answered;
+}

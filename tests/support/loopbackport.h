@@ -7,3 +7,5 @@
 quint16 unusedLoopbackPort();
 // The same for a UDP port on 127.0.0.1.
 quint16 unusedLoopbackUdpPort();
+// True when something accepts a TCP connection on 127.0.0.1 at the port.
+bool loopbackPortAnswers(quint16 port);
