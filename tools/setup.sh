@@ -14,6 +14,7 @@ packages=(
   lintian devscripts binutils
   libminiupnpc-dev libnatpmp-dev
   miniupnpd-nftables nftables iproute2 procps systemd
+  xvfb xauth
 )
 if [ "${LEXICLASH_WITH_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
