@@ -2,8 +2,7 @@
 // main window fed by the real dispatcher and game model with a game of six
 // players with long names over twelve rounds and two tie-breaks. Run by hand
 // on a screen of a desktop's size at 96 dpi, for example:
-//   QT_QPA_PLATFORM=offscreen:configfile=tests/client/screen-1280x1024.json \
-//     review_shots docs
+//   QT_QPA_PLATFORM=offscreen:configfile=tests/client/screen-1280x1024.json review_shots docs
 // It writes review.png (the review of the one-letter first round), meaning.png
 // (a word's meaning shown), summary.png (the summary with its chart) and
 // totals.png (the chart's running totals), the fourth round picked on both.
