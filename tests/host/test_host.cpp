@@ -12,8 +12,12 @@
 #include "session/clientsession.h"
 #include "testfiles.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <netinet/in.h>
@@ -54,9 +58,28 @@ struct HostProcess {
     quint16 discoveryPort = unusedLoopbackUdpPort();
     QString log;
 
-    explicit HostProcess(const QStringList &arguments)
+    // With a root, every folder the program may write to lies under it:
+    // home, settings, cache, data, temporary files, runtime and work folder.
+    explicit HostProcess(const QStringList &arguments, const QString &root = QString())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!root.isEmpty()) {
+            const QDir top(root);
+            for (const char *name : {"home", "cache", "config", "data", "state", "tmp", "work"})
+                top.mkpath(QLatin1String(name));
+            top.mkpath(QStringLiteral("run"));
+            QFile::setPermissions(top.filePath(QStringLiteral("run")), QFileDevice::ReadOwner |
+                                                                           QFileDevice::WriteOwner |
+                                                                           QFileDevice::ExeOwner);
+            env.insert(QStringLiteral("HOME"), top.filePath(QStringLiteral("home")));
+            env.insert(QStringLiteral("XDG_CACHE_HOME"), top.filePath(QStringLiteral("cache")));
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), top.filePath(QStringLiteral("config")));
+            env.insert(QStringLiteral("XDG_DATA_HOME"), top.filePath(QStringLiteral("data")));
+            env.insert(QStringLiteral("XDG_STATE_HOME"), top.filePath(QStringLiteral("state")));
+            env.insert(QStringLiteral("TMPDIR"), top.filePath(QStringLiteral("tmp")));
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), top.filePath(QStringLiteral("run")));
+            process.setWorkingDirectory(top.filePath(QStringLiteral("work")));
+        }
         env.insert(QStringLiteral("LEXICLASH_DISCOVERY_PORT"), QString::number(discoveryPort));
         // Its announcements stay on this machine.
         env.insert(QStringLiteral("LEXICLASH_DISCOVERY_TARGETS"),
@@ -138,6 +161,7 @@ private slots:
     void hangupRereadsBetweenGames();
     void terminationTellsThePlayers();
     void joinsOverIpv6AndIpv4();
+    void writesOnlyTheRuntimeWordList();
     void lobbiesListItAsAServer_data();
     void lobbiesListItAsAServer();
 
@@ -526,6 +550,33 @@ void TestHost::joinsOverIpv6AndIpv4()
     QVERIFY(barrier(*bob_, QStringLiteral("over IPv4")));
     ann_->session.startGame(1, 30, 0, true);
     QVERIFY(playToWinner(*ann_));
+}
+
+void TestHost::writesOnlyTheRuntimeWordList()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const auto files = [&root] {
+        QStringList found;
+        QDirIterator it(root.path(), QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << QDir(root.path()).relativeFilePath(it.next());
+        return found;
+    };
+    HostProcess host(quickGame(), root.path());
+    QVERIFY(seatThree(host));
+    ann_->session.startGame(1, 30, 0, true);
+    QVERIFY(playToWinner(*bob_));
+    const QStringList written = files();
+    QCOMPARE(written.size(), 1);
+    QVERIFY2(written.first().startsWith(QStringLiteral("run/lexiclash-English-")),
+             qPrintable(written.first()));
+
+    // The word list goes with the host.
+    host.process.terminate();
+    QVERIFY(host.process.waitForFinished(kWait));
+    QCOMPARE(files(), QStringList());
 }
 
 void TestHost::lobbiesListItAsAServer_data()
